@@ -1,0 +1,341 @@
+#include "cli/cli.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "cli/file_output.h"
+#include "model/read_fields.h"
+#include "model/summary.h"
+#include "print/trace_device.h"
+#include "strobe/strobe_page.h"
+#include "template/template_page.h"
+#include "ui/control_ids.h"
+#include "ui/field_values.h"
+
+namespace veltrane {
+namespace {
+
+constexpr std::string_view usage_line =
+    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom [OPTIONS] (see --help)";
+
+constexpr std::string_view help_text =
+    R"(veltrane-cli: alignment summaries, arc alignment templates and strobe disks.
+
+usage:
+  veltrane-cli summary  [FIELDS]
+  veltrane-cli template [FIELDS] [OUTPUT] -o FILE
+  veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
+                             [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli --help
+
+Every TEXT is read exactly as the window reads what is typed into its box: the
+leading number of the text, else 0 ("abc" reads as 0); nothing is rejected.
+An option left out takes the window's initial text.
+
+FIELDS (the main window):
+  --pivot TEXT          spindle to pivot distance, mm (209)
+  --inner TEXT          inner groove radius, mm (57.5)
+  --outer TEXT          outer groove radius, mm (146.05)
+  --alignment NAME      lofgren-a (the default), lofgren-b or stevenson-a
+  --correction-x TEXT   printer correction factor X (1.0)
+  --correction-y TEXT   printer correction factor Y (1.0)
+  --id TEXT             arm or turntable ID, first 40 characters (empty)
+
+CORRECTION: --correction-x TEXT and --correction-y TEXT, as above.
+
+strobe custom (the custom strobe dialog):
+  --outer TEXT          number of outer bars (216)
+  --inner TEXT          number of inner bars (160)
+  --caption1 TEXT       caption line 1 ("33 1/3 RPM - 60 HZ - 216 BARS")
+  --caption2 TEXT       caption line 2 ("45 RPM - 60 HZ - 160 BARS")
+The pairs 216/160 and 180/133 print their standard captions instead.
+
+OUTPUT:
+  -o, --output FILE     where the page goes; "-" is standard output
+  --format FORMAT       pdf, svg, png or trace; by default from FILE's extension
+  --dpi N               resolution, 1 to 9600 (png: to 1200); defaults:
+                        pdf 1200, svg 1200, png 300, trace 600
+  --paper a4|letter     paper of pdf, svg and png (a4)
+
+An option's value may follow as the next word (even one starting with "-") or
+after "=": --pivot=-3. summary prints the nine-line confirmation text. The
+pages are drawn as on a printer whose printable area is the whole sheet; the
+trace lists every drawing operation in device dots. A file is written whole or
+not at all. Exit codes: 0 done, 2 a mistake in the arguments or an unwritable
+output.
+)";
+
+struct UsageError {
+  std::string message;
+};
+
+struct Request {
+  std::string command;
+  std::string strobe_kind;
+  FieldValues window = initial_main_window_fields();
+  FieldValues custom = initial_custom_strobe_fields();
+  std::optional<FileFormat> format;
+  int dpi = 0;
+  Paper paper = Paper::a4;
+  std::optional<std::string> output;
+  bool help = false;
+};
+
+std::optional<FileFormat> format_named(std::string_view name) {
+  if (name == "pdf") return FileFormat::pdf;
+  if (name == "svg") return FileFormat::svg;
+  if (name == "png") return FileFormat::png;
+  if (name == "trace") return FileFormat::trace;
+  return std::nullopt;
+}
+
+std::optional<FileFormat> format_of_file(std::string_view path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos) return std::nullopt;
+  std::string extension(path.substr(dot + 1));
+  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return format_named(extension);
+}
+
+int parse_dpi(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || value > 9600) {
+      value = -1;
+      break;
+    }
+    value = value * 10 + (c - '0');
+  }
+  if (text.empty() || value < 1 || value > 9600)
+    throw UsageError{"--dpi must be a whole number from 1 to 9600, not '" + std::string(text) +
+                     "'"};
+  return value;
+}
+
+using OptionHandler = std::function<void(Request&, std::string_view)>;
+
+std::map<std::string, OptionHandler, std::less<>> options_for(const Request& request) {
+  std::map<std::string, OptionHandler, std::less<>> options;
+  const auto window_text = [](int id) {
+    return [id](Request& r, std::string_view v) { r.window.set_text(id, v); };
+  };
+  const auto custom_text = [](int id) {
+    return [id](Request& r, std::string_view v) { r.custom.set_text(id, v); };
+  };
+  options["--correction-x"] = window_text(id_correction_x);
+  options["--correction-y"] = window_text(id_correction_y);
+  if (request.command == "summary" || request.command == "template") {
+    options["--pivot"] = window_text(id_pivot);
+    options["--inner"] = window_text(id_inner_radius);
+    options["--outer"] = window_text(id_outer_radius);
+    options["--id"] = window_text(id_id_text);
+    options["--alignment"] = [](Request& r, std::string_view v) {
+      int id = 0;
+      if (v == "lofgren-a") id = id_lofgren_a;
+      if (v == "lofgren-b") id = id_lofgren_b;
+      if (v == "stevenson-a") id = id_stevenson_a;
+      if (id == 0)
+        throw UsageError{"--alignment must be lofgren-a, lofgren-b or stevenson-a, not '" +
+                         std::string(v) + "'"};
+      r.window.set_option(id_lofgren_a, id_stevenson_a, id);
+    };
+  }
+  if (request.command == "strobe" && request.strobe_kind == "custom") {
+    options["--outer"] = custom_text(id_outer_bars);
+    options["--inner"] = custom_text(id_inner_bars);
+    options["--caption1"] = custom_text(id_caption_1);
+    options["--caption2"] = custom_text(id_caption_2);
+  }
+  if (request.command != "summary") {
+    const auto output = [](Request& r, std::string_view v) { r.output = std::string(v); };
+    options["-o"] = output;
+    options["--output"] = output;
+    options["--format"] = [](Request& r, std::string_view v) {
+      r.format = format_named(v);
+      if (!r.format)
+        throw UsageError{"--format must be pdf, svg, png or trace, not '" + std::string(v) + "'"};
+    };
+    options["--dpi"] = [](Request& r, std::string_view v) { r.dpi = parse_dpi(v); };
+    options["--paper"] = [](Request& r, std::string_view v) {
+      if (v == "a4") {
+        r.paper = Paper::a4;
+      } else if (v == "letter") {
+        r.paper = Paper::letter;
+      } else {
+        throw UsageError{"--paper must be a4 or letter, not '" + std::string(v) + "'"};
+      }
+    };
+  }
+  return options;
+}
+
+Request parse(std::span<const std::string_view> args) {
+  Request request;
+  std::size_t i = 0;
+  if (i >= args.size()) throw UsageError{"no command given"};
+  request.command = std::string(args[i++]);
+  if (request.command == "--help" || request.command == "-h") {
+    request.help = true;
+    return request;
+  }
+  if (request.command != "summary" && request.command != "template" && request.command != "strobe")
+    throw UsageError{"unknown command '" + request.command + "'"};
+  if (request.command == "strobe") {
+    if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz or custom"};
+    request.strobe_kind = std::string(args[i++]);
+    if (request.strobe_kind != "60hz" && request.strobe_kind != "50hz" &&
+        request.strobe_kind != "custom")
+      throw UsageError{"strobe needs 60hz, 50hz or custom, not '" + request.strobe_kind + "'"};
+  }
+  const auto options = options_for(request);
+  while (i < args.size()) {
+    const std::string_view word = args[i++];
+    if (word == "--help" || word == "-h") {
+      request.help = true;
+      return request;
+    }
+    const auto equals = word.find('=');
+    const std::string_view name = word.substr(0, equals);
+    const auto option = options.find(name);
+    if (option == options.end()) {
+      throw UsageError{(name.starts_with("-") ? "unknown option '" : "unexpected argument '") +
+                       std::string(name) + "' for " + request.command};
+    }
+    std::string_view value;
+    if (equals != std::string_view::npos) {
+      value = word.substr(equals + 1);
+    } else if (i < args.size()) {
+      value = args[i++];
+    } else {
+      throw UsageError{"option '" + std::string(name) + "' needs a value"};
+    }
+    option->second(request, value);
+  }
+  if (request.command != "summary") {
+    if (!request.output)
+      throw UsageError{"no output given: use -o FILE, or -o - for standard output"};
+    if (!request.format) request.format = format_of_file(*request.output);
+    if (!request.format)
+      throw UsageError{
+          "no format: use --format, or an output file ending in .pdf, .svg, .png or .trace"};
+    if (*request.format == FileFormat::png && request.dpi > 1200)
+      throw UsageError{"--dpi for png must be from 1 to 1200"};
+    if (*request.format != FileFormat::trace && !rendered_formats_available())
+      throw UsageError{"this build writes only the trace format"};
+  }
+  return request;
+}
+
+// Writes the whole of `bytes` to `path` through a temporary file in the same folder, so
+// that the file is either complete or untouched.
+bool write_file_atomically(const std::string& path, const std::string& bytes, std::string& error) {
+  namespace fs = std::filesystem;
+  std::random_device random;
+  const fs::path target(path);
+  const fs::path temporary =
+      target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (file) file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (file) file.close();
+    if (!file) {
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      error = "cannot write '" + path + "'";
+      return false;
+    }
+  }
+  std::error_code failure;
+  fs::rename(temporary, target, failure);
+  if (failure) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    error = "cannot write '" + path + "': " + failure.message();
+    return false;
+  }
+  return true;
+}
+
+std::string render_page(Request& request) {
+  ParameterSet set;
+  read_parameters(set, request.window);
+  std::string bytes;
+  std::ostringstream trace;
+  const int dpi = request.dpi != 0 ? request.dpi : default_dpi(*request.format);
+  PrintOpener opener;
+  if (*request.format == FileFormat::trace) {
+    opener = trace_opener(trace, dpi);
+  } else {
+    opener = [&](std::string_view name) {
+      return make_file_device({*request.format, dpi, request.paper}, bytes, name);
+    };
+  }
+  if (request.command == "template") {
+    print_template_page(set, opener);
+  } else if (request.strobe_kind == "custom") {
+    read_custom_strobe(set, request.custom);
+    print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
+                      set.custom_caption_2, opener);
+  } else {
+    const std::string blank(caption_length, ' ');
+    const bool sixty = request.strobe_kind == "60hz";
+    print_strobe_page(set, sixty ? 216 : 180, sixty ? 160 : 133, blank, blank, opener);
+  }
+  return *request.format == FileFormat::trace ? trace.str() : bytes;
+}
+
+}  // namespace
+
+int default_dpi(FileFormat format) {
+  switch (format) {
+    case FileFormat::trace:
+      return 600;
+    case FileFormat::png:
+      return 300;
+    case FileFormat::pdf:
+    case FileFormat::svg:
+      return 1200;
+  }
+  return 600;
+}
+
+int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+  Request request;
+  try {
+    request = parse(args);
+  } catch (const UsageError& error) {
+    err << "veltrane-cli: " << error.message << '\n' << usage_line << '\n';
+    return 2;
+  }
+  if (request.help) {
+    out << help_text;
+    return 0;
+  }
+  if (request.command == "summary") {
+    ParameterSet set;
+    read_parameters(set, request.window);
+    out << build_parameter_summary(set) << '\n';
+    return 0;
+  }
+  const std::string bytes = render_page(request);
+  if (*request.output == "-") {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    return out ? 0 : 2;
+  }
+  std::string error;
+  if (!write_file_atomically(*request.output, bytes, error)) {
+    err << "veltrane-cli: " << error << '\n';
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace veltrane

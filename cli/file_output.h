@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "print/print_device.h"
+
+namespace veltrane {
+
+enum class FileFormat { trace, pdf, svg, png };
+enum class Paper { a4, letter };
+
+struct FileTarget {
+  FileFormat format = FileFormat::trace;
+  int dpi = 0;  ///< 0: the format's default
+  Paper paper = Paper::a4;
+};
+
+/// The format's resolution when none is asked for.
+int default_dpi(FileFormat format);
+
+/// Whether this build has a back end for the rendered formats (PDF, SVG, PNG).
+bool rendered_formats_available();
+
+/// A device for PDF, SVG or PNG that renders one page into `bytes` when it is closed: the
+/// paper in the page's orientation, its printable area the whole sheet (origin at the
+/// paper's corner). nullptr when the build has no such back end.
+std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
+                                              std::string_view document_name);
+
+}  // namespace veltrane

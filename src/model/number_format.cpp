@@ -1,0 +1,71 @@
+#include "model/number_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace veltrane {
+namespace {
+
+// Adds one unit in the last place of a string of decimal digits; returns the carry.
+bool increment_digits(std::string& digits) {
+  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+    if (*it != '9') {
+      ++*it;
+      return false;
+    }
+    *it = '0';
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string format_three_decimals(double value) {
+  if (std::isnan(value) || value == 0) return "0.000";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  const bool negative = std::signbit(value);
+
+  // First rounding: 18 significant digits of the exact binary value, half to even
+  // (printf rounds the exact value in the current rounding mode).
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.17e", std::fabs(value));
+  std::string digits;
+  digits.push_back(buffer[0]);
+  digits.append(buffer + 2, 17);
+  const int exponent = std::atoi(buffer + 20);  // buffer is "d.ddddddddddddddddde+XX"
+
+  // Place the decimal point: digits[0] has weight 10^exponent. Pad so that there are
+  // at least one integer digit and four decimals to look at.
+  std::string integer_part;
+  std::string fraction;
+  if (exponent >= 0) {
+    if (static_cast<std::size_t>(exponent) + 1 >= digits.size()) {
+      integer_part = digits + std::string(exponent + 1 - digits.size(), '0');
+    } else {
+      integer_part = digits.substr(0, exponent + 1);
+      fraction = digits.substr(exponent + 1);
+    }
+  } else {
+    integer_part = "0";
+    fraction = std::string(-exponent - 1, '0') + digits;
+  }
+  fraction.resize(std::max<std::size_t>(fraction.size(), 4), '0');
+
+  // Second rounding: three decimals, half to even on the 18-digit decimal value.
+  std::string kept = integer_part + fraction.substr(0, 3);
+  const char next = fraction[3];
+  const bool rest_nonzero = fraction.find_first_not_of('0', 4) != std::string::npos;
+  const bool last_odd = (kept.back() - '0') % 2 == 1;
+  if (next > '5' || (next == '5' && (rest_nonzero || last_odd))) {
+    if (increment_digits(kept)) kept.insert(kept.begin(), '1');
+  }
+  std::string text = negative ? "-" : "";
+  text.append(kept, 0, kept.size() - 3);
+  text.push_back('.');
+  text.append(kept, kept.size() - 3, 3);
+  return text;
+}
+
+}  // namespace veltrane

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace veltrane {
+
+/// The "###.000" format: 18 significant digits, then three decimals, both half to even.
+/// NaN and zeros show "0.000", a negative value keeps its "-" even when it rounds to zero,
+/// infinities show "inf" and "-inf".
+std::string format_three_decimals(double value);
+
+}  // namespace veltrane

@@ -1,0 +1,119 @@
+#include "print/trace_device.h"
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+namespace veltrane {
+
+std::string float_text(float value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string json_string(std::string_view utf8) {
+  std::string out = "\"";
+  for (char c : utf8) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+          out += escape;
+        } else {
+          out.push_back(c);
+        }
+    }
+  }
+  out.push_back('"');
+  return out;
+}
+
+namespace {
+
+std::string box_text(DotBox b) {
+  return std::to_string(b.x1) + ' ' + std::to_string(b.y1) + ' ' + std::to_string(b.x2) + ' ' +
+         std::to_string(b.y2);
+}
+
+class TraceDevice final : public PrintDevice {
+ public:
+  TraceDevice(std::ostream& out, std::string_view document_name, int dpi) : out_(out), dpi_(dpi) {
+    out_ << "open " << json_string(document_name) << '\n';
+  }
+
+  void set_orientation(Orientation orientation) override { orientation_ = orientation; }
+
+  Resolution dots_per_inch() override {
+    out_ << "page " << (orientation_ == Orientation::landscape ? "landscape" : "portrait") << ' '
+         << dpi_ << ' ' << dpi_ << '\n';
+    return {dpi_, dpi_};
+  }
+
+  void set_pen_width(int dots) override { out_ << "pen " << dots << '\n'; }
+  void move_to(int x, int y) override { out_ << "move " << x << ' ' << y << '\n'; }
+  void line_to(int x, int y) override { out_ << "line " << x << ' ' << y << '\n'; }
+
+  void ellipse(DotBox box, Colour outline, Fill fill) override {
+    out_ << "ellipse " << box_text(box) << (outline == Colour::black ? " black" : " white")
+         << (fill == Fill::solid ? " solid" : " hollow") << '\n';
+  }
+
+  void arc(DotBox box, float start_rad, float end_rad) override {
+    out_ << "arc " << box_text(box) << ' ' << float_text(start_rad) << ' ' << float_text(end_rad)
+         << '\n';
+  }
+
+  void pie(DotBox box, float start_rad, float end_rad) override {
+    out_ << "pie " << box_text(box) << ' ' << float_text(start_rad) << ' ' << float_text(end_rad)
+         << '\n';
+  }
+
+  void select_font(const PrintFont& font) override {
+    out_ << "font " << font.face << ' ' << float_text(font.size_pt) << ' '
+         << (font.italic ? "italic" : "regular") << '\n';
+  }
+
+  void print_text(std::string_view utf8) override { out_ << "text " << json_string(utf8) << '\n'; }
+  void close() override { out_ << "close\n"; }
+
+ private:
+  std::ostream& out_;
+  int dpi_;
+  Orientation orientation_ = Orientation::portrait;
+};
+
+}  // namespace
+
+std::unique_ptr<PrintDevice> make_trace_device(std::ostream& out, std::string_view document_name,
+                                               int dpi) {
+  return std::make_unique<TraceDevice>(out, document_name, dpi);
+}
+
+PrintOpener trace_opener(std::ostream& out, int dpi) {
+  return [&out, dpi](std::string_view name) { return make_trace_device(out, name, dpi); };
+}
+
+}  // namespace veltrane

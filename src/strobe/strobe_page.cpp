@@ -1,0 +1,111 @@
+#include "strobe/strobe_page.h"
+
+#include <cmath>
+
+#include "model/field_reading.h"
+#include "print/print_job.h"
+#include "template/primitives.h"
+
+namespace veltrane {
+namespace {
+
+constexpr double centre_x = 104;
+constexpr double centre_y = 134;
+constexpr double spindle_hole_mm = 7.1628;
+constexpr long double pi_extended = 3.141592653589793238462643383279502884L;
+
+// One ring of `bars` wedges on the box of `diameter`. A ring whose bar pitch at its outer
+// edge is below one device dot cannot show bars at all, and drawing each wedge would take
+// time and spool size proportional to the count; it is drawn as the solid band it would
+// print as.
+void draw_ring(PrintJob& job, const PageScale& scale, std::int32_t bars, double diameter) {
+  if (bars <= 0) return;
+  const double h = diameter / 2;
+  const auto x1 = static_cast<float>((centre_x - h) * scale.dots_per_mm_x);
+  const auto y1 = static_cast<float>((centre_y - h) * scale.dots_per_mm_y);
+  const auto x2 = static_cast<float>((centre_x + h) * scale.dots_per_mm_x);
+  const auto y2 = static_cast<float>((centre_y + h) * scale.dots_per_mm_y);
+  if (!is_drawable(x1) || !is_drawable(y1) || !is_drawable(x2) || !is_drawable(y2)) return;
+
+  const double smaller_scale =
+      std::min(std::fabs(scale.dots_per_mm_x), std::fabs(scale.dots_per_mm_y));
+  const double pitch_dots = 2 * 3.141592653589793 * h * smaller_scale / bars;
+  if (!(pitch_dots >= 1)) {
+    job.ellipse(x1, y1, x2, y2, Colour::black, Fill::solid);
+    return;
+  }
+  const long double n = bars;
+  for (std::int32_t i = 0; i < bars; ++i) {
+    const long double start = 2 * pi_extended * i / n;
+    const long double end = pi_extended / n + 2 * pi_extended * i / n;
+    job.pie(x1, y1, x2, y2, static_cast<float>(start), static_cast<float>(end));
+  }
+}
+
+void draw_white_disc(PrintJob& job, const PageScale& scale, double diameter) {
+  draw_circle_box(job, scale, centre_x, centre_y, diameter, Colour::white, Fill::solid);
+}
+
+}  // namespace
+
+void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::int32_t inner_bars,
+                       std::string_view caption_1, std::string_view caption_2,
+                       const PrintOpener& open) {
+  const PrintFont note_font = make_print_font("Arial", 10 * set.correction_y, false);
+  const PrintFont caption_font = make_print_font("Arial", 18 * set.correction_y, false);
+
+  PrintJob job = PrintJob::open_with_dialog(open);
+  if (job.is_open()) {
+    job.set_orientation(Orientation::portrait);
+    const PageScale scale =
+        make_page_scale(job.dots_per_inch(), set.correction_x, set.correction_y);
+    job.set_pen_width(3);
+    draw_circle(job, scale, centre_x, centre_y, 180);
+    draw_ring(job, scale, outer_bars, 175);
+    draw_white_disc(job, scale, 150);
+    draw_ring(job, scale, inner_bars, 145);
+    draw_white_disc(job, scale, 135);
+
+    draw_circle(job, scale, centre_x, centre_y, spindle_hole_mm);
+    draw_cross(job, scale, centre_x, centre_y, 3);
+    draw_spindle_hash(job, scale, centre_x, centre_y, spindle_hole_mm, 3);
+
+    job.set_pen_width(15);
+    draw_line_mm(job, scale, centre_x, centre_y, 104, 70);
+
+    job.set_pen_width(1);
+    job.select_font(caption_font);
+    const DotPoint first_caption{58 * scale.dots_per_mm_x, 160 * scale.dots_per_mm_y};
+    const bool first_caption_drawable =
+        is_drawable(first_caption.x) && is_drawable(first_caption.y);
+    if (first_caption_drawable) job.move_to(first_caption.x, first_caption.y);
+    const auto standard_captions = [&](const char* line_1, const char* line_2) {
+      if (first_caption_drawable) job.print_text(line_1);
+      draw_text_mm(job, scale, 65, 168, line_2);
+    };
+    if (outer_bars == 216 && inner_bars == 160) {
+      standard_captions("33 1/3 RPM - 60 HZ - 216 BARS", "45 RPM - 60 HZ - 160 BARS");
+    } else if (outer_bars == 180 && inner_bars == 133) {
+      standard_captions("33 1/3 RPM - 50 HZ - 180 BARS", "45 RPM - 50 HZ - 133 BARS");
+      if (is_drawable(80 * scale.dots_per_mm_x) && is_drawable(175 * scale.dots_per_mm_y))
+        job.move_to(80 * scale.dots_per_mm_x, 175 * scale.dots_per_mm_y);
+      job.select_font(note_font);
+      if (is_drawable(80 * scale.dots_per_mm_x) && is_drawable(175 * scale.dots_per_mm_y))
+        job.print_text("(must drift CCW 5 bars per 20sec)");
+      job.select_font(caption_font);
+    } else {
+      draw_text_mm(job, scale, 55, 160, cp1252_to_utf8(caption_1));
+      draw_text_mm(job, scale, 55, 168, cp1252_to_utf8(caption_2));
+    }
+
+    job.select_font(note_font);
+    draw_text_mm(job, scale, 109, 85, "Time this mark-");
+    draw_text_mm(job, scale, 109, 89, "At 33 1/3 RPM it takes");
+    draw_text_mm(job, scale, 109, 93, "180 sec for 100 revolutions.");
+    draw_text_mm(job, scale, 109, 97, "Use (1-(actual/target))*100");
+    draw_text_mm(job, scale, 109, 101, "for percentage error.");
+  }
+  job.close();
+}
+
+}  // namespace veltrane

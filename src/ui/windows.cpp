@@ -1,0 +1,238 @@
+#include "ui/windows.h"
+
+#include <array>
+#include <memory>
+
+#include "model/read_fields.h"
+#include "model/summary.h"
+#include "strobe/strobe_page.h"
+#include "template/template_page.h"
+#include "ui/control_ids.h"
+
+namespace veltrane {
+namespace {
+
+using K = ControlKind;
+
+// clang-format off
+constexpr std::array main_controls = {
+    ControlDescription{id_pivot_caption,        K::label,         "Spindle to Pivot Distance",   20,  20, 80, 15},
+    ControlDescription{id_inner_caption,        K::label,         "Inner Groove Radius",         20,  40, 80, 15},
+    ControlDescription{id_outer_caption,        K::label,         "Outer Groove Radius",         20,  60, 80, 15},
+    ControlDescription{id_pivot,                K::text_box,      "209",                        115,  20, 35, 10, true},
+    ControlDescription{id_pivot_unit,           K::label,         "mm",                         155,  20, 15, 15},
+    ControlDescription{id_inner_radius,         K::text_box,      "57.5",                       115,  40, 35, 10},
+    ControlDescription{id_outer_radius,         K::text_box,      "146.05",                     115,  60, 35, 10},
+    ControlDescription{id_inner_unit,           K::label,         "mm",                         155,  40, 15, 15},
+    ControlDescription{id_outer_unit,           K::label,         "mm",                         155,  60, 15, 15},
+    ControlDescription{id_lofgren_a,            K::option_button, "L\u00F6fgren A",              20, 145, 55, 15, true},
+    ControlDescription{id_lofgren_b,            K::option_button, "L\u00F6fgren B",              20, 160, 55, 15},
+    ControlDescription{id_stevenson_a,          K::option_button, "Stevenson A",                 20, 175, 55, 15},
+    ControlDescription{id_print_template,       K::push_button,   "Print Arc Template",          80, 145, 65, 15},
+    ControlDescription{id_print_60hz,           K::push_button,   "Print 60Hz Strobe",          150, 145, 65, 15},
+    ControlDescription{id_print_50hz,           K::push_button,   "Print 50Hz Strobe",          150, 170, 65, 15},
+    ControlDescription{id_help,                 K::push_button,   "Help",                       185,  80, 30, 15},
+    ControlDescription{id_correction_x_caption, K::label,         "Printer Correction Factor X", 20,  80, 90, 15},
+    ControlDescription{id_correction_x,         K::text_box,      "1.0",                        115,  80, 35, 10},
+    ControlDescription{id_preset_din,           K::push_button,   "DIN",                        185,  20, 30, 15},
+    ControlDescription{id_preset_iec,           K::push_button,   "IEC",                        185,  40, 30, 15},
+    ControlDescription{id_preset_typical,       K::push_button,   "Typical",                    185,  60, 30, 15},
+    ControlDescription{id_correction_y_caption, K::label,         "Printer Correction Factor Y", 20, 100, 90, 15},
+    ControlDescription{id_correction_y,         K::text_box,      "1.0",                        115, 100, 35, 10},
+    ControlDescription{id_print_custom,         K::push_button,   "Print Custom Strobe",         80, 170, 65, 15},
+    ControlDescription{id_id_caption,           K::label,         "Arm or turntable ID",         20, 120, 90, 15},
+    ControlDescription{id_id_text,              K::text_box,      "",                           115, 120, 100, 10},
+};
+
+constexpr std::array custom_controls = {
+    ControlDescription{id_outer_bars_caption, K::label,       "Number of outer bars",           15,  20,  70, 15},
+    ControlDescription{id_inner_bars_caption, K::label,       "Number of inner bars",           15,  50,  70, 15},
+    ControlDescription{id_caption_1_caption,  K::label,       "Caption line 1",                 15,  80,  70, 15},
+    ControlDescription{id_caption_2_caption,  K::label,       "Caption line 2",                 15, 110,  70, 15},
+    ControlDescription{id_outer_bars,         K::text_box,    "216",                            90,  20,  35, 10},
+    ControlDescription{id_inner_bars,         K::text_box,    "160",                            90,  50,  35, 10},
+    ControlDescription{id_caption_1,          K::text_box,    "33 1/3 RPM - 60 HZ - 216 BARS",  90,  80, 105, 10},
+    ControlDescription{id_caption_2,          K::text_box,    "45 RPM - 60 HZ - 160 BARS",      90, 110, 105, 10},
+    ControlDescription{id_custom_ok,          K::push_button, "OK",                             25, 140,  65, 15},
+    ControlDescription{id_custom_cancel,      K::push_button, "Cancel",                        120, 140,  65, 15},
+};
+
+constexpr std::array help_lines = {
+    "Veltrane",
+    "Copyright (c) 2026 the Veltrane developers.",
+    "Check the 100, 180 and 200 mm reference marks of every",
+    "printout with a ruler before you use it. This program",
+    "comes with no warranty of any kind.",
+    "",
+    "Measure your arm pivot-to-spindle distance carefully.",
+    "Choose inner and outer groove radius using standards, ",
+    "typical US pop/rock dimensions, or numbers of your",
+    "own choosing. Choose an optimization strategy, which",
+    "may depend on the adjustment limitations of your table.",
+    "Print the alignment template and punch the spindle hole.",
+    "Or, cut on the four hash lines with a sharp hobby knife.",
+    "Adjust the cartridge overhang so the stylus traces the",
+    "radius line exactly. Tape the platter in that position.",
+    "Adjust the cartridge body to line up with either grid.",
+    "If the cartridge body is tapered, tape small L shaped",
+    "wings to the template, equidistant from the grid center-",
+    "line to assist in lining up the back of the cartridge.",
+    "The printout must be exact. If the 200 mm reference",
+    "dimensions are off, enter a printer correction factor",
+    "for x and/or y to slightly enlarge or reduce the size for",
+    "that axis. You can also use this setting to change the",
+    "size of the strobe disks. For more rigid and durable",
+    "printouts, use photo paper. Note that L\u00F6fgren A is also",
+    "known as Baerwald. *** Read the ReadMe file ***",
+};
+// clang-format on
+
+const DialogDescription main_description{
+    main_window_title, 134, 120, 237, 202, DialogFrame::title_menu_close, main_controls};
+const DialogDescription custom_description{
+    "Custom Strobe Parameters", 102, 88, 211, 180, DialogFrame::title_only, custom_controls};
+
+// Gives the focus back to the control that had it when the dialog lost activation.
+struct FocusMemory {
+  int remembered = 0;
+
+  void handle(Dialog& dialog, const DialogEvent& event) {
+    if (event.kind == DialogEventKind::deactivated) {
+      remembered = dialog.get_focus();
+    } else if (event.kind == DialogEventKind::activated && remembered != 0) {
+      dialog.set_focus(remembered);
+      remembered = 0;
+    }
+  }
+};
+
+PrintOpener printer_of(Toolkit& toolkit) {
+  return [&toolkit](std::string_view name) { return toolkit.open_printer(name); };
+}
+
+// The window takes no input while one of its commands prints, so that no second job can
+// start from it while the ownerless printer dialog is open.
+template <typename Command>
+void without_input(Dialog& dialog, Command command) {
+  dialog.set_enabled(false);
+  command();
+  dialog.set_enabled(true);
+}
+
+void set_groove_texts(Dialog& dialog, const char* inner, const char* outer) {
+  dialog.set_text(id_inner_radius, inner);
+  dialog.set_text(id_outer_radius, outer);
+}
+
+}  // namespace
+
+const DialogDescription& main_window_description() {
+  return main_description;
+}
+const DialogDescription& custom_strobe_description() {
+  return custom_description;
+}
+
+std::string help_text() {
+  std::string text = help_lines.front();
+  for (std::size_t i = 1; i < help_lines.size(); ++i) {
+    text += '\n';
+    text += help_lines[i];
+  }
+  return text;
+}
+
+void show_help(Toolkit& toolkit) {
+  toolkit.message_window(help_text(), "Help/About", MessageButtons::ok);
+}
+
+bool confirm_parameters(Toolkit& toolkit, const ParameterSet& set) {
+  return toolkit.message_window(build_parameter_summary(set), "Confirm Parameters",
+                                MessageButtons::ok_cancel) == message_ok;
+}
+
+int run_custom_strobe_dialog(Toolkit& toolkit, ParameterSet& set, Dialog& parent) {
+  auto focus = std::make_shared<FocusMemory>();
+  return toolkit.show_modal(custom_description, &parent,
+                            [&toolkit, &set, focus](Dialog& dialog, const DialogEvent& event) {
+                              focus->handle(dialog, event);
+                              if (event.kind != DialogEventKind::command) return;
+                              if (event.id == id_custom_ok) {
+                                read_custom_strobe(set, dialog);
+                                without_input(dialog, [&] {
+                                  print_strobe_page(set, set.custom_outer_bars,
+                                                    set.custom_inner_bars, set.custom_caption_1,
+                                                    set.custom_caption_2, printer_of(toolkit));
+                                });
+                                dialog.end_dialog(0);
+                              } else if (event.id == id_custom_cancel) {
+                                dialog.end_dialog(0);
+                              }
+                            });
+}
+
+DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
+  auto focus = std::make_shared<FocusMemory>();
+  return [&toolkit, &set, focus](Dialog& window, const DialogEvent& event) {
+    focus->handle(window, event);
+    switch (event.kind) {
+      case DialogEventKind::init:
+        window.set_icon(app_icon_name);
+        window.set_title(main_window_title);
+        window.set_option(id_lofgren_a, id_stevenson_a, id_lofgren_a);
+        return;
+      case DialogEventKind::close:
+        window.end_dialog(0);
+        return;
+      case DialogEventKind::command:
+        break;
+      default:
+        return;
+    }
+    const std::string blank_caption(caption_length, ' ');
+    switch (event.id) {
+      case id_print_template:
+        without_input(window, [&] {
+          read_parameters(set, window);
+          if (confirm_parameters(toolkit, set)) print_template_page(set, printer_of(toolkit));
+        });
+        break;
+      case id_print_60hz:
+        without_input(window, [&] {
+          read_parameters(set, window);
+          print_strobe_page(set, 216, 160, blank_caption, blank_caption, printer_of(toolkit));
+        });
+        break;
+      case id_print_50hz:
+        without_input(window, [&] {
+          read_parameters(set, window);
+          print_strobe_page(set, 180, 133, blank_caption, blank_caption, printer_of(toolkit));
+        });
+        break;
+      case id_print_custom:
+        read_parameters(set, window);
+        run_custom_strobe_dialog(toolkit, set, window);
+        break;
+      case id_help:
+        show_help(toolkit);
+        break;
+      case id_preset_din:
+        set_groove_texts(window, "57.5", "146.05");
+        break;
+      case id_preset_iec:
+        set_groove_texts(window, "60.325", "146.05");
+        break;
+      case id_preset_typical:
+        set_groove_texts(window, "63", "145");
+        break;
+      default:
+        break;
+    }
+  };
+}
+
+int run_main_window(Toolkit& toolkit, ParameterSet& set) {
+  return toolkit.show_modal(main_description, nullptr, main_window_handler(toolkit, set));
+}
+
+}  // namespace veltrane
