@@ -1,0 +1,1 @@
+# The window program comes here.

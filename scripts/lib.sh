@@ -1,0 +1,36 @@
+# Shared set-up of the scripts: Debian packages the build and the tests need.
+# shellcheck shell=bash
+
+VELTRANE_PACKAGES=(
+  g++ cmake make pkg-config libgtest-dev
+  qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2
+  poppler-utils xvfb xauth
+)
+
+# Installs whichever of the given Debian packages are missing.
+ensure_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Installing ${missing[*]} through sudo (not running as root)." >&2
+    sudo=(sudo)
+  else
+    echo "Installing ${missing[*]}." >&2
+  fi
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+# Configures and builds a preset.
+build_preset() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$(nproc)"
+}
