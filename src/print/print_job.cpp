@@ -91,14 +91,13 @@ void PrintJob::close() {
 }
 
 void draw_line(PrintJob& job, DotPoint from, DotPoint to) {
-  if (!is_drawable(from.x) || !is_drawable(from.y) || !is_drawable(to.x) || !is_drawable(to.y))
-    return;
+  if (!is_drawable(from) || !is_drawable(to)) return;
   job.move_to(from.x, from.y);
   job.line_to(to.x, to.y);
 }
 
 void draw_text(PrintJob& job, DotPoint at, std::string_view utf8) {
-  if (!is_drawable(at.x) || !is_drawable(at.y)) return;
+  if (!is_drawable(at)) return;
   job.move_to(at.x, at.y);
   job.print_text(utf8);
 }

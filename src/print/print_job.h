@@ -51,6 +51,10 @@ class PrintJob {
   std::unique_ptr<PrintDevice> device_;
 };
 
+inline bool is_drawable(DotPoint p) {
+  return is_drawable(p.x) && is_drawable(p.y);
+}
+
 /// A straight line: move_to + line_to, or nothing when any coordinate is not drawable.
 void draw_line(PrintJob& job, DotPoint from, DotPoint to);
 

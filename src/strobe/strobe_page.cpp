@@ -1,8 +1,10 @@
 #include "strobe/strobe_page.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/field_reading.h"
+#include "model/geometry.h"
 #include "print/print_job.h"
 #include "template/primitives.h"
 
@@ -29,7 +31,7 @@ void draw_ring(PrintJob& job, const PageScale& scale, std::int32_t bars, double 
 
   const double smaller_scale =
       std::min(std::fabs(scale.dots_per_mm_x), std::fabs(scale.dots_per_mm_y));
-  const double pitch_dots = 2 * 3.141592653589793 * h * smaller_scale / bars;
+  const double pitch_dots = 2 * pi * h * smaller_scale / bars;
   if (!(pitch_dots >= 1)) {
     job.ellipse(x1, y1, x2, y2, Colour::black, Fill::solid);
     return;
@@ -75,23 +77,22 @@ void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::in
 
     job.set_pen_width(1);
     job.select_font(caption_font);
+    // A standard pair prints its first caption at this position; a text whose position the
+    // device cannot take is left out together with its move.
     const DotPoint first_caption{58 * scale.dots_per_mm_x, 160 * scale.dots_per_mm_y};
-    const bool first_caption_drawable =
-        is_drawable(first_caption.x) && is_drawable(first_caption.y);
-    if (first_caption_drawable) job.move_to(first_caption.x, first_caption.y);
+    if (is_drawable(first_caption)) job.move_to(first_caption.x, first_caption.y);
     const auto standard_captions = [&](const char* line_1, const char* line_2) {
-      if (first_caption_drawable) job.print_text(line_1);
+      if (is_drawable(first_caption)) job.print_text(line_1);
       draw_text_mm(job, scale, 65, 168, line_2);
     };
     if (outer_bars == 216 && inner_bars == 160) {
       standard_captions("33 1/3 RPM - 60 HZ - 216 BARS", "45 RPM - 60 HZ - 160 BARS");
     } else if (outer_bars == 180 && inner_bars == 133) {
       standard_captions("33 1/3 RPM - 50 HZ - 180 BARS", "45 RPM - 50 HZ - 133 BARS");
-      if (is_drawable(80 * scale.dots_per_mm_x) && is_drawable(175 * scale.dots_per_mm_y))
-        job.move_to(80 * scale.dots_per_mm_x, 175 * scale.dots_per_mm_y);
+      const DotPoint note{80 * scale.dots_per_mm_x, 175 * scale.dots_per_mm_y};
+      if (is_drawable(note)) job.move_to(note.x, note.y);
       job.select_font(note_font);
-      if (is_drawable(80 * scale.dots_per_mm_x) && is_drawable(175 * scale.dots_per_mm_y))
-        job.print_text("(must drift CCW 5 bars per 20sec)");
+      if (is_drawable(note)) job.print_text("(must drift CCW 5 bars per 20sec)");
       job.select_font(caption_font);
     } else {
       draw_text_mm(job, scale, 55, 160, cp1252_to_utf8(caption_1));
