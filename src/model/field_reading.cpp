@@ -96,7 +96,7 @@ double read_number(std::string_view text) {
       break;
     }
   }
-  if (!any_digit) return negative ? -0.0 : 0.0;
+  if (!any_digit) return 0;  // no leading number, not a negative zero
 
   long long exponent = 0;
   if (pos < text.size() &&

@@ -51,6 +51,8 @@ TEST(ReadNumber, ExponentsBeyondTheRangeSaturate) {
 TEST(ReadNumber, NegativeZeroKeepsItsSign) {
   EXPECT_TRUE(std::signbit(read_number("-0")));
   EXPECT_FALSE(std::signbit(read_number("0")));
+  EXPECT_FALSE(std::signbit(read_number("-")));
+  EXPECT_FALSE(std::signbit(read_number("-abc")));
 }
 
 TEST(ReadBarCount, RoundsHalfToEvenAndClamps) {
