@@ -1,1 +1,24 @@
-# The window program comes here.
+# The window toolkit on Qt Widgets and the windowed program `veltrane`.
+include(GNUInstallDirs)
+
+qt_add_resources(veltrane_resource_sources ${PROJECT_SOURCE_DIR}/resources/veltrane.qrc)
+add_library(veltrane_qt_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_toolkit.cpp
+                                  ${veltrane_resource_sources})
+target_include_directories(veltrane_qt_ui PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(veltrane_qt_ui PUBLIC veltrane_core Qt6::Widgets)
+
+if(TARGET veltrane_qt_print)
+add_executable(veltrane ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(veltrane PRIVATE veltrane_qt_ui veltrane_qt_print)
+install(TARGETS veltrane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/resources/veltrane.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 32 48 256)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/veltrane-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME veltrane.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/veltrane.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -1,0 +1,116 @@
+#include "window_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "print/trace_device.h"
+#include "ui/windows.h"
+
+namespace veltrane {
+namespace {
+
+// Window tests never open a window on the developer's display.
+class OffscreenApplication : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  void TearDown() override { application_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "qt_ui_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment* const offscreen_application =
+    ::testing::AddGlobalTestEnvironment(new OffscreenApplication);
+
+// A trace device that hands its text to the driver when the job is closed.
+class RecordingDevice final : public PrintDevice {
+ public:
+  RecordingDevice(std::vector<std::string>& traces, std::string_view name)
+      : traces_(traces), trace_(make_trace_device(out_, name)) {}
+  void set_orientation(Orientation o) override { trace_->set_orientation(o); }
+  Resolution dots_per_inch() override { return trace_->dots_per_inch(); }
+  void set_pen_width(int dots) override { trace_->set_pen_width(dots); }
+  void move_to(int x, int y) override { trace_->move_to(x, y); }
+  void line_to(int x, int y) override { trace_->line_to(x, y); }
+  void ellipse(DotBox b, Colour c, Fill f) override { trace_->ellipse(b, c, f); }
+  void arc(DotBox b, float s, float e) override { trace_->arc(b, s, e); }
+  void pie(DotBox b, float s, float e) override { trace_->pie(b, s, e); }
+  void select_font(const PrintFont& font) override { trace_->select_font(font); }
+  void print_text(std::string_view utf8) override { trace_->print_text(utf8); }
+  void close() override {
+    trace_->close();
+    traces_.push_back(out_.str());
+  }
+
+ private:
+  std::vector<std::string>& traces_;
+  std::ostringstream out_;
+  std::unique_ptr<PrintDevice> trace_;
+};
+
+}  // namespace
+
+WindowDriver::WindowDriver()
+    : toolkit({[this](std::string_view name) -> std::unique_ptr<PrintDevice> {
+                 if (on_printer) on_printer();
+                 if (printer_cancelled) return nullptr;
+                 return std::make_unique<RecordingDevice>(traces, name);
+               },
+               [this](std::string_view text, std::string_view title, MessageButtons buttons) {
+                 messages.push_back({std::string(text), std::string(title), buttons});
+                 if (on_message) on_message();
+                 return message_answer;
+               }}) {}
+
+int WindowDriver::run_main_window(const std::function<void(QDialog& window)>& script) {
+  when_modal_dialog_opens([&script](QDialog& window) {
+    settle();
+    script(window);
+    window.close();
+  });
+  return veltrane::run_main_window(toolkit, set);
+}
+
+std::string text_of(QWidget& dialog, int id) {
+  auto* edit = control<QLineEdit>(dialog, id);
+  return edit ? edit->text().toStdString() : "<no text box " + std::to_string(id) + ">";
+}
+
+void click(QWidget& dialog, int id) {
+  QWidget* button = control(dialog, id);
+  ASSERT_NE(button, nullptr) << id;
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void when_modal_dialog_opens(std::function<void(QDialog& dialog)> action) {
+  QTimer::singleShot(0, [action = std::move(action)] {
+    QDialog* dialog = modal_dialog();
+    if (!dialog) {
+      ADD_FAILURE() << "no modal dialog is open";
+      return;
+    }
+    action(*dialog);
+  });
+}
+
+QDialog* modal_dialog() {
+  return qobject_cast<QDialog*>(QApplication::activeModalWidget());
+}
+
+void settle() {
+  QApplication::processEvents();
+  QApplication::processEvents();
+}
+
+}  // namespace veltrane
