@@ -1,0 +1,112 @@
+#include "backends/qt/arc_path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace veltrane {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr double two_pi = 2 * std::numbers::pi;
+
+// A cubic with tangent lengths 4/3 tan(d/4) through both ends of a unit-circle arc of angle
+// d strays at most this coefficient times d^6 from the circle (for d up to pi/2; the
+// largest ratio is at pi/2). An ellipse is an affine image of the circle, so its error is
+// at most this times its larger semi-axis.
+constexpr double error_per_sixth_power = 1.82e-5;
+
+struct Ellipse {
+  double cx = 0, cy = 0, a = 0, b = 0;
+
+  QPointF at(double t) const { return {cx + a * std::cos(t), cy - b * std::sin(t)}; }
+  QPointF velocity(double t) const { return {-a * std::sin(t), -b * std::cos(t)}; }
+};
+
+Ellipse inscribed(const QRectF& box) {
+  const QRectF r = box.normalized();
+  return {r.center().x(), r.center().y(), r.width() / 2, r.height() / 2};
+}
+
+// Counter-clockwise turn from `from` to `to`, in [0, 2pi].
+double turn(double from, double to) {
+  double sweep = std::fmod(to - from, two_pi);
+  if (sweep < 0) sweep += two_pi;
+  return sweep;
+}
+
+// The ellipse parameter of the point where the ray at `angle` meets the ellipse, in
+// [-pi, pi]. On a circle it is the angle itself.
+double parameter_of_ray(const Ellipse& e, double angle) {
+  if (e.a == e.b) return std::remainder(angle, two_pi);
+  return std::atan2(e.a * std::sin(angle), e.b * std::cos(angle));
+}
+
+struct ParameterRange {
+  double start = 0;
+  double sweep = 0;
+};
+
+// Scaling the axes keeps the order of rays around the centre and keeps opposite rays
+// opposite, so the parameter turn lies on the same side of pi as the ray turn; that
+// corrects a rounding that would wrap a sliver into almost a whole ellipse or back.
+ParameterRange parameter_range(const Ellipse& e, double start_rad, double end_rad) {
+  const double ray_sweep = turn(start_rad, end_rad);
+  const double start = parameter_of_ray(e, start_rad);
+  if (ray_sweep == 0 || ray_sweep == two_pi) return {start, two_pi};
+  if (ray_sweep == pi) return {start, pi};
+  double sweep = turn(start, parameter_of_ray(e, end_rad));
+  if (ray_sweep < pi && sweep > pi) sweep = 0;
+  if (ray_sweep > pi && sweep < pi) sweep = two_pi;
+  return {start, sweep};
+}
+
+int pieces_for(const Ellipse& e, double sweep) {
+  const double radius = std::max(std::fabs(e.a), std::fabs(e.b));
+  double longest = pi / 2;
+  if (radius > 0)
+    longest =
+        std::min(longest, std::pow(arc_tolerance_dots / (radius * error_per_sixth_power), 1.0 / 6));
+  return std::max(1, static_cast<int>(std::ceil(sweep / longest)));
+}
+
+void append_arc(QPainterPath& path, const Ellipse& e, ParameterRange range) {
+  const int pieces = pieces_for(e, range.sweep);
+  const double step = range.sweep / pieces;
+  const double k = 4.0 / 3.0 * std::tan(step / 4);
+  for (int i = 0; i < pieces; ++i) {
+    const double t0 = range.start + step * i;
+    const double t1 = range.start + step * (i + 1);
+    path.cubicTo(e.at(t0) + k * e.velocity(t0), e.at(t1) - k * e.velocity(t1), e.at(t1));
+  }
+}
+
+}  // namespace
+
+QPainterPath ellipse_path(const QRectF& box) {
+  const Ellipse e = inscribed(box);
+  QPainterPath path(e.at(0));
+  append_arc(path, e, {0, two_pi});
+  path.closeSubpath();
+  return path;
+}
+
+QPainterPath arc_path(const QRectF& box, double start_rad, double end_rad) {
+  const Ellipse e = inscribed(box);
+  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  QPainterPath path(e.at(range.start));
+  append_arc(path, e, range);
+  return path;
+}
+
+QPainterPath pie_path(const QRectF& box, double start_rad, double end_rad) {
+  const Ellipse e = inscribed(box);
+  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  QPainterPath path(QPointF(e.cx, e.cy));
+  path.lineTo(e.at(range.start));
+  append_arc(path, e, range);
+  path.closeSubpath();
+  return path;
+}
+
+}  // namespace veltrane

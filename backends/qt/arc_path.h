@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QPainterPath>
+#include <QRectF>
+
+namespace veltrane {
+
+/// How far, in device dots, a drawn ellipse or arc may stray from the true curve.
+inline constexpr double arc_tolerance_dots = 0.1;
+
+/// The ellipse inscribed in `box` (corners in any order), as one closed path of cubic
+/// Béziers that stays within `arc_tolerance_dots` of it.
+QPainterPath ellipse_path(const QRectF& box);
+
+/// The arc of the ellipse inscribed in `box` from where the ray at `start_rad` meets it to
+/// where the ray at `end_rad` meets it, counter-clockwise as seen on a page whose y grows
+/// downward: the ray at angle a points along (cos a, -sin a). Rays that coincide give the
+/// whole ellipse.
+QPainterPath arc_path(const QRectF& box, double start_rad, double end_rad);
+
+/// The same arc closed by the two radii through the box's centre: a wedge.
+QPainterPath pie_path(const QRectF& box, double start_rad, double end_rad);
+
+}  // namespace veltrane

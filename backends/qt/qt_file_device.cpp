@@ -1,0 +1,114 @@
+// PDF, SVG and PNG pages for veltrane-cli, painted by the same code as the printer.
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <cmath>
+
+#include "backends/qt/qt_painter_device.h"
+#include "cli/file_output.h"
+
+namespace veltrane {
+namespace {
+
+QPageLayout paper_layout(Paper paper, Orientation orientation) {
+  return QPageLayout(
+      QPageSize(paper == Paper::letter ? QPageSize::Letter : QPageSize::A4),
+      orientation == Orientation::landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+      QMarginsF(), QPageLayout::Millimeter);
+}
+
+// The whole sheet in dots at `dpi`, to the nearest dot. (Qt keeps page sizes in inches to
+// two decimals only, so millimetres it is.)
+QSize sheet_dots(const QPageLayout& layout, int dpi) {
+  const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
+  return {static_cast<int>(std::lround(mm.width() / 25.4 * dpi)),
+          static_cast<int>(std::lround(mm.height() / 25.4 * dpi))};
+}
+
+class FilePage final : public PaintTarget {
+ public:
+  FilePage(const FileTarget& target, std::string& bytes, std::string_view title)
+      : target_(target),
+        bytes_(bytes),
+        title_(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))) {}
+
+  QPaintDevice* start_page(Orientation orientation) override {
+    const QPageLayout layout = paper_layout(target_.paper, orientation);
+    const QSize dots = sheet_dots(layout, target_.dpi);
+    buffer_.open(QIODevice::WriteOnly);
+    switch (target_.format) {
+      case FileFormat::pdf: {
+        auto pdf = std::make_unique<QPdfWriter>(&buffer_);
+        pdf->setResolution(target_.dpi);
+        pdf->setTitle(title_);
+        pdf->setCreator(QStringLiteral("Veltrane"));
+        pdf->setPageLayout(layout);
+        device_ = std::move(pdf);
+        break;
+      }
+      case FileFormat::svg: {
+        // The size in millimetres, derived from the dots and the resolution, makes the
+        // drawing print at full scale.
+        auto svg = std::make_unique<QSvgGenerator>();
+        svg->setOutputDevice(&buffer_);
+        svg->setResolution(target_.dpi);
+        svg->setSize(dots);
+        svg->setViewBox(QRect(QPoint(0, 0), dots));
+        svg->setTitle(title_);
+        device_ = std::move(svg);
+        break;
+      }
+      case FileFormat::png: {
+        // Black and white pages: eight-bit grey keeps a 1200 dpi sheet affordable.
+        auto image = std::make_unique<QImage>(dots, QImage::Format_Grayscale8);
+        image->fill(Qt::white);
+        const int dots_per_metre = static_cast<int>(std::lround(target_.dpi / 0.0254));
+        image->setDotsPerMeterX(dots_per_metre);
+        image->setDotsPerMeterY(dots_per_metre);
+        image_ = image.get();
+        device_ = std::move(image);
+        break;
+      }
+      case FileFormat::trace:
+        break;
+    }
+    return device_.get();
+  }
+
+  void finish() override {
+    if (image_ != nullptr) QImageWriter(&buffer_, "png").write(*image_);
+    device_.reset();
+    const QByteArray& data = buffer_.data();
+    bytes_.assign(data.constData(), static_cast<std::size_t>(data.size()));
+  }
+
+  bool keeps_blank_page() const override { return true; }
+
+ private:
+  FileTarget target_;
+  std::string& bytes_;
+  QString title_;
+  QBuffer buffer_;
+  std::unique_ptr<QPaintDevice> device_;  // after the buffer: a writer may flush into it
+  const QImage* image_ = nullptr;
+};
+
+}  // namespace
+
+bool rendered_formats_available() {
+  return true;
+}
+
+std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
+                                              std::string_view document_name) {
+  if (target.format == FileFormat::trace) return nullptr;
+  ensure_gui_application();
+  FileTarget resolved = target;
+  if (resolved.dpi <= 0) resolved.dpi = default_dpi(target.format);
+  return make_painter_device(std::make_unique<FilePage>(resolved, bytes, document_name));
+}
+
+}  // namespace veltrane

@@ -1,0 +1,91 @@
+#include "backends/qt/qt_printer.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QShowEvent>
+
+#include "backends/qt/qt_painter_device.h"
+
+namespace veltrane {
+namespace {
+
+QString qt_text(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+class PrinterPage final : public PaintTarget {
+ public:
+  explicit PrinterPage(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
+
+  QPaintDevice* start_page(Orientation orientation) override {
+    printer_->setPageOrientation(orientation == Orientation::landscape ? QPageLayout::Landscape
+                                                                       : QPageLayout::Portrait);
+    // Setting the size again makes the print engine work out the printable margins for the
+    // new orientation. Qt's default margins are not the printable area; these are, so the
+    // painter's origin lands on its corner.
+    printer_->setPageSize(printer_->pageLayout().pageSize());
+    const QPageLayout layout = printer_->pageLayout();
+    printer_->setPageMargins(layout.minimumMargins(), layout.units());
+    printer_->setFullPage(false);
+    return printer_.get();
+  }
+
+  void finish() override {}  // ending the painter has spooled the job
+  bool keeps_blank_page() const override { return false; }
+
+ private:
+  std::unique_ptr<QPrinter> printer_;
+};
+
+// The dialog's print range group offers pages of a document; this one has a single page.
+// Qt shows the group for a printing service that can pick pages itself even when the
+// page range option is off, and refreshes it on every show, so it is hidden here. Should
+// a later Qt name it differently, the group simply stays.
+class PrinterDialog final : public QPrintDialog {
+ public:
+  using QPrintDialog::QPrintDialog;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QPrintDialog::showEvent(event);
+    if (auto* range = findChild<QWidget*>(QStringLiteral("gbPrintRange"))) range->hide();
+    raise();
+    activateWindow();
+  }
+};
+
+bool is_usable(const QPrinter& printer) {
+  return printer.outputFormat() == QPrinter::NativeFormat && printer.isValid() &&
+         !printer.printerName().isEmpty();
+}
+
+std::unique_ptr<QPrinter> new_printer(std::string_view document_name) {
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setDocName(qt_text(document_name));
+  return printer;
+}
+
+}  // namespace
+
+std::unique_ptr<PrintDevice> open_qt_printer_with_dialog(std::string_view document_name) {
+  auto printer = new_printer(document_name);
+  PrinterDialog dialog(printer.get(), nullptr);
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  if (dialog.exec() != QDialog::Accepted || !is_usable(*printer)) return nullptr;
+  return make_painter_device(std::make_unique<PrinterPage>(std::move(printer)));
+}
+
+std::unique_ptr<PrintDevice> open_qt_printer(std::string_view document_name,
+                                             std::string_view printer_name) {
+  auto printer = new_printer(document_name);
+  if (!printer_name.empty()) printer->setPrinterName(qt_text(printer_name));
+  if (!is_usable(*printer) ||
+      (!printer_name.empty() && printer->printerName() != qt_text(printer_name)))
+    return nullptr;
+  return make_painter_device(std::make_unique<PrinterPage>(std::move(printer)));
+}
+
+}  // namespace veltrane

@@ -1,0 +1,10 @@
+# The Qt printing and file back ends: arc accuracy, the painting rules, and pages measured
+# as a user would (file sizes, and marks on a rasterised PDF).
+veltrane_add_test(qt_print_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/print/arc_path_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/print/painter_device_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/print/file_device_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
+  LIBS veltrane_qt_files veltrane_qt_print)

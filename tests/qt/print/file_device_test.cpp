@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <regex>
+
+#include "cli/file_output.h"
+
+namespace veltrane {
+namespace {
+
+std::string blank_page(FileTarget target, Orientation orientation) {
+  std::string bytes;
+  auto device = make_file_device(target, bytes, print_document_name);
+  device->set_orientation(orientation);
+  device->close();
+  return bytes;
+}
+
+QImage decoded(const std::string& bytes) {
+  return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()),
+                          static_cast<int>(bytes.size()), "PNG");
+}
+
+TEST(FileDevice, PngHasTheSheetsSizeInDotsAndItsResolution) {
+  // clang-format off
+  const struct { Paper paper; Orientation orientation; int dpi, width, height; } cases[] = {
+      {Paper::a4,     Orientation::portrait,  0,   2480, 3508},  // 300 dpi by default
+      {Paper::a4,     Orientation::landscape, 300, 3508, 2480},
+      {Paper::a4,     Orientation::portrait,  72,  595,  842},
+      {Paper::letter, Orientation::portrait,  300, 2550, 3300},
+      {Paper::letter, Orientation::landscape, 150, 1650, 1275},
+      {Paper::letter, Orientation::landscape, 2,   22,   17},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const QImage image = decoded(blank_page({FileFormat::png, c.dpi, c.paper}, c.orientation));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), c.width) << c.dpi;
+    EXPECT_EQ(image.height(), c.height) << c.dpi;
+    const int dpi = c.dpi == 0 ? 300 : c.dpi;
+    EXPECT_NEAR(image.dotsPerMeterX(), dpi / 0.0254, 0.5);
+    EXPECT_NEAR(image.dotsPerMeterY(), dpi / 0.0254, 0.5);
+    EXPECT_EQ(qGray(image.pixel(c.width / 2, c.height / 2)), 255) << "a blank page is white";
+  }
+}
+
+TEST(FileDevice, SvgStatesItsSizeInMillimetres) {
+  // clang-format off
+  const struct { Paper paper; Orientation orientation; int dpi; double width_mm, height_mm; } cases[] = {
+      {Paper::a4,     Orientation::portrait,  0,    210,   297},
+      {Paper::a4,     Orientation::landscape, 600,  297,   210},
+      {Paper::letter, Orientation::landscape, 1200, 279.4, 215.9},
+  };
+  // clang-format on
+  const std::regex size(
+      R"re(<svg width="([0-9.]+)mm" height="([0-9.]+)mm"\s+viewBox="0 0 (\d+) (\d+)")re");
+  for (const auto& c : cases) {
+    const std::string svg = blank_page({FileFormat::svg, c.dpi, c.paper}, c.orientation);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(svg, m, size)) << svg.substr(0, 300);
+    const int dpi = c.dpi == 0 ? 1200 : c.dpi;
+    // Whole dots: within one dot of the sheet, and one view box unit is exactly one dot.
+    EXPECT_NEAR(std::stod(m[1]), c.width_mm, 25.4 / dpi);
+    EXPECT_NEAR(std::stod(m[2]), c.height_mm, 25.4 / dpi);
+    EXPECT_NEAR(std::stod(m[1]) / std::stod(m[3]), 25.4 / dpi, 1e-6);
+    EXPECT_NEAR(std::stod(m[2]) / std::stod(m[4]), 25.4 / dpi, 1e-6);
+    EXPECT_NE(svg.find("<title>Print Job</title>"), std::string::npos);
+  }
+}
+
+TEST(FileDevice, ReportsTheResolutionAskedFor) {
+  // clang-format off
+  const struct { FileFormat format; int dpi, expected; } cases[] = {
+      {FileFormat::pdf, 0,   1200},
+      {FileFormat::pdf, 600, 600},
+      {FileFormat::svg, 0,   1200},
+      {FileFormat::png, 0,   300},
+      {FileFormat::png, 96,  96},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::string bytes;
+    auto device = make_file_device({c.format, c.dpi, Paper::a4}, bytes, print_document_name);
+    const Resolution dpi = device->dots_per_inch();
+    EXPECT_EQ(dpi.across, c.expected);
+    EXPECT_EQ(dpi.down, c.expected);
+    device->close();
+    EXPECT_FALSE(bytes.empty());
+  }
+}
+
+// A PDF text string as Qt writes it: UTF-16 with its byte order mark.
+std::string pdf_text(std::string_view ascii) {
+  std::string text = "(\xFE\xFF";
+  for (char c : ascii) text += {'\0', c};
+  return text + ")";
+}
+
+TEST(FileDevice, PdfIsOneTitledPage) {
+  const std::string pdf = blank_page({FileFormat::pdf, 0, Paper::a4}, Orientation::landscape);
+  EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+  EXPECT_NE(pdf.find("/Title " + pdf_text("Print Job")), std::string::npos);
+  EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
+}
+
+TEST(FileDevice, TraceIsNotARenderedFormat) {
+  std::string bytes;
+  EXPECT_TRUE(rendered_formats_available());
+  EXPECT_EQ(make_file_device({FileFormat::trace, 0, Paper::a4}, bytes, "x"), nullptr);
+}
+
+}  // namespace
+}  // namespace veltrane

@@ -1,0 +1,148 @@
+// The printed scale as a user checks it: render a page to PDF through the file back end,
+// rasterise it with pdftoppm and measure the reference marks in millimetres.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "cli/file_output.h"
+#include "model/read_fields.h"
+#include "strobe/strobe_page.h"
+#include "template/template_page.h"
+#include "ui/control_ids.h"
+#include "ui/field_values.h"
+
+namespace veltrane {
+namespace {
+
+constexpr int raster_dpi = 300;
+constexpr double mm_per_pixel = 25.4 / raster_dpi;
+
+bool have_pdftoppm() {
+  return std::system("command -v pdftoppm >/dev/null 2>&1") == 0;
+}
+
+ParameterSet parameters(const char* correction_x) {
+  FieldValues fields = initial_main_window_fields();
+  fields.set_text(id_correction_x, correction_x);
+  ParameterSet set;
+  read_parameters(set, fields);
+  return set;
+}
+
+PrintOpener pdf_opener(std::string& bytes) {
+  return [&bytes](std::string_view name) {
+    return make_file_device({FileFormat::pdf, 0, Paper::a4}, bytes, name);
+  };
+}
+
+// The page's PDF rasterised in grey at raster_dpi.
+QImage rasterised(const std::string& pdf) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("veltrane_measure_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const auto input = folder / "page.pdf";
+  std::ofstream(input, std::ios::binary)
+      .write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
+  const std::string command = "pdftoppm -r " + std::to_string(raster_dpi) + " -gray -singlefile '" +
+                              input.string() + "' '" + (folder / "page").string() + "'";
+  QImage image;
+  if (std::system(command.c_str()) == 0)
+    image.load(QString::fromStdString((folder / "page.pgm").string()));
+  std::filesystem::remove_all(folder);
+  return image;
+}
+
+// The ink-weighted centre, in mm from the sheet's corner, of what crosses the band
+// between `from` and `to` mm along one axis, at `at` mm on the other (averaged over a
+// quarter millimetre). Vertical marks are found along a row, horizontal ones down a column.
+enum class Along { row, column };
+
+double mark_centre(const QImage& image, Along along, double at, double from, double to) {
+  const int first = static_cast<int>(std::lround(from / mm_per_pixel));
+  const int last = static_cast<int>(std::lround(to / mm_per_pixel));
+  const int middle = static_cast<int>(std::lround(at / mm_per_pixel));
+  double ink = 0, moment = 0;
+  for (int across = middle - 1; across <= middle + 1; ++across) {
+    for (int i = std::max(first, 0); i <= last; ++i) {
+      const int x = along == Along::row ? i : across;
+      const int y = along == Along::row ? across : i;
+      if (x >= image.width() || y >= image.height()) continue;
+      const double dark = 255 - qGray(image.pixel(x, y));
+      ink += dark;
+      moment += dark * (i + 0.5);
+    }
+  }
+  return ink > 0 ? moment / ink * mm_per_pixel : -1000;
+}
+
+class PageMeasure : public testing::TestWithParam<double> {
+ protected:
+  void SetUp() override {
+    if (!have_pdftoppm()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  }
+};
+
+TEST_P(PageMeasure, TemplateReferenceMarksLieAt100And180And200mm) {
+  const double cx = GetParam();
+  std::string pdf;
+  print_template_page(parameters(cx == 1 ? "1.0" : "1.02"), pdf_opener(pdf));
+  const QImage page = rasterised(pdf);
+  ASSERT_FALSE(page.isNull());
+  EXPECT_NEAR(page.width(), 3508, 1) << "A4 landscape";
+
+  // Vertical marks along rows, with their x positions scaled by correction_x.
+  const double left_line = mark_centre(page, Along::row, 50, 0, 3 * cx);
+  const auto x_of = [&](double row_mm, double x_mm) {
+    return mark_centre(page, Along::row, row_mm, x_mm * cx - 2, x_mm * cx + 2) - left_line;
+  };
+  // Horizontal marks down columns.
+  const double top_line = mark_centre(page, Along::column, 50 * cx, 0, 3);
+  const auto y_of = [&](double column_mm, double y_mm) {
+    return mark_centre(page, Along::column, column_mm * cx, y_mm - 2, y_mm + 2) - top_line;
+  };
+  // clang-format off
+  const struct { const char* mark; double measured, expected; } cases[] = {
+      {"tick X=100",          x_of(2.5, 101),   100 * cx},
+      {"tick X=200",          x_of(2.5, 201),   200 * cx},
+      {"cross (101, 101) x",  x_of(102.5, 101), 100 * cx},
+      {"cross (201, 201) x",  x_of(202.5, 201), 200 * cx},
+      {"cross (201, 181) x",  x_of(182.5, 201), 200 * cx},
+      {"tick Y=100",          y_of(2.5, 101),   100},
+      {"tick Y=180",          y_of(2.5, 181),   180},
+      {"tick Y=200",          y_of(2.5, 201),   200},
+      {"cross (101, 101) y",  y_of(102.5, 101), 100},
+      {"cross (201, 201) y",  y_of(202.5, 201), 200},
+      {"cross (201, 181) y",  y_of(202.5, 181), 180},
+  };
+  // clang-format on
+  for (const auto& c : cases) EXPECT_NEAR(c.measured, c.expected, mm_per_pixel) << c.mark;
+}
+
+TEST_P(PageMeasure, StrobeDiskIs180mmAcrossScaledByTheCorrection) {
+  const double cx = GetParam();
+  const ParameterSet set = parameters(cx == 1 ? "1.0" : "1.02");
+  const std::string blank(caption_length, ' ');
+  std::string pdf;
+  print_strobe_page(set, 216, 160, blank, blank, pdf_opener(pdf));
+  const QImage page = rasterised(pdf);
+  ASSERT_FALSE(page.isNull());
+  EXPECT_NEAR(page.width(), 2480, 1) << "A4 portrait";
+
+  // The edge circle (radius 90 around (104, 134)) lies 2.5 mm outside the bars.
+  const double left = mark_centre(page, Along::row, 134, 14 * cx - 1, 14 * cx + 1);
+  const double right = mark_centre(page, Along::row, 134, 194 * cx - 1, 194 * cx + 1);
+  const double top = mark_centre(page, Along::column, 104 * cx, 43, 45);
+  const double bottom = mark_centre(page, Along::column, 104 * cx, 223, 225);
+  EXPECT_NEAR(right - left, 180 * cx, mm_per_pixel);
+  EXPECT_NEAR(bottom - top, 180, mm_per_pixel);
+}
+
+INSTANTIATE_TEST_SUITE_P(Correction, PageMeasure, testing::Values(1.0, 1.02));
+
+}  // namespace
+}  // namespace veltrane

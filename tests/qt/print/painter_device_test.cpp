@@ -1,0 +1,198 @@
+#include "backends/qt/qt_painter_device.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <numbers>
+
+namespace veltrane {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+struct TargetLog {
+  int starts = 0;
+  int finishes = 0;
+  Orientation orientation = Orientation::portrait;
+};
+
+// A page in memory, 4 by 3 inches at `dpi`, white, one grey byte per dot.
+class ImagePage final : public PaintTarget {
+ public:
+  ImagePage(QImage& image, TargetLog& log, int dpi, bool available = true)
+      : image_(image), log_(log), dpi_(dpi), available_(available) {}
+
+  QPaintDevice* start_page(Orientation orientation) override {
+    ++log_.starts;
+    log_.orientation = orientation;
+    if (!available_) return nullptr;
+    image_ = QImage(4 * dpi_, 3 * dpi_, QImage::Format_Grayscale8);
+    image_.fill(Qt::white);
+    image_.setDotsPerMeterX(static_cast<int>(std::lround(dpi_ / 0.0254)));
+    image_.setDotsPerMeterY(static_cast<int>(std::lround(dpi_ / 0.0254)));
+    return &image_;
+  }
+  void finish() override { ++log_.finishes; }
+  bool keeps_blank_page() const override { return false; }
+
+ private:
+  QImage& image_;
+  TargetLog& log_;
+  int dpi_;
+  bool available_;
+};
+
+class PainterDeviceTest : public testing::Test {
+ protected:
+  void SetUp() override { ensure_gui_application(); }
+
+  std::unique_ptr<PrintDevice> open(int dpi = 100, bool available = true) {
+    return make_painter_device(std::make_unique<ImagePage>(image, log, dpi, available));
+  }
+
+  bool dark(int x, int y) const { return qGray(image.pixel(x, y)) < 100; }
+  bool white(int x, int y) const { return qGray(image.pixel(x, y)) > 235; }
+
+  // The rows [top, bottom] of the ink within columns [left, right], or {-1, -1}.
+  std::pair<int, int> ink_rows(int left, int right) const {
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = left; x <= right; ++x)
+        if (qGray(image.pixel(x, y)) < 128) {
+          if (top < 0) top = y;
+          bottom = y;
+        }
+    return {top, bottom};
+  }
+
+  QImage image;
+  TargetLog log;
+};
+
+TEST_F(PainterDeviceTest, BeginsThePageLazilyInTheOrientationSetLast) {
+  auto device = open();
+  device->set_orientation(Orientation::portrait);
+  device->set_orientation(Orientation::landscape);
+  EXPECT_EQ(log.starts, 0);
+  const Resolution dpi = device->dots_per_inch();
+  EXPECT_EQ(dpi.across, 100);
+  EXPECT_EQ(dpi.down, 100);
+  EXPECT_EQ(log.starts, 1);
+  EXPECT_EQ(log.orientation, Orientation::landscape);
+  device->set_orientation(Orientation::portrait);  // too late: the page has begun
+  device->close();
+  EXPECT_EQ(log.starts, 1);
+  EXPECT_EQ(log.finishes, 1);
+}
+
+TEST_F(PainterDeviceTest, ClosingBeforeAnyDrawingPrintsNoPage) {
+  auto device = open();
+  device->set_orientation(Orientation::landscape);
+  device->close();
+  EXPECT_EQ(log.starts, 0);
+  EXPECT_EQ(log.finishes, 0);
+}
+
+TEST_F(PainterDeviceTest, ADeviceThatCannotBeginDrawsNothingAndHandsNothingOn) {
+  auto device = open(100, false);
+  EXPECT_EQ(device->dots_per_inch().across, 0);
+  device->set_pen_width(3);
+  device->move_to(10, 10);
+  device->line_to(100, 100);
+  device->pie({0, 0, 100, 100}, 0, 1);
+  device->select_font({"Arial", 12, false});
+  device->print_text("text");
+  device->close();
+  EXPECT_EQ(log.starts, 1);
+  EXPECT_EQ(log.finishes, 0);
+}
+
+TEST_F(PainterDeviceTest, PenWidthsAreWholeDotsAndZeroIsOne) {
+  // clang-format off
+  const struct { int pen, first, last; } cases[] = {
+      {0, 50, 50},
+      {1, 50, 50},
+      {-4, 50, 50},
+      {3, 49, 51},
+      {15, 43, 57},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    auto device = open();
+    device->set_pen_width(c.pen);
+    device->move_to(50, 100);
+    device->line_to(50, 200);
+    device->close();
+    for (int x = c.first; x <= c.last; ++x) EXPECT_TRUE(dark(x, 150)) << c.pen << " at " << x;
+    EXPECT_TRUE(white(c.first - 1, 150)) << c.pen;
+    EXPECT_TRUE(white(c.last + 1, 150)) << c.pen;
+    EXPECT_TRUE(dark(50, 100 - c.last + 50)) << "round cap of pen " << c.pen;
+  }
+}
+
+TEST_F(PainterDeviceTest, WedgesAndArcsRunCounterClockwiseFromThreeOClock) {
+  auto device = open();
+  device->set_pen_width(3);
+  device->pie({100, 50, 300, 250}, 0, static_cast<float>(pi / 2));  // centre (200, 150), r 100
+  device->arc({150, 100, 250, 200}, static_cast<float>(pi), static_cast<float>(3 * pi / 2));
+  device->close();
+  EXPECT_TRUE(dark(250, 100)) << "wedge: upper right quarter";
+  EXPECT_TRUE(white(250, 200)) << "not the lower right";
+  EXPECT_TRUE(white(150, 100)) << "not the upper left";
+  // The arc of radius 50 from 9 o'clock down to 6 o'clock: lower left only.
+  EXPECT_TRUE(dark(165, 185));
+  EXPECT_TRUE(white(165, 115));
+  EXPECT_TRUE(white(235, 185));
+}
+
+TEST_F(PainterDeviceTest, EllipsesFillHollowOrErase) {
+  auto device = open();
+  device->set_pen_width(1);
+  device->ellipse({300, 250, 100, 50}, Colour::black, Fill::solid);  // corners in any order
+  device->ellipse({150, 100, 250, 200}, Colour::white, Fill::solid);
+  device->ellipse({10, 10, 60, 30}, Colour::black, Fill::hollow);
+  device->close();
+  EXPECT_TRUE(dark(120, 150));
+  EXPECT_TRUE(white(200, 150)) << "erased by the white disc";
+  EXPECT_TRUE(white(320, 150)) << "outside the box";
+  EXPECT_TRUE(dark(10, 20));
+  EXPECT_TRUE(dark(35, 10));
+  EXPECT_TRUE(white(35, 20)) << "hollow";
+}
+
+TEST_F(PainterDeviceTest, TextHangsFromItsCellCornerAndTheNextLineStartsAtTheLeftEdge) {
+  auto device = open(300);
+  const int em = font_em_height_dots(12, 300);  // 50 dots
+  device->select_font({"Arial", 12, false});
+  device->move_to(400, 200);
+  device->print_text("H");
+  device->print_text("H");
+  device->close();
+  const auto [first_top, first_bottom] = ink_rows(395, 460);
+  const auto [second_top, second_bottom] = ink_rows(0, 60);
+  // A capital stands on the baseline, its top below the cell top by the internal leading
+  // and the room above capitals: a fifth of the em in this face.
+  EXPECT_NEAR(first_top - 200, 0.22 * em, 0.06 * em);
+  EXPECT_NEAR(first_bottom - first_top, 0.69 * em, 0.06 * em);
+  // The line height is the cell plus the external leading: 1.15 em.
+  EXPECT_NEAR(second_top - first_top, 1.15 * em, 0.03 * em);
+  EXPECT_EQ(second_bottom - second_top, first_bottom - first_top);
+}
+
+TEST_F(PainterDeviceTest, FontSizesFollowTheDeviceResolution) {
+  int heights[2] = {};
+  int i = 0;
+  for (int dpi : {150, 300}) {
+    auto device = open(dpi);
+    device->select_font({"Arial", 24, true});
+    device->move_to(10, 10);
+    device->print_text("H");
+    device->close();
+    const auto [top, bottom] = ink_rows(0, image.width() - 1);
+    heights[i++] = bottom - top;
+  }
+  EXPECT_NEAR(heights[1], 2 * heights[0], 2);
+}
+
+}  // namespace
+}  // namespace veltrane
