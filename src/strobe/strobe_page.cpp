@@ -16,10 +16,15 @@ constexpr double centre_y = 134;
 constexpr double spindle_hole_mm = 7.1628;
 constexpr long double pi_extended = 3.141592653589793238462643383279502884L;
 
+// Beyond this count the 3-dot outlines of the wedges close every gap at any resolution up to
+// 9600 dpi (the pitch at the outer edge is 3.2 dots there), so the ring prints as a band
+// anyway. The cap also bounds the page's work when correction factors blow the scale up.
+constexpr std::int32_t max_ring_wedges = 65536;
+
 // One ring of `bars` wedges on the box of `diameter`. A ring whose bar pitch at its outer
 // edge is below one device dot cannot show bars at all, and drawing each wedge would take
 // time and spool size proportional to the count; it is drawn as the solid band it would
-// print as.
+// print as, and so is a ring of more than max_ring_wedges bars.
 void draw_ring(PrintJob& job, const PageScale& scale, std::int32_t bars, double diameter) {
   if (bars <= 0) return;
   const double h = diameter / 2;
@@ -32,7 +37,7 @@ void draw_ring(PrintJob& job, const PageScale& scale, std::int32_t bars, double 
   const double smaller_scale =
       std::min(std::fabs(scale.dots_per_mm_x), std::fabs(scale.dots_per_mm_y));
   const double pitch_dots = 2 * pi * h * smaller_scale / bars;
-  if (!(pitch_dots >= 1)) {
+  if (!(pitch_dots >= 1) || bars > max_ring_wedges) {
     job.ellipse(x1, y1, x2, y2, Colour::black, Fill::solid);
     return;
   }

@@ -1,0 +1,96 @@
+// How long the model and the pages take. The PDF cases need a build with the rendered
+// file formats; elsewhere they report that they were skipped.
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+#include <string>
+
+#include "cli/file_output.h"
+#include "model/geometry.h"
+#include "model/read_fields.h"
+#include "model/summary.h"
+#include "print/trace_device.h"
+#include "strobe/strobe_page.h"
+#include "template/template_page.h"
+#include "ui/field_values.h"
+
+namespace veltrane {
+namespace {
+
+ParameterSet initial_set() {
+  ParameterSet set;
+  read_parameters(set, initial_main_window_fields());
+  return set;
+}
+
+void compute_alignment_each(benchmark::State& state) {
+  ParameterSet set = initial_set();
+  set.alignment = static_cast<std::int16_t>(state.range(0));
+  for (auto _ : state) {
+    compute_alignment(set);
+    benchmark::DoNotOptimize(set.offset_angle);
+  }
+}
+BENCHMARK(compute_alignment_each)->Name("compute_alignment")->DenseRange(1, 3);
+
+void summary(benchmark::State& state) {
+  const ParameterSet set = initial_set();
+  for (auto _ : state) benchmark::DoNotOptimize(build_parameter_summary(set));
+}
+BENCHMARK(summary)->Name("summary");
+
+// One page into the trace back end, the text kept in memory.
+template <typename Print>
+void into_trace(benchmark::State& state, const Print& print) {
+  for (auto _ : state) {
+    std::ostringstream out;
+    print(trace_opener(out));
+    benchmark::DoNotOptimize(out.str().size());
+  }
+}
+
+// One page into the PDF back end at its default resolution, the file kept in memory.
+template <typename Print>
+void into_pdf(benchmark::State& state, const Print& print) {
+  if (!rendered_formats_available()) {
+    state.SkipWithError("this build has no PDF back end");
+    return;
+  }
+  std::size_t size = 0;
+  for (auto _ : state) {
+    std::string bytes;
+    print([&bytes](std::string_view name) {
+      return make_file_device({FileFormat::pdf, default_dpi(FileFormat::pdf), Paper::a4}, bytes,
+                              name);
+    });
+    size = bytes.size();
+  }
+  state.counters["pdf_bytes"] = static_cast<double>(size);
+}
+
+const auto template_page = [](const PrintOpener& open) {
+  static const ParameterSet set = initial_set();
+  print_template_page(set, open);
+};
+
+const auto strobe_with = [](std::int32_t outer, std::int32_t inner) {
+  return [outer, inner](const PrintOpener& open) {
+    static const ParameterSet set = initial_set();
+    static const std::string blank(caption_length, ' ');
+    print_strobe_page(set, outer, inner, blank, blank, open);
+  };
+};
+
+BENCHMARK_CAPTURE(into_trace, template_page, template_page)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_trace, strobe_60hz, strobe_with(216, 160))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_trace, strobe_2e9_bars, strobe_with(2000000000, 2000000000))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_pdf, template_page, template_page)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_pdf, strobe_60hz, strobe_with(216, 160))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_pdf, strobe_2e9_bars, strobe_with(2000000000, 2000000000))
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace veltrane
+
+BENCHMARK_MAIN();

@@ -1,0 +1,43 @@
+// veltrane-cli's argument handling and its pages: the input is the argument words,
+// separated by NUL bytes. The output always goes to standard output, never to a file.
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/page_checks.h"
+
+namespace {
+
+bool names_an_output(std::string_view word) {
+  for (std::string_view option : {"-o", "--output"}) {
+    if (word == option || (word.starts_with(option) && word.substr(option.size()).starts_with('=')))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace veltrane;
+  std::vector<std::string_view> args = nul_separated(input_text(data, size));
+  for (std::string_view word : args) {
+    if (names_an_output(word)) return 0;
+  }
+  args.insert(args.end(), {"-o", "-"});
+  std::ostringstream out;
+  std::ostringstream err;
+  const int code = run_cli(args, out, err);
+  require(code == 0 || code == 2, "exit code " + std::to_string(code));
+  require((code == 2) == !err.str().empty(),
+          "an error message without exit code 2, or the reverse");
+  const std::string text = out.str();
+  if (text.starts_with("open ")) require_none(trace_problems(text));
+  if (text.starts_with("ID = ")) {
+    require(text.ends_with('\n'), "summary without its line feed");
+    require_none(summary_problems(std::string_view(text).substr(0, text.size() - 1)));
+  }
+  return 0;
+}
