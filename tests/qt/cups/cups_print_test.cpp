@@ -1,0 +1,374 @@
+// The window's prints through a real CUPS scheduler (scripts/cups): the main window runs
+// offscreen, the printer choice is the real Qt printer on the test queue, and each job is
+// checked in the PDF the scheduler spooled for it.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../ui/window_driver.h"
+#include "backends/qt/qt_printer.h"
+#include "cups_support.h"
+#include "model/read_fields.h"
+#include "strobe/strobe_page.h"
+#include "template/template_page.h"
+#include "ui/control_ids.h"
+#include "ui/field_values.h"
+#include "ui/windows.h"
+
+namespace veltrane {
+namespace {
+
+// Collects the texts a page prints, to look for them in the spooled document.
+class TextCollector final : public PrintDevice {
+ public:
+  explicit TextCollector(std::vector<std::string>& texts) : texts_(texts) {}
+  void set_orientation(Orientation) override {}
+  Resolution dots_per_inch() override { return {600, 600}; }
+  void set_pen_width(int) override {}
+  void move_to(int, int) override {}
+  void line_to(int, int) override {}
+  void ellipse(DotBox, Colour, Fill) override {}
+  void arc(DotBox, float, float) override {}
+  void pie(DotBox, float, float) override {}
+  void select_font(const PrintFont&) override {}
+  void print_text(std::string_view utf8) override { texts_.emplace_back(utf8); }
+  void close() override {}
+
+ private:
+  std::vector<std::string>& texts_;
+};
+
+PrintOpener collect_texts(std::vector<std::string>& texts) {
+  return [&texts](std::string_view) { return std::make_unique<TextCollector>(texts); };
+}
+
+// The program's toolkit with its two platform choices answered here: OK to every message,
+// and the real Qt printer on the test queue (no dialog) unless the choice is cancelled.
+struct PrintSeam {
+  bool cancel_printer_choice = false;
+  int printer_choices = 0;
+  std::vector<std::string> messages;
+  ParameterSet set;
+  QtToolkit toolkit{{[this](std::string_view name) -> std::unique_ptr<PrintDevice> {
+                       ++printer_choices;
+                       if (cancel_printer_choice) return nullptr;
+                       return open_qt_printer(name, cups_queue());
+                     },
+                     [this](std::string_view text, std::string_view, MessageButtons) {
+                       messages.emplace_back(text);
+                       return message_ok;
+                     }}};
+
+  // Runs the main window with `script`, then closes it.
+  void run_window(const std::function<void(QDialog& window)>& script) {
+    when_modal_dialog_opens([&script](QDialog& window) {
+      settle();
+      script(window);
+      window.close();
+    });
+    EXPECT_EQ(run_main_window(toolkit, set), 0);
+  }
+};
+
+void set_text(QDialog& dialog, int id, const std::string& text) {
+  auto* edit = control<QLineEdit>(dialog, id);
+  ASSERT_NE(edit, nullptr) << id;
+  edit->setText(QString::fromStdString(text));
+}
+
+struct CustomStrobe {
+  std::string outer = "216", inner = "160", caption_1, caption_2;
+};
+
+// Presses a print button; "Print Custom Strobe" gets its dialog filled in and OK pressed.
+void press_print(QDialog& window, int button, const CustomStrobe& custom = {}) {
+  if (button == id_print_custom) {
+    when_modal_dialog_opens([&custom](QDialog& dialog) {
+      settle();
+      set_text(dialog, id_outer_bars, custom.outer);
+      set_text(dialog, id_inner_bars, custom.inner);
+      set_text(dialog, id_caption_1, custom.caption_1);
+      set_text(dialog, id_caption_2, custom.caption_2);
+      click(dialog, id_custom_ok);
+    });
+  }
+  click(window, button);
+}
+
+constexpr int print_buttons[] = {id_print_template, id_print_60hz, id_print_50hz, id_print_custom};
+
+// Runs one print command and returns the one job it queued, once the scheduler has done
+// with it; 0 when no single job came of it.
+int printed_job(const std::function<void()>& command) {
+  const int before = last_job_id();
+  command();
+  const auto jobs = cups_jobs();
+  if (!jobs) {
+    ADD_FAILURE() << "the scheduler does not answer";
+    return 0;
+  }
+  std::vector<int> queued;
+  for (const CupsJob& job : *jobs)
+    if (job.id > before) queued.push_back(job.id);
+  if (queued.size() != 1) {
+    ADD_FAILURE() << queued.size() << " jobs queued by one print command";
+    return 0;
+  }
+  const CupsJob job = wait_for_job(queued[0]);
+  EXPECT_EQ(job.state, "completed") << "job " << job.id;
+  EXPECT_EQ(job.name, "Print Job");
+  return job.id;
+}
+
+// One page in the orientation asked for, named "Print Job", with every text the page drew.
+void expect_spooled_page(int job, Orientation orientation, const std::vector<std::string>& texts) {
+  const std::string pdf = spooled_document(job);
+  const PdfInfo info = pdf_info(pdf);
+  EXPECT_EQ(info.pages, 1) << pdf;
+  EXPECT_EQ(info.title, "Print Job");
+  if (orientation == Orientation::landscape) {
+    EXPECT_GT(info.width_pt, info.height_pt) << "not landscape";
+  } else {
+    EXPECT_LT(info.width_pt, info.height_pt) << "not portrait";
+  }
+  const std::string text = pdf_text(pdf);
+  ASSERT_FALSE(texts.empty());
+  for (const std::string& expected : texts)
+    EXPECT_NE(text.find(fold_spaces(expected)), std::string::npos)
+        << '"' << expected << "\" is not in the text of " << pdf << ": " << text;
+}
+
+struct Factors {
+  const char* x_text;
+  const char* y_text;
+  double x, y;
+};
+
+FieldValues window_fields(const Factors& factors) {
+  FieldValues fields = initial_main_window_fields();
+  fields.set_text(id_correction_x, factors.x_text);
+  fields.set_text(id_correction_y, factors.y_text);
+  return fields;
+}
+
+void set_factors(QDialog& window, const Factors& factors) {
+  set_text(window, id_correction_x, factors.x_text);
+  set_text(window, id_correction_y, factors.y_text);
+}
+
+class CupsPrinting : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // Before Qt's printing support first asks libcups, which reads it once.
+    setenv("CUPS_SERVER", (cups_dir() + "/cups.sock").c_str(), 1);
+  }
+
+  void SetUp() override {
+    if (const auto reason = cups_unavailable_reason()) {
+      if (std::getenv("VELTRANE_REQUIRE_CUPS")) FAIL() << *reason;
+      GTEST_SKIP() << *reason;
+    }
+    std::string output;
+    ASSERT_TRUE(cups_script("start", output)) << output;
+  }
+
+  // Whatever a test did to the service, the next one finds it running and its queue open.
+  void TearDown() override {
+    std::string output;
+    EXPECT_TRUE(cups_script("start", output)) << output;
+  }
+};
+
+// clang-format off
+const Factors template_factors[] = {
+  {"1.0",  "1.0",  1.0,  1.0},
+  {"1.02", "0.98", 1.02, 0.98},
+};
+// clang-format on
+
+TEST_F(CupsPrinting, TemplateIsOneLandscapePageAtFullScaleTimesTheCorrectionFactors) {
+  PrintSeam seam;
+  seam.run_window([&](QDialog& window) {
+    for (const Factors& factors : template_factors) {
+      SCOPED_TRACE(std::string("correction factors ") + factors.x_text + ", " + factors.y_text);
+      set_factors(window, factors);
+      const int job = printed_job([&] { press_print(window, id_print_template); });
+      ASSERT_NE(job, 0);
+
+      ParameterSet set;
+      read_parameters(set, window_fields(factors));
+      std::vector<std::string> texts;
+      print_template_page(set, collect_texts(texts));
+      expect_spooled_page(job, Orientation::landscape, texts);
+
+      // The ticks start at the printable area's edges, so its corner is where the ink
+      // begins. The frame's lines run 1 mm inside those edges; its ticks cross the band
+      // 2 to 4 mm in, where nothing else is drawn but the cut circle, far from any tick.
+      const GreyPage page = rasterise(spooled_document(job));
+      ASSERT_GT(page.width, 0);
+      const InkBox corner = ink_box(page);
+      const auto across =
+          marks_across(page, corner.top + 2 * factors.y, corner.top + 4 * factors.y);
+      const auto down = marks_down(page, corner.left + 2 * factors.x, corner.left + 4 * factors.x);
+      const auto left_line = mark_near(across, corner.left + 1 * factors.x);
+      const auto top_line = mark_near(down, corner.top + 1 * factors.y);
+      ASSERT_TRUE(left_line && top_line);
+      // clang-format off
+      const struct { const std::vector<double>& marks; double line, mm, scale; } ticks[] = {
+        {across, *left_line, 100, factors.x},
+        {across, *left_line, 200, factors.x},
+        {down,   *top_line,  100, factors.y},
+        {down,   *top_line,  180, factors.y},
+        {down,   *top_line,  200, factors.y},
+      };
+      // clang-format on
+      for (const auto& tick : ticks) {
+        const auto mark = mark_near(tick.marks, tick.line + tick.mm * tick.scale);
+        ASSERT_TRUE(mark) << "no mark " << tick.mm << " mm from the frame line";
+        EXPECT_NEAR(*mark - tick.line, tick.mm * tick.scale, 0.2)
+            << (&tick.marks == &across ? "across " : "down ") << tick.mm << " mm";
+      }
+    }
+  });
+  EXPECT_EQ(seam.messages.size(), 2u) << "a summary for each template print, nothing else";
+}
+
+struct StrobeCase {
+  const char* name;
+  int button;
+  Factors factors;
+  CustomStrobe custom;
+};
+
+// clang-format off
+const StrobeCase strobe_cases[] = {
+  {"60 Hz",               id_print_60hz,   {"1.0",  "1.0",  1.0,  1.0},  {}},
+  {"50 Hz, corrected",    id_print_50hz,   {"1.02", "0.98", 1.02, 0.98}, {}},
+  {"custom 100/72",       id_print_custom, {"1.0",  "1.0",  1.0,  1.0},
+                          {"100", "72", "78 RPM - 50 HZ - 100 BARS", "TEST DISK"}},
+};
+// clang-format on
+
+TEST_F(CupsPrinting, StrobeButtonsPrintOnePortraitDiskEach) {
+  PrintSeam seam;
+  seam.run_window([&](QDialog& window) {
+    for (const StrobeCase& c : strobe_cases) {
+      SCOPED_TRACE(c.name);
+      set_factors(window, c.factors);
+      const int job = printed_job([&] { press_print(window, c.button, c.custom); });
+      ASSERT_NE(job, 0);
+
+      ParameterSet set;
+      read_parameters(set, window_fields(c.factors));
+      std::vector<std::string> texts;
+      const std::string blank(caption_length, ' ');
+      if (c.button == id_print_custom) {
+        FieldValues dialog = initial_custom_strobe_fields();
+        dialog.set_text(id_outer_bars, c.custom.outer);
+        dialog.set_text(id_inner_bars, c.custom.inner);
+        dialog.set_text(id_caption_1, c.custom.caption_1);
+        dialog.set_text(id_caption_2, c.custom.caption_2);
+        read_custom_strobe(set, dialog);
+        print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
+                          set.custom_caption_2, collect_texts(texts));
+      } else {
+        const bool sixty = c.button == id_print_60hz;
+        print_strobe_page(set, sixty ? 216 : 180, sixty ? 160 : 133, blank, blank,
+                          collect_texts(texts));
+      }
+      expect_spooled_page(job, Orientation::portrait, texts);
+
+      // Everything on the page lies within the disk's edge, a 180 mm circle.
+      const GreyPage page = rasterise(spooled_document(job));
+      ASSERT_GT(page.width, 0);
+      const InkBox disk = ink_box(page);
+      EXPECT_NEAR(disk.right - disk.left, 180 * c.factors.x, 0.3);
+      EXPECT_NEAR(disk.bottom - disk.top, 180 * c.factors.y, 0.3);
+    }
+  });
+  EXPECT_TRUE(seam.messages.empty()) << "strobe prints show nothing";
+  EXPECT_EQ(seam.printer_choices, 3);
+}
+
+TEST_F(CupsPrinting, CancelledPrinterChoiceQueuesNothing) {
+  PrintSeam seam;
+  seam.cancel_printer_choice = true;
+  const int before = last_job_id();
+  seam.run_window([&](QDialog& window) {
+    for (int button : print_buttons) press_print(window, button);
+    EXPECT_TRUE(window.isEnabled());
+  });
+  EXPECT_EQ(seam.printer_choices, 4);
+  EXPECT_EQ(seam.messages.size(), 1u) << "the summary only";
+  EXPECT_EQ(last_job_id(), before);
+  std::string output;
+  ASSERT_TRUE(cups_tool("lpstat -o " + cups_queue(), output)) << output;
+  EXPECT_EQ(output, "") << "jobs left in the queue";
+}
+
+enum class Fault { scheduler_stopped, queue_disabled, queue_rejecting };
+
+struct FaultCase {
+  const char* name;
+  Fault fault;
+  const char* break_command;  ///< scripts/cups verb or CUPS tool, queue appended
+  const char* mend_command;
+  bool jobs_held;  ///< the queue takes jobs and prints them once mended
+};
+
+// clang-format off
+const FaultCase fault_cases[] = {
+  {"SchedulerStopped", Fault::scheduler_stopped, "stop",        "start",      false},
+  {"QueueDisabled",    Fault::queue_disabled,    "cupsdisable", "cupsenable", true},
+  {"QueueRejecting",   Fault::queue_rejecting,   "cupsreject",  "cupsaccept", false},
+};
+// clang-format on
+
+bool change_service(const FaultCase& c, const char* command) {
+  std::string output;
+  const bool done = c.fault == Fault::scheduler_stopped
+                        ? cups_script(command, output)
+                        : cups_tool(std::string(command) + " " + cups_queue(), output);
+  EXPECT_TRUE(done) << command << ": " << output;
+  return done;
+}
+
+class CupsFault : public CupsPrinting, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(CupsFault, PrintsEndQuietlyAndALaterPrintWorksOnceTheServiceIsBack) {
+  const FaultCase& c = GetParam();
+  PrintSeam seam;
+  const int before = last_job_id();
+  ASSERT_TRUE(change_service(c, c.break_command));
+  int mended_job = 0;
+  seam.run_window([&](QDialog& window) {
+    for (int button : print_buttons) press_print(window, button);
+    EXPECT_TRUE(window.isEnabled());
+    click(window, id_preset_iec);
+    EXPECT_EQ(text_of(window, id_inner_radius), "60.325") << "the window takes input";
+
+    ASSERT_TRUE(change_service(c, c.mend_command));
+    mended_job = printed_job([&] { press_print(window, id_print_template); });
+  });
+  EXPECT_EQ(seam.printer_choices, 5);
+  EXPECT_EQ(seam.messages.size(), 2u) << "the two summaries only";
+  ASSERT_NE(mended_job, 0);
+
+  // A disabled queue keeps what it was given and prints it once enabled; the others took
+  // nothing.
+  const int held = mended_job - before - 1;
+  EXPECT_EQ(held, c.jobs_held ? 4 : 0);
+  for (int job = before + 1; job < mended_job; ++job)
+    EXPECT_EQ(wait_for_job(job).state, "completed") << "held job " << job;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, CupsFault, ::testing::ValuesIn(fault_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace veltrane
