@@ -7,11 +7,9 @@ add_library(veltrane_qt_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_toolkit.cpp
 target_include_directories(veltrane_qt_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(veltrane_qt_ui PUBLIC veltrane_core Qt6::Widgets)
 
-if(TARGET veltrane_qt_print)
 add_executable(veltrane ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(veltrane PRIVATE veltrane_qt_ui veltrane_qt_print)
 install(TARGETS veltrane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/veltrane.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -21,13 +21,6 @@
 namespace veltrane {
 namespace {
 
-void type_into(QDialog& window, int id, const char* text) {
-  auto* edit = control<QLineEdit>(window, id);
-  ASSERT_NE(edit, nullptr) << id;
-  edit->selectAll();
-  QTest::keyClicks(edit, QString::fromUtf8(text));
-}
-
 std::string template_trace(const FieldValues& fields) {
   ParameterSet set;
   read_parameters(set, fields);

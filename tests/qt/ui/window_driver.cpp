@@ -87,6 +87,14 @@ std::string text_of(QWidget& dialog, int id) {
   return edit ? edit->text().toStdString() : "<no text box " + std::to_string(id) + ">";
 }
 
+void type_into(QWidget& dialog, int id, const char* text) {
+  auto* edit = control<QLineEdit>(dialog, id);
+  ASSERT_NE(edit, nullptr) << id;
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, QString::fromUtf8(text));
+}
+
 void click(QWidget& dialog, int id) {
   QWidget* button = control(dialog, id);
   ASSERT_NE(button, nullptr) << id;

@@ -48,6 +48,9 @@ Widget* control(QWidget& dialog, int id) {
 /// The text box's text, or a note that there is no such text box.
 std::string text_of(QWidget& dialog, int id);
 
+/// Replaces the text box's text by typing `text` over it.
+void type_into(QWidget& dialog, int id, const char* text);
+
 /// Clicks the push or option button `id` with the mouse.
 void click(QWidget& dialog, int id);
 
