@@ -31,11 +31,12 @@ QSize sheet_dots(const QPageLayout& layout, int dpi) {
 class FilePage final : public PaintTarget {
  public:
   FilePage(const FileTarget& target, std::string& bytes, std::string_view title)
-      : target_(target),
+      : application_(offscreen_application_if_none()),
+        target_(target),
         bytes_(bytes),
         title_(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))) {}
 
-  QPaintDevice* start_page(Orientation orientation) override {
+  PageSurface start_page(Orientation orientation) override {
     const QPageLayout layout = paper_layout(target_.paper, orientation);
     const QSize dots = sheet_dots(layout, target_.dpi);
     buffer_.open(QIODevice::WriteOnly);
@@ -75,7 +76,7 @@ class FilePage final : public PaintTarget {
       case FileFormat::trace:
         break;
     }
-    return device_.get();
+    return {device_.get(), QPointF(0, 0)};  // the whole sheet is printable
   }
 
   void finish() override {
@@ -88,6 +89,9 @@ class FilePage final : public PaintTarget {
   bool keeps_blank_page() const override { return true; }
 
  private:
+  // Made first and destroyed last; ending the application before the process does lets
+  // the font libraries release what they hold.
+  std::unique_ptr<QGuiApplication> application_;
   FileTarget target_;
   std::string& bytes_;
   QString title_;
@@ -105,7 +109,6 @@ bool rendered_formats_available() {
 std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
                                               std::string_view document_name) {
   if (target.format == FileFormat::trace) return nullptr;
-  ensure_gui_application();
   FileTarget resolved = target;
   if (resolved.dpi <= 0) resolved.dpi = default_dpi(target.format);
   return make_painter_device(std::make_unique<FilePage>(resolved, bytes, document_name));

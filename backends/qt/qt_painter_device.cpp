@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -101,11 +100,14 @@ class PainterDevice final : public PrintDevice {
 
   bool begin_page() {
     if (state_ == State::waiting) {
-      QPaintDevice* device = target_->start_page(orientation_);
+      const PageSurface page = target_->start_page(orientation_);
+      QPaintDevice* device = page.device;
       if (device != nullptr) resolution_ = {device->logicalDpiX(), device->logicalDpiY()};
       state_ = device != nullptr && painter_.begin(device) ? State::painting : State::inert;
-      if (state_ == State::painting)
+      if (state_ == State::painting) {
         painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        painter_.translate(page.printable_corner);
+      }
     }
     return state_ == State::painting;
   }
@@ -148,19 +150,25 @@ void pass_only_errors(QtMsgType type, const QMessageLogContext& context, const Q
 
 }  // namespace
 
-void ensure_gui_application() {
-  if (QCoreApplication::instance() != nullptr) return;
+std::unique_ptr<QGuiApplication> offscreen_application_if_none() {
+  if (QCoreApplication::instance() != nullptr) return nullptr;
   // The platform is asked for on the command line, so nothing in the environment decides
-  // it. The application lives until the process ends.
+  // it. The arguments must outlive the application, which takes out those it reads; there
+  // is only ever one application, so they are set afresh for each.
   static char name[] = "veltrane";
   static char platform_option[] = "-platform";
   static char platform[] = "offscreen";
-  static char* argv[] = {name, platform_option, platform, nullptr};
-  static int argc = 3;
+  static char* argv[4];
+  static int argc;
+  argv[0] = name;
+  argv[1] = platform_option;
+  argv[2] = platform;
+  argv[3] = nullptr;
+  argc = 3;
   handler_outside_start = qInstallMessageHandler(pass_only_errors);
-  static const QGuiApplication* application = new QGuiApplication(argc, argv);
+  auto application = std::make_unique<QGuiApplication>(argc, argv);
   qInstallMessageHandler(handler_outside_start);
-  (void)application;
+  return application;
 }
 
 std::unique_ptr<PrintDevice> make_painter_device(std::unique_ptr<PaintTarget> target) {

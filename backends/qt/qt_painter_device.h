@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QGuiApplication>
+#include <QPointF>
 #include <memory>
 
 #include "print/print_device.h"
@@ -8,13 +10,20 @@ class QPaintDevice;
 
 namespace veltrane {
 
+/// Where a page is painted: the device (nullptr when there is none) and the corner of its
+/// printable area in the device's own coordinates, in dots.
+struct PageSurface {
+  QPaintDevice* device = nullptr;
+  QPointF printable_corner;
+};
+
 /// One output of the Qt painting code: the printer, or a PDF, SVG or PNG page.
 class PaintTarget {
  public:
   virtual ~PaintTarget() = default;
-  /// Lays the one page out in `orientation` and returns the device to paint it on, or
-  /// nullptr when there is none. Called at most once.
-  virtual QPaintDevice* start_page(Orientation orientation) = 0;
+  /// Lays the one page out in `orientation` and returns where to paint it. Called at most
+  /// once.
+  virtual PageSurface start_page(Orientation orientation) = 0;
   /// Hands the page on once the painter has ended it (writes a file's bytes).
   virtual void finish() = 0;
   /// Whether a document closed before anything was drawn still has its blank page.
@@ -26,8 +35,9 @@ class PaintTarget {
 /// dialog applies. When it cannot begin, the device draws nothing and `close` does nothing.
 std::unique_ptr<PrintDevice> make_painter_device(std::unique_ptr<PaintTarget> target);
 
-/// Fonts need a QGuiApplication: a program without one (the command-line tool) gets one on
-/// the offscreen platform. Does nothing when an application exists.
-void ensure_gui_application();
+/// Fonts need a QGuiApplication. For a process without an application (the command-line
+/// tool) this makes one on the offscreen platform, to be kept while anything is painted;
+/// nullptr when an application exists.
+std::unique_ptr<QGuiApplication> offscreen_application_if_none();
 
 }  // namespace veltrane

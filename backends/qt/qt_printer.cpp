@@ -17,17 +17,21 @@ class PrinterPage final : public PaintTarget {
  public:
   explicit PrinterPage(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
 
-  QPaintDevice* start_page(Orientation orientation) override {
-    printer_->setPageOrientation(orientation == Orientation::landscape ? QPageLayout::Landscape
-                                                                       : QPageLayout::Portrait);
-    // Setting the size again makes the print engine work out the printable margins for the
-    // new orientation. Qt's default margins are not the printable area; these are, so the
-    // painter's origin lands on its corner.
-    printer_->setPageSize(printer_->pageLayout().pageSize());
-    const QPageLayout layout = printer_->pageLayout();
-    printer_->setPageMargins(layout.minimumMargins(), layout.units());
-    printer_->setFullPage(false);
-    return printer_.get();
+  PageSurface start_page(Orientation orientation) override {
+    const bool landscape = orientation == Orientation::landscape;
+    printer_->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    // The painter starts at the sheet's corner and is moved to the printable area's corner,
+    // from the driver's minimum margins. Qt reports those for the upright sheet whatever the
+    // orientation; a landscape page is the sheet turned a quarter counter-clockwise (as
+    // printing services define landscape), so its top is the sheet's left and its left the
+    // sheet's bottom.
+    printer_->setFullPage(true);
+    QPageLayout layout = printer_->pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    const QMarginsF upright = layout.minimumMargins();
+    const QPointF corner_pt = landscape ? QPointF(upright.bottom(), upright.left())
+                                        : QPointF(upright.left(), upright.top());
+    return {printer_.get(), corner_pt * printer_->resolution() / 72.0};
   }
 
   void finish() override {}  // ending the painter has spooled the job

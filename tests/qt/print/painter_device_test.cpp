@@ -19,18 +19,18 @@ struct TargetLog {
 // A page in memory, 4 by 3 inches at `dpi`, white, one grey byte per dot.
 class ImagePage final : public PaintTarget {
  public:
-  ImagePage(QImage& image, TargetLog& log, int dpi, bool available = true)
-      : image_(image), log_(log), dpi_(dpi), available_(available) {}
+  ImagePage(QImage& image, TargetLog& log, int dpi, bool available = true, QPointF corner = {})
+      : image_(image), log_(log), dpi_(dpi), available_(available), corner_(corner) {}
 
-  QPaintDevice* start_page(Orientation orientation) override {
+  PageSurface start_page(Orientation orientation) override {
     ++log_.starts;
     log_.orientation = orientation;
-    if (!available_) return nullptr;
+    if (!available_) return {};
     image_ = QImage(4 * dpi_, 3 * dpi_, QImage::Format_Grayscale8);
     image_.fill(Qt::white);
     image_.setDotsPerMeterX(static_cast<int>(std::lround(dpi_ / 0.0254)));
     image_.setDotsPerMeterY(static_cast<int>(std::lround(dpi_ / 0.0254)));
-    return &image_;
+    return {&image_, corner_};
   }
   void finish() override { ++log_.finishes; }
   bool keeps_blank_page() const override { return false; }
@@ -40,14 +40,15 @@ class ImagePage final : public PaintTarget {
   TargetLog& log_;
   int dpi_;
   bool available_;
+  QPointF corner_;
 };
 
 class PainterDeviceTest : public testing::Test {
  protected:
-  void SetUp() override { ensure_gui_application(); }
+  void SetUp() override { application_ = offscreen_application_if_none(); }
 
-  std::unique_ptr<PrintDevice> open(int dpi = 100, bool available = true) {
-    return make_painter_device(std::make_unique<ImagePage>(image, log, dpi, available));
+  std::unique_ptr<PrintDevice> open(int dpi = 100, bool available = true, QPointF corner = {}) {
+    return make_painter_device(std::make_unique<ImagePage>(image, log, dpi, available, corner));
   }
 
   bool dark(int x, int y) const { return qGray(image.pixel(x, y)) < 100; }
@@ -67,6 +68,9 @@ class PainterDeviceTest : public testing::Test {
 
   QImage image;
   TargetLog log;
+
+ private:
+  std::unique_ptr<QGuiApplication> application_;
 };
 
 TEST_F(PainterDeviceTest, BeginsThePageLazilyInTheOrientationSetLast) {
@@ -128,6 +132,25 @@ TEST_F(PainterDeviceTest, PenWidthsAreWholeDotsAndZeroIsOne) {
     EXPECT_TRUE(white(c.last + 1, 150)) << c.pen;
     EXPECT_TRUE(dark(50, 100 - c.last + 50)) << "round cap of pen " << c.pen;
   }
+}
+
+TEST_F(PainterDeviceTest, CoordinatesStartAtThePrintableAreasCorner) {
+  auto device = open(100, true, QPointF(30, 20));
+  device->set_pen_width(1);
+  device->move_to(20, 10);
+  device->line_to(100, 10);
+  device->select_font({"Arial", 12, false});
+  device->move_to(0, 50);
+  device->print_text("H");
+  device->close();
+  EXPECT_TRUE(dark(50, 30));
+  EXPECT_TRUE(dark(130, 30));
+  EXPECT_TRUE(white(49, 30));
+  EXPECT_TRUE(white(131, 30));
+  EXPECT_TRUE(white(80, 10));
+  const auto [top, bottom] = ink_rows(25, 45);
+  EXPECT_GE(top, 70);
+  EXPECT_LT(bottom, 70 + 17);  // 12 points at 100 dpi: an em of 17 dots
 }
 
 TEST_F(PainterDeviceTest, WedgesAndArcsRunCounterClockwiseFromThreeOClock) {
