@@ -96,7 +96,7 @@ class FilePage final : public PaintTarget {
   std::string& bytes_;
   QString title_;
   QBuffer buffer_;
-  std::unique_ptr<QPaintDevice> device_;  // after the buffer: a writer may flush into it
+  std::unique_ptr<QPaintDevice> device_;  // goes before the buffer, which it may write to
   const QImage* image_ = nullptr;
 };
 

@@ -83,7 +83,9 @@ class PainterDevice final : public PrintDevice {
     const QFontMetrics metrics = painter_.fontMetrics();
     painter_.drawText(QPointF(position_.x(), position_.y() + metrics.ascent()),
                       QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-    position_ = {0, position_.y() + metrics.lineSpacing()};
+    // Lines of text run on downward; past the range a page can address they stay there.
+    position_ = {0, static_cast<int>(std::min<qint64>(qint64{position_.y()} + metrics.lineSpacing(),
+                                                      qint64{1} << 30))};
   }
 
   void close() override {

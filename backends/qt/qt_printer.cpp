@@ -20,11 +20,11 @@ class PrinterPage final : public PaintTarget {
   PageSurface start_page(Orientation orientation) override {
     const bool landscape = orientation == Orientation::landscape;
     printer_->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    // The painter starts at the sheet's corner and is moved to the printable area's corner,
-    // from the driver's minimum margins. Qt reports those for the upright sheet whatever the
-    // orientation; a landscape page is the sheet turned a quarter counter-clockwise (as
-    // printing services define landscape), so its top is the sheet's left and its left the
-    // sheet's bottom.
+    // The painter starts at the sheet's corner and moves to the printable area's corner,
+    // found from the driver's minimum margins. Qt reports those for the upright sheet
+    // whatever the orientation. Printing services put a landscape page on the sheet turned
+    // a quarter counter-clockwise, so its top edge lies along the sheet's left edge and its
+    // left edge along the sheet's bottom.
     printer_->setFullPage(true);
     QPageLayout layout = printer_->pageLayout();
     layout.setUnits(QPageLayout::Point);
