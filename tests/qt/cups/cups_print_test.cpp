@@ -175,13 +175,19 @@ class CupsPrinting : public ::testing::Test {
     }
     std::string output;
     ASSERT_TRUE(cups_script("start", output)) << output;
+    started_ = true;
   }
 
   // Whatever a test did to the service, the next one finds it running and its queue open.
   void TearDown() override {
     std::string output;
-    EXPECT_TRUE(cups_script("start", output)) << output;
+    if (started_) {
+      EXPECT_TRUE(cups_script("start", output)) << output;
+    }
   }
+
+ private:
+  bool started_ = false;
 };
 
 // clang-format off
@@ -328,6 +334,10 @@ const FaultCase fault_cases[] = {
   {"QueueRejecting",   Fault::queue_rejecting,   "cupsreject",  "cupsaccept", false},
 };
 // clang-format on
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 bool change_service(const FaultCase& c, const char* command) {
   std::string output;
