@@ -7,6 +7,13 @@ VELTRANE_PACKAGES=(
   poppler-utils xvfb xauth
 )
 
+# The Windows program, cross-built and tested under Wine by scripts/test-windows; apart from
+# the list above, so that scripts/test installs none of it.
+VELTRANE_WINDOWS_PACKAGES=(
+  cmake make python3 googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick
+)
+
 # Installs whichever of the given Debian packages are missing.
 ensure_packages() {
   local missing=()

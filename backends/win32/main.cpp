@@ -1,0 +1,14 @@
+#include <windows.h>
+
+#include "model/parameter_set.h"
+#include "ui/windows.h"
+#include "win32_toolkit.h"
+
+// The command line and the first window's show hint are ignored; the exit code is always 0.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  veltrane::init_controls();
+  veltrane::Win32Toolkit toolkit;
+  veltrane::ParameterSet parameters;
+  veltrane::run_main_window(toolkit, parameters);
+  return 0;
+}

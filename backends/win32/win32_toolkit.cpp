@@ -1,0 +1,221 @@
+#include "win32_toolkit.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "dialog_template.h"
+#include "gdi_device.h"
+#include "text.h"
+
+namespace veltrane {
+namespace {
+
+void reactivate(HWND window);
+
+// A live dialog of show_modal, addressed through the portable Dialog interface.
+class Win32Dialog final : public Dialog {
+ public:
+  HWND window = nullptr;
+  bool ended = false;
+
+  ~Win32Dialog() override {
+    for (HICON icon : icons_) DestroyIcon(icon);
+  }
+
+  std::string get_text(int id) const override {
+    HWND control = GetDlgItem(window, id);
+    if (control == nullptr) return {};
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return to_utf8(text);
+  }
+
+  int get_check(int id) const override {
+    return IsDlgButtonChecked(window, id) == BST_CHECKED ? 1 : 0;
+  }
+
+  void set_text(int id, std::string_view text) override {
+    SetDlgItemTextW(window, id, to_wide(text).c_str());
+  }
+
+  void set_title(std::string_view title) override {
+    SetWindowTextW(window, to_wide(title).c_str());
+  }
+
+  void set_option(int first, int last, int checked) override {
+    CheckRadioButton(window, first, last, checked);
+  }
+
+  void set_icon(std::string_view name) override {
+    const std::wstring resource = to_wide(name);
+    set_icon_image(resource, ICON_BIG, 32);
+    set_icon_image(resource, ICON_SMALL, 16);
+  }
+
+  int get_focus() const override {
+    HWND focus = GetFocus();
+    return focus != nullptr && IsChild(window, focus) ? GetDlgCtrlID(focus) : 0;
+  }
+
+  void set_focus(int id) override {
+    if (HWND control = GetDlgItem(window, id))
+      SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  }
+
+  // While the window is disabled, an ownerless window of the command (the printer dialog)
+  // can close with nothing to hand the activation back to. So the window takes back the
+  // activation it had, and the control that had the keyboard focus gets it again.
+  void set_enabled(bool enabled) override {
+    if (!enabled) {
+      was_active_ = GetActiveWindow() == window;
+      disabled_focus_ = get_focus();
+      EnableWindow(window, FALSE);
+      return;
+    }
+    EnableWindow(window, TRUE);
+    if (was_active_) reactivate(window);
+    if (disabled_focus_ != 0 && GetActiveWindow() == window) set_focus(disabled_focus_);
+    was_active_ = false;
+    disabled_focus_ = 0;
+  }
+
+  void end_dialog(int result) override {
+    ended = true;
+    EndDialog(window, result);
+  }
+
+ private:
+  void set_icon_image(const std::wstring& resource, WPARAM which, int size) {
+    auto* icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), resource.c_str(), IMAGE_ICON, size, size, 0));
+    if (icon == nullptr) return;
+    icons_.push_back(icon);
+    SendMessageW(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+
+  std::vector<HICON> icons_;
+  bool was_active_ = false;
+  int disabled_focus_ = 0;
+};
+
+void reactivate(HWND window) {
+  if (window != nullptr && IsWindow(window) && GetActiveWindow() != window)
+    SetForegroundWindow(window);
+}
+
+struct ModalState {
+  Win32Dialog dialog;
+  const DialogHandler* handler = nullptr;
+
+  void deliver(DialogEventKind kind, int id = 0) { (*handler)(dialog, DialogEvent{kind, id}); }
+};
+
+// The first control in creation order that takes the keyboard focus.
+HWND first_focus_control(HWND window) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+    if ((style & WS_TABSTOP) != 0 && (style & WS_VISIBLE) != 0 && (style & WS_DISABLED) == 0)
+      return child;
+  }
+  return nullptr;
+}
+
+INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    auto* state = reinterpret_cast<ModalState*>(lparam);
+    SetWindowLongPtrW(window, DWLP_USER, lparam);
+    state->dialog.window = window;
+    state->deliver(DialogEventKind::init);
+    return FALSE;  // initialisation sets no focus; the first activation does
+  }
+  auto* state = reinterpret_cast<ModalState*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (state == nullptr) return FALSE;
+
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        state->deliver(DialogEventKind::deactivated);
+      } else {
+        state->deliver(DialogEventKind::activated);
+        if (state->dialog.get_focus() == 0) {
+          if (HWND first = first_focus_control(window))
+            SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+        }
+      }
+      // The handler owns the focus memory; the dialog manager's own would fight it.
+      return TRUE;
+    case WM_COMMAND:
+      // Enter and Escape arrive as IDOK and IDCANCEL, which no control carries: they end
+      // nothing and are no command.
+      if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) return TRUE;
+      state->deliver(DialogEventKind::command, LOWORD(wparam));
+      return TRUE;
+    case WM_CLOSE:
+      // Handled here, or the dialog manager would turn it into IDCANCEL.
+      state->deliver(DialogEventKind::close);
+      if (!state->dialog.ended) state->dialog.end_dialog(0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void init_controls() {
+  HMODULE library = LoadLibraryW(L"COMCTL32.DLL");
+  if (library == nullptr) return;
+  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  // Through the generic function type, which GCC accepts for any function pointer cast.
+  const auto init_ex = reinterpret_cast<InitEx>(
+      reinterpret_cast<void (*)()>(GetProcAddress(library, "InitCommonControlsEx")));
+  if (init_ex != nullptr) {
+    // The standard families, the date and time controls and the internet address control.
+    constexpr DWORD families = ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_INTERNET_CLASSES;
+    static_assert(families == 0x9FF && sizeof(INITCOMMONCONTROLSEX) == 8);
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), families};
+    init_ex(&controls);
+  } else {
+    InitCommonControls();
+  }
+  FreeLibrary(library);
+}
+
+int Win32Toolkit::show_modal(const DialogDescription& description, Dialog* parent,
+                             const DialogHandler& handler) {
+  const std::vector<std::uint16_t> words = build_dialog_template(description);
+  ModalState state;
+  state.handler = &handler;
+  const INT_PTR result = DialogBoxIndirectParamW(
+      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
+      parent != nullptr ? dialog_window(*parent) : nullptr, dialog_procedure,
+      reinterpret_cast<LPARAM>(&state));
+  return result == -1 ? 0 : static_cast<int>(result);
+}
+
+int Win32Toolkit::message_window(std::string_view text, std::string_view title,
+                                 MessageButtons buttons) {
+  const UINT type =
+      (buttons == MessageButtons::ok ? MB_OK : MB_OKCANCEL) | MB_TASKMODAL | MB_SETFOREGROUND;
+  // The message window has no owner, and the program's windows are still disabled when it
+  // closes; the window that was active gets the activation (and so its focus) back.
+  HWND active = GetActiveWindow();
+  const int answer = MessageBoxW(nullptr, to_wide(text).c_str(), to_wide(title).c_str(), type);
+  reactivate(active);
+  return answer == IDOK ? message_ok : message_cancel;
+}
+
+std::unique_ptr<PrintDevice> Win32Toolkit::open_printer(std::string_view document_name) {
+  return open_gdi_printer(document_name);
+}
+
+HWND dialog_window(const Dialog& dialog) {
+  const auto* win32 = dynamic_cast<const Win32Dialog*>(&dialog);
+  return win32 != nullptr ? win32->window : nullptr;
+}
+
+}  // namespace veltrane
