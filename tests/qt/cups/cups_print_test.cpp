@@ -165,7 +165,7 @@ class CupsPrinting : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     // Before Qt's printing support first asks libcups, which reads it once.
-    setenv("CUPS_SERVER", (cups_dir() + "/cups.sock").c_str(), 1);
+    setenv("CUPS_SERVER", cups_socket().c_str(), 1);
   }
 
   void SetUp() override {

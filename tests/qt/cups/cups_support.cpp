@@ -33,14 +33,10 @@ bool run(const std::string& command, std::string& output) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::string socket_path() {
-  return cups_dir() + "/cups.sock";
-}
-
 // ipptool reaches a scheduler on a local socket through the socket's path as the URI's host.
 std::string printer_uri() {
   std::string host;
-  for (char c : socket_path()) host += c == '/' ? std::string("%2F") : std::string(1, c);
+  for (char c : cups_socket()) host += c == '/' ? std::string("%2F") : std::string(1, c);
   return "ipp://" + host + "/printers/" + cups_queue();
 }
 
@@ -114,6 +110,10 @@ std::string cups_dir() {
   return dir && *dir ? dir : VELTRANE_BINARY_DIR "/cups";
 }
 
+std::string cups_socket() {
+  return cups_dir() + "/cups.sock";
+}
+
 std::string cups_queue() {
   return "veltrane-pdf";  // as scripts/cups names it
 }
@@ -125,7 +125,7 @@ bool cups_script(const std::string& verb, std::string& output) {
 }
 
 bool cups_tool(const std::string& command_line, std::string& output) {
-  return run("CUPS_SERVER=" + shell_quoted(socket_path()) + " " + command_line, output);
+  return run("CUPS_SERVER=" + shell_quoted(cups_socket()) + " " + command_line, output);
 }
 
 std::optional<std::vector<CupsJob>> cups_jobs() {

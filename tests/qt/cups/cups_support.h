@@ -10,8 +10,11 @@ namespace veltrane {
 /// Why the printing tests cannot run on this machine, or nothing when they can.
 std::optional<std::string> cups_unavailable_reason();
 
-/// The test scheduler's folder (scripts/cups); its socket is cups.sock in it.
+/// The test scheduler's folder (scripts/cups).
 std::string cups_dir();
+
+/// The scheduler's local socket, what CUPS_SERVER names for its clients.
+std::string cups_socket();
 
 /// The PDF queue scripts/cups sets up as the default destination.
 std::string cups_queue();
