@@ -26,7 +26,7 @@ ParameterSet initial_set() {
 void compute_alignment_each(benchmark::State& state) {
   ParameterSet set = initial_set();
   set.alignment = static_cast<std::int16_t>(state.range(0));
-  for (auto _ : state) {
+  for ([[maybe_unused]] const auto& _ : state) {
     compute_alignment(set);
     benchmark::DoNotOptimize(set.offset_angle);
   }
@@ -35,14 +35,15 @@ BENCHMARK(compute_alignment_each)->Name("compute_alignment")->DenseRange(1, 3);
 
 void summary(benchmark::State& state) {
   const ParameterSet set = initial_set();
-  for (auto _ : state) benchmark::DoNotOptimize(build_parameter_summary(set));
+  for ([[maybe_unused]] const auto& _ : state)
+    benchmark::DoNotOptimize(build_parameter_summary(set));
 }
 BENCHMARK(summary)->Name("summary");
 
 // One page into the trace back end, the text kept in memory.
 template <typename Print>
 void into_trace(benchmark::State& state, const Print& print) {
-  for (auto _ : state) {
+  for ([[maybe_unused]] const auto& _ : state) {
     std::ostringstream out;
     print(trace_opener(out));
     benchmark::DoNotOptimize(out.str().size());
@@ -56,16 +57,14 @@ void into_pdf(benchmark::State& state, const Print& print) {
     state.SkipWithError("this build has no PDF back end");
     return;
   }
-  std::size_t size = 0;
-  for (auto _ : state) {
+  for ([[maybe_unused]] const auto& _ : state) {
     std::string bytes;
     print([&bytes](std::string_view name) {
       return make_file_device({FileFormat::pdf, default_dpi(FileFormat::pdf), Paper::a4}, bytes,
                               name);
     });
-    size = bytes.size();
+    benchmark::DoNotOptimize(bytes.size());
   }
-  state.counters["pdf_bytes"] = static_cast<double>(size);
 }
 
 const auto template_page = [](const PrintOpener& open) {

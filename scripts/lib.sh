@@ -4,8 +4,12 @@
 VELTRANE_PACKAGES=(
   g++ cmake make pkg-config libgtest-dev
   qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2
-  poppler-utils xvfb xauth
+  poppler-utils xvfb xauth libbenchmark-dev
 )
+
+# The quality gates of scripts/tidy and scripts/fuzz: clang-tidy, and clang with the
+# libFuzzer and sanitizer runtimes (llvm-14 for symbolised reports).
+VELTRANE_CHECK_PACKAGES=(clang-14 libclang-rt-14-dev llvm-14 clang-tidy-14)
 
 # The Windows program, cross-built and tested under Wine by scripts/test-windows; apart from
 # the list above, so that scripts/test installs none of it.

@@ -10,12 +10,12 @@ namespace {
 
 // Adds one unit in the last place of a string of decimal digits; returns the carry.
 bool increment_digits(std::string& digits) {
-  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-    if (*it != '9') {
-      ++*it;
+  for (std::size_t i = digits.size(); i-- > 0;) {
+    if (digits[i] != '9') {
+      ++digits[i];
       return false;
     }
-    *it = '0';
+    digits[i] = '0';
   }
   return true;
 }

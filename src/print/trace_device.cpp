@@ -9,7 +9,7 @@ namespace veltrane {
 std::string float_text(float value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  return {buffer, result.ptr};
 }
 
 std::string json_string(std::string_view utf8) {
