@@ -199,7 +199,7 @@ std::vector<std::string> summary_problems(std::string_view summary) {
 }
 
 std::vector<std::string> pipeline_problems(const PipelineInput& input,
-                                           std::chrono::milliseconds page_time_limit) {
+                                           std::chrono::milliseconds time_limit) {
   std::vector<std::string> problems;
   ParameterSet set;
   read_parameters(set, input.main_window);
@@ -212,7 +212,7 @@ std::vector<std::string> pipeline_problems(const PipelineInput& input,
     const auto start = std::chrono::steady_clock::now();
     print(trace_opener(trace, input.dpi));
     const auto took = std::chrono::steady_clock::now() - start;
-    if (took > page_time_limit) {
+    if (took > time_limit) {
       problems.push_back(
           std::string(name) + " took " +
           std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()) +

@@ -18,6 +18,17 @@ inline constexpr long long max_page_coordinate = 1LL << 30;
 /// each, and a fixed few dozen other operations.
 inline constexpr std::size_t max_page_operations = 140'000;
 
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool sanitized_build = true;
+#elif defined(__has_feature)
+inline constexpr bool sanitized_build = __has_feature(address_sanitizer);
+#else
+inline constexpr bool sanitized_build = false;
+#endif
+
+/// A second a page, in the build users get; the sanitizers slow the drawing several times.
+inline constexpr std::chrono::milliseconds page_time_limit{sanitized_build ? 4000 : 1000};
+
 /// Longer than any text a page prints: a value line with all 309 digits of the largest
 /// double and its caption.
 inline constexpr std::size_t max_text_bytes = 512;
@@ -40,9 +51,9 @@ struct PipelineInput {
 
 /// Does what the window's commands do with these fields (read, compute, summary, the
 /// template, the 60 Hz, 50 Hz and custom strobe pages into trace devices) and returns every
-/// violation of the checks above, or a page that took longer than `page_time_limit`.
+/// violation of the checks above, or a page that took longer than `time_limit`.
 std::vector<std::string> pipeline_problems(const PipelineInput& input,
-                                           std::chrono::milliseconds page_time_limit);
+                                           std::chrono::milliseconds time_limit);
 
 /// Whether `text` is well-formed UTF-8.
 bool is_valid_utf8(std::string_view text);

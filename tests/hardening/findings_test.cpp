@@ -36,7 +36,7 @@ std::string strobe_trace(std::int32_t outer, double correction, int dpi) {
 TEST(Findings, RingWedgesAreCappedWhateverTheScale) {
   const auto start = std::chrono::steady_clock::now();
   const std::string huge = strobe_trace(2000000000, 200000, 600);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, page_time_limit);
   EXPECT_EQ(count(huge, "pie "), 0u);
   EXPECT_EQ(count(huge, " black solid\n"), 1u);
   EXPECT_TRUE(trace_problems(huge).empty());
