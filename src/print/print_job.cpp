@@ -1,11 +1,16 @@
 #include "print/print_job.h"
 
 #include <cmath>
+#include <limits>
 
 namespace veltrane {
 namespace {
 
 constexpr double max_device_dots = 1073741824.0;  // 2^30
+
+// Pages narrow their boxes to float before they are judged here; only IEEE floats turn a
+// double beyond their range into an infinity, which is_drawable then rejects.
+static_assert(std::numeric_limits<float>::is_iec559);
 
 int round_dots(double v) {
   return static_cast<int>(std::nearbyint(v));
