@@ -13,34 +13,21 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 77
 fi
 
+source "$(dirname "$0")/../../scripts/wine-lib.sh"
 # Short: the scheduler's socket path must fit in a socket address.
 work=$(mktemp -d /tmp/veltrane-wprint.XXXXXX)
-xvfb_pid=
 cleanup() {
-  WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
+  wine_session_stop
   "$cups" stop "$work/cups" >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 "$cups" start "$work/cups" >"$work/cups.log" 2>&1 || { cat "$work/cups.log" >&2; exit 1; }
 export CUPS_SERVER="$work/cups/cups.sock"
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$work/display")"
-
 # A fresh prefix made while the scheduler runs, so that Wine lists its queue as a printer.
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
-mkdir -p "$WINEPREFIX" "$out"
-wineserver -p </dev/null >/dev/null 2>&1
-wineboot -i </dev/null >"$work/wine.log" 2>&1
+wine_session_start "$work"
+mkdir -p "$out"
 
 status=0
 wine "$tests_exe" </dev/null >"$work/tests.log" 2>&1 || status=$?

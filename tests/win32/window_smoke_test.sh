@@ -10,27 +10,12 @@ probe_exe=$2
 shots=$3
 title='Veltrane 1.16'
 
+source "$(dirname "$0")/../../scripts/wine-lib.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/veltrane-smoke.XXXXXX")
-xvfb_pid=
-cleanup() {
-  WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$work/display")"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
-mkdir -p "$WINEPREFIX" "$shots"
-wineserver -p </dev/null >/dev/null 2>&1
-wineboot -i </dev/null >"$work/wine.log" 2>&1
+trap 'wine_session_stop; rm -rf "$work"' EXIT
+wine_session_start "$work"
+mkdir -p "$shots"
+touch "$work/wine.log"
 
 shot() {
   import -window root "$shots/$1.png" 2>/dev/null || true
