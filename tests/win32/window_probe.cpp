@@ -1,6 +1,6 @@
 // The window smoke test's eyes inside Wine: started on the same desktop as the program, it
 // reads what a person would see and writes it to RESULT (whole, so the script can wait for it).
-//   window_probe RESULT launch PROGRAM     runs PROGRAM, waits for it, writes its exit code
+//   window_probe RESULT launch PROGRAM [ARGUMENTS]  runs PROGRAM, waits, writes its exit code
 //   window_probe RESULT texts TITLE        one line "ID TEXT" per control of the window
 //   window_probe RESULT centre TITLE ID    the control's centre in screen pixels, "X Y"
 //   window_probe RESULT focus TITLE        the identifier of the control with the keyboard focus
@@ -31,8 +31,9 @@ HWND find_window(const char* title) {
   return FindWindowW(nullptr, to_wide(title).c_str());
 }
 
-std::string launch(const char* program) {
-  std::wstring command = L"\"" + to_wide(program) + L"\"";
+std::string launch(int count, char** words) {
+  std::wstring command;
+  for (int i = 0; i < count; ++i) command += (i == 0 ? L"\"" : L" \"") + to_wide(words[i]) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -78,7 +79,7 @@ std::string message(HWND window) {
 
 std::string run(int argc, char** argv) {
   const std::string command = argv[2];
-  if (command == "launch" && argc == 4) return launch(argv[3]);
+  if (command == "launch" && argc >= 4) return launch(argc - 3, argv + 3);
   HWND window = argc >= 4 ? find_window(argv[3]) : nullptr;
   if (window == nullptr) return "no window";
   if (command == "texts") return texts(window);

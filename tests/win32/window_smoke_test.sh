@@ -2,8 +2,9 @@
 # Drives the real veltrane.exe as a person would, with the mouse and the keyboard, inside
 # Wine's own desktop on a private X server and in a fresh Wine prefix:
 #   window_smoke_test.sh PROGRAM.exe PROBE.exe SCREENSHOT_DIRECTORY
-# The main window appears, a preset changes the radius texts, Escape leaves it open, Help
-# shows the help message, which can be dismissed, and closing it ends the program with 0.
+# Started with arguments, which it ignores, the main window appears, a preset changes the
+# radius texts, Escape leaves it open, Help shows the help message, which can be dismissed,
+# and closing it ends the program with 0.
 set -euo pipefail
 program=$1
 probe_exe=$2
@@ -81,8 +82,9 @@ radii_are() {
 
 echo "Starting $program in Wine's desktop." >&2
 exit_file="$work/exit-code"
+# With arguments, which the program ignores.
 on_desktop "$(winepath -w "$probe_exe")" "$(winepath -w "$exit_file")" launch \
-  "$(winepath -w "$program")"
+  "$(winepath -w "$program")" --help /? extra
 wait_for has_window "$title" || fail "no window titled '$title'"
 desktop=$(x_window 'veltrane - Wine desktop')
 [ -n "$desktop" ] || fail "no Wine desktop window"
