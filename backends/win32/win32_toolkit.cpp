@@ -12,7 +12,11 @@
 namespace veltrane {
 namespace {
 
-void reactivate(HWND window);
+// Gives the activation back to a window of the program that lost it to an ownerless one.
+void reactivate(HWND window) {
+  if (window != nullptr && IsWindow(window) && GetActiveWindow() != window)
+    SetForegroundWindow(window);
+}
 
 // A live dialog of show_modal, addressed through the portable Dialog interface.
 class Win32Dialog final : public Dialog {
@@ -100,11 +104,6 @@ class Win32Dialog final : public Dialog {
   bool was_active_ = false;
   int disabled_focus_ = 0;
 };
-
-void reactivate(HWND window) {
-  if (window != nullptr && IsWindow(window) && GetActiveWindow() != window)
-    SetForegroundWindow(window);
-}
 
 struct ModalState {
   Win32Dialog dialog;
