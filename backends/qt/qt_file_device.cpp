@@ -14,10 +14,9 @@ namespace veltrane {
 namespace {
 
 QPageLayout paper_layout(Paper paper, Orientation orientation) {
-  return QPageLayout(
-      QPageSize(paper == Paper::letter ? QPageSize::Letter : QPageSize::A4),
-      orientation == Orientation::landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-      QMarginsF(), QPageLayout::Millimeter);
+  return {QPageSize(paper == Paper::letter ? QPageSize::Letter : QPageSize::A4),
+          orientation == Orientation::landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+          QMarginsF(), QPageLayout::Millimeter};
 }
 
 // The whole sheet in dots at `dpi`, to the nearest dot. (Qt keeps page sizes in inches to

@@ -302,12 +302,12 @@ int DialogUnits::to_y(int units) const {
 }
 
 QRect DialogUnits::to_pixels(int x, int y, int width, int height) const {
-  return QRect(to_x(x), to_y(y), to_x(width), to_y(height));
+  return {to_x(x), to_y(y), to_x(width), to_y(height)};
 }
 
 QFont dialog_font() {
   static const QString classic = QStringLiteral("MS Sans Serif");
-  if (QFontDatabase::families().contains(classic)) return QFont(classic, 8);
+  if (QFontDatabase::families().contains(classic)) return {classic, 8};
   QFont font = QApplication::font();
   font.setPointSize(8);
   return font;

@@ -41,7 +41,7 @@ std::string printer_uri() {
 }
 
 std::filesystem::path scratch_folder() {
-  const auto folder =
+  auto folder =
       std::filesystem::temp_directory_path() / ("veltrane-cups-test-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   return folder;

@@ -47,7 +47,7 @@ UnitSize unit_size_of(const QWidget& window) {
   const QFontMetrics metrics(window.font());
   const int letters = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  return {std::lround(letters / 52.0) / 4.0, metrics.height() / 8.0};
+  return {static_cast<double>(std::lround(letters / 52.0)) / 4.0, metrics.height() / 8.0};
 }
 
 int px(int units, double unit) {
