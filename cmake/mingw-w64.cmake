@@ -1,4 +1,4 @@
-# Cross build for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64, windres).
+# Cross build for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64-posix, windres).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
