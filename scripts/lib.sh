@@ -18,6 +18,13 @@ VELTRANE_WINDOWS_PACKAGES=(
   wine wine64 fonts-wine libcups2 xvfb xauth xdotool imagemagick
 )
 
+# Installs the packages of the build and the tests, with their recommended packages (Qt's
+# platform plugins and themes come that way), and whichever other packages are given.
+ensure_build_packages() {
+  VELTRANE_WITH_RECOMMENDS=1 ensure_packages "${VELTRANE_PACKAGES[@]}"
+  [ $# -eq 0 ] || ensure_packages "$@"
+}
+
 # Installs whichever of the given Debian packages are missing.
 ensure_packages() {
   local missing=()
@@ -36,7 +43,9 @@ ensure_packages() {
     echo "Installing ${missing[*]}." >&2
   fi
   "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+  local recommends=--no-install-recommends
+  [ "${VELTRANE_WITH_RECOMMENDS:-0}" = 1 ] && recommends=--install-recommends
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "$recommends" \
     "${missing[@]}" >/dev/null
 }
 
