@@ -17,6 +17,7 @@ function(veltrane_add_test name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     VELTRANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests"
     VELTRANE_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -1,19 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "fuzz/page_checks.h"
+#include "golden.h"
 
 namespace veltrane {
 namespace {
-
-std::string read_golden(const char* name) {
-  std::ifstream file(std::string(VELTRANE_TEST_DATA) + "/golden/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 TEST(PageChecks, PassTheGoldenPages) {
   for (const char* name : {"template_default.trace", "strobe_60hz.trace", "strobe_50hz.trace"}) {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <sstream>
 
+#include "golden.h"
 #include "model/field_reading.h"
 #include "print/trace_device.h"
 
@@ -28,13 +28,6 @@ std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
   for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
-}
-
-std::string read_golden(const char* name) {
-  std::ifstream file(std::string(VELTRANE_TEST_DATA) + "/golden/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 TEST(StrobePage, MatchesTheGoldenTraces) {

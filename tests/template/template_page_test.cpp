@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
+#include "golden.h"
 #include "model/read_fields.h"
 #include "print/trace_device.h"
 #include "template/primitives.h"
@@ -30,13 +30,6 @@ std::string template_trace_with(int id, const char* text) {
 
 bool contains(const std::string& trace, const std::string& lines) {
   return trace.find(lines) != std::string::npos;
-}
-
-std::string read_golden(const char* name) {
-  std::ifstream file(std::string(VELTRANE_TEST_DATA) + "/golden/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 TEST(TemplatePage, MatchesTheGoldenTrace) {
