@@ -9,7 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "cli/arguments.h"
+#include "cli/calibrate_command.h"
 #include "cli/file_output.h"
+#include "cli/strobe_speed_command.h"
 #include "model/read_fields.h"
 #include "model/summary.h"
 #include "print/trace_device.h"
@@ -22,7 +25,8 @@ namespace veltrane {
 namespace {
 
 constexpr std::string_view usage_line =
-    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom [OPTIONS] (see --help)";
+    "usage: veltrane-cli summary|template|calibrate|strobe 60hz|50hz|custom|speed [OPTIONS] (see "
+    "--help)";
 
 constexpr std::string_view help_text =
     R"(veltrane-cli: alignment summaries, arc alignment templates and strobe disks.
@@ -72,15 +76,14 @@ not at all. Exit codes: 0 done, 2 a mistake in the arguments or an unwritable
 output.
 )";
 
-struct UsageError {
-  std::string message;
-};
-
 struct Request {
   std::string command;
   std::string strobe_kind;
   FieldValues window = initial_main_window_fields();
   FieldValues custom = initial_custom_strobe_fields();
+  CalibrateArguments calibrate;
+  StrobeSpeedArguments speed;
+  std::vector<StrobeRing> speed_rings;
   std::optional<FileFormat> format;
   int dpi = 0;
   Paper paper = Paper::a4;
@@ -147,13 +150,25 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
       r.window.set_option(id_lofgren_a, id_stevenson_a, id);
     };
   }
+  if (request.command == "calibrate") {
+    options["--measured-x"] = [](Request& r, std::string_view v) {
+      r.calibrate.measured_x_mm = measured_length_argument("--measured-x", v);
+    };
+    options["--measured-y"] = [](Request& r, std::string_view v) {
+      r.calibrate.measured_y_mm = measured_length_argument("--measured-y", v);
+    };
+  }
+  if (request.command == "strobe" && request.strobe_kind == "speed") {
+    options["--rpm"] = [](Request& r, std::string_view v) { r.speed.rpm = std::string(v); };
+    options["--hz"] = [](Request& r, std::string_view v) { r.speed.hz = std::string(v); };
+  }
   if (request.command == "strobe" && request.strobe_kind == "custom") {
     options["--outer"] = custom_text(id_outer_bars);
     options["--inner"] = custom_text(id_inner_bars);
     options["--caption1"] = custom_text(id_caption_1);
     options["--caption2"] = custom_text(id_caption_2);
   }
-  if (request.command != "summary") {
+  if (request.command != "summary" && request.command != "calibrate") {
     const auto output = [](Request& r, std::string_view v) { r.output = std::string(v); };
     options["-o"] = output;
     options["--output"] = output;
@@ -185,14 +200,16 @@ Request parse(std::span<const std::string_view> args) {
     request.help = true;
     return request;
   }
-  if (request.command != "summary" && request.command != "template" && request.command != "strobe")
+  if (request.command != "summary" && request.command != "template" &&
+      request.command != "calibrate" && request.command != "strobe")
     throw UsageError{"unknown command '" + request.command + "'"};
   if (request.command == "strobe") {
-    if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz or custom"};
+    if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
     request.strobe_kind = std::string(args[i++]);
     if (request.strobe_kind != "60hz" && request.strobe_kind != "50hz" &&
-        request.strobe_kind != "custom")
-      throw UsageError{"strobe needs 60hz, 50hz or custom, not '" + request.strobe_kind + "'"};
+        request.strobe_kind != "custom" && request.strobe_kind != "speed")
+      throw UsageError{"strobe needs 60hz, 50hz, custom or speed, not '" + request.strobe_kind +
+                       "'"};
   }
   const auto options = options_for(request);
   while (i < args.size()) {
@@ -218,7 +235,12 @@ Request parse(std::span<const std::string_view> args) {
     }
     option->second(request, value);
   }
-  if (request.command != "summary") {
+  if (request.command == "calibrate") check_calibrate_arguments(request.calibrate);
+  if (request.strobe_kind == "speed") {
+    request.speed_rings = strobe_speed_rings(request.speed);
+    fill_custom_strobe_fields(request.speed_rings, request.custom);
+  }
+  if (request.command != "summary" && request.command != "calibrate") {
     if (!request.output)
       throw UsageError{"no output given: use -o FILE, or -o - for standard output"};
     if (!request.format) request.format = format_of_file(*request.output);
@@ -279,7 +301,7 @@ std::string render_page(Request& request) {
   }
   if (request.command == "template") {
     print_template_page(set, opener);
-  } else if (request.strobe_kind == "custom") {
+  } else if (request.strobe_kind == "custom" || request.strobe_kind == "speed") {
     read_custom_strobe(set, request.custom);
     print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
                       set.custom_caption_2, opener);
@@ -324,6 +346,9 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     out << build_parameter_summary(set) << '\n';
     return 0;
   }
+  if (request.command == "calibrate")
+    return run_calibrate(request.calibrate, request.window, out, err);
+  report_strobe_rings(request.speed_rings, err);
   const std::string bytes = render_page(request);
   if (*request.output == "-") {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -9,4 +9,8 @@ namespace veltrane {
 /// infinities show "inf" and "-inf".
 std::string format_three_decimals(double value);
 
+/// The same two roundings with four decimals ("0.0000" for NaN and zeros): the printer
+/// correction factors that calibration suggests.
+std::string format_four_decimals(double value);
+
 }  // namespace veltrane
