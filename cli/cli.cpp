@@ -29,7 +29,8 @@ constexpr std::string_view usage_line =
     "--help)";
 
 constexpr std::string_view help_text =
-    R"(veltrane-cli: alignment summaries, arc alignment templates and strobe disks.
+    R"(veltrane-cli: alignment summaries, arc alignment templates, printer calibration and
+strobe disks.
 
 usage:
   veltrane-cli summary  [FIELDS]
@@ -37,6 +38,8 @@ usage:
   veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
                              [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli strobe speed --rpm OUTER[,INNER] [--hz F] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli calibrate --measured-x MM --measured-y MM [CORRECTION]
   veltrane-cli --help
 
 Every TEXT is read exactly as the window reads what is typed into its box: the
@@ -60,6 +63,31 @@ strobe custom (the custom strobe dialog):
   --caption1 TEXT       caption line 1 ("33 1/3 RPM - 60 HZ - 216 BARS")
   --caption2 TEXT       caption line 2 ("45 RPM - 60 HZ - 160 BARS")
 The pairs 216/160 and 180/133 print their standard captions instead.
+
+strobe speed (a disk for any speed and lamp):
+  --rpm OUTER[,INNER]   the speed of the outer ring, and of the inner one, in RPM
+  --hz F                supply frequency of the lamp in Hz (50); lamps flicker at 2 F
+A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
+even). The page is the custom disk with these counts and captions such as "78 RPM -
+50 HZ - 77 BARS" ("33 1/3" and "16 2/3" within 0.001 of them; other numbers with up to
+three decimals); one speed leaves the inner ring without bars and its caption blank. A
+caption longer than 36 characters is cut, and 216/160 and 180/133 print the standard
+captions, as the custom disk does. Standard error gets one line per ring: the speed at
+which it stands still (120 x F / bars), how far that is from the asked speed in percent,
+and unless it rounds to 0 the drift at the asked speed in bars per 20 seconds (to three
+decimals), CW with the platter when the platter is faster than the standstill speed, CCW
+when slower: "45 RPM ... must drift CCW 5 bars per 20sec" under 50 Hz. Speeds and F are
+plain numbers, finite and above 0, and each ring needs from 1 to 2147483647 bars.
+
+calibrate (printer correction factors):
+  --measured-x MM       on a printed template, from the left reference line to the
+                        "X=200mm" tick, measured with a steel rule
+  --measured-y MM       from the top reference line to the "Y=200mm" tick
+  --correction-x/-y     the factors that template was printed with (1.0), read as above
+Writes "correction_x = N" and "correction_y = N", each current factor x 200 / measured
+with four decimals, then the template command and the window's boxes to use them. MM
+are plain numbers, finite and above 0; a length more than 10 % away from 200 mm gets
+a warning on standard error (likely a measuring mistake), and the result is still given.
 
 OUTPUT:
   -o, --output FILE     where the page goes; "-" is standard output
