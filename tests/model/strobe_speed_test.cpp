@@ -88,12 +88,9 @@ TEST(StrobeRingReport, DriftInTheWordsOfTheFiftyHertzNote) {
                "at 45 RPM they must drift CCW 5 bars per 20sec"},
       {78, 50, "inner ring: 77 bars stand still at 77.922 RPM, -0.100 % from 78 RPM; "
                "at 78 RPM they must drift CW 2 bars per 20sec"},
-      {78, 60, "inner ring: 92 bars stand still at 78.261 RPM, +0.334 % from 78 RPM; "
-               "at 78 RPM they must drift CCW 8 bars per 20sec"},
       {33.333, 60, "inner ring: 216 bars stand still at 33.333 RPM, +0.001 % from 33.333 RPM; "
                    "at 33.333 RPM they must drift CCW 0.024 bars per 20sec"},
       {45, 60, "inner ring: 160 bars stand still at 45 RPM, 0.000 % from 45 RPM"},
-      {100.0 / 3, 50, "inner ring: 180 bars stand still at 33.333 RPM, 0.000 % from 33.333 RPM"},
       // Under half a thousandth of a bar in 20 s counts as standing still.
       {45.000005, 60, "inner ring: 160 bars stand still at 45 RPM, 0.000 % from 45 RPM"},
       {45.00001, 60, "inner ring: 160 bars stand still at 45 RPM, 0.000 % from 45 RPM; "
