@@ -5,11 +5,11 @@
 #include <sstream>
 #include <string>
 
+#include "app/read_fields.h"
 #include "cli/arguments.h"
 #include "model/calibration.h"
 #include "model/field_reading.h"
 #include "model/number_format.h"
-#include "model/read_fields.h"
 #include "ui/dialog.h"
 
 namespace veltrane {
