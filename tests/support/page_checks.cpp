@@ -1,4 +1,4 @@
-#include "fuzz/page_checks.h"
+#include "support/page_checks.h"
 
 #include <charconv>
 #include <cmath>
