@@ -332,14 +332,20 @@ void row_table(std::string& text, const Analysis& analysis) {
   }
   while (heading.back() == ' ') heading.pop_back();
   text += heading + '\n' + captions + '\n' + units + '\n';
+  // Numbers are ASCII, so bytes are characters here.
+  const auto append = [&text](const std::string& cell, std::size_t width) {
+    text.append(cell.size() + 1 < width ? width - cell.size() : 1, ' ');
+    text += cell;
+  };
+  const std::string dash = "-";
   for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
-    text += right(format_three_decimals(analysis.radii_mm[i]), radius_width);
+    append(format_three_decimals(analysis.radii_mm[i]), radius_width);
     for (const ArmAnalysis& arm : analysis.arms) {
       const TrackingValues& row = arm.rows[i];
       text += "  ";
-      text += right(three(row.tracking_error_deg), value_width);
-      text += right(three(row.weighted_error_deg_per_cm), value_width);
-      text += right(three(row.distortion_percent), value_width);
+      for (double value :
+           {row.tracking_error_deg, row.weighted_error_deg_per_cm, row.distortion_percent})
+        append(std::isnan(value) ? dash : format_three_decimals(value), value_width);
     }
     text += '\n';
   }
