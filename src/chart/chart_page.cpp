@@ -85,6 +85,10 @@ struct Page {
   Resolution dpi;
   double correction_x;
   double correction_y;
+  // Where the last line ended, so that a path continues without a move.
+  bool at_line_end = false;
+  double end_x = 0;
+  double end_y = 0;
 };
 
 int pen_dots(const Page& page, double mm) {
@@ -113,10 +117,21 @@ void text_at(Page& page, double x, double y, std::string_view utf8, double pt, A
   if (align == Align::centre) x -= width / 2;
   // Ascent 0.905 em, capital height 0.716 em.
   draw_text_mm(page.job, page.scale, x, y - 0.547 * points_to_mm(pt), utf8);
+  page.at_line_end = false;  // text moves the current position
 }
 
 void line(Page& page, double x1, double y1, double x2, double y2) {
-  draw_line_mm(page.job, page.scale, x1, y1, x2, y2);
+  const DotPoint from{x1 * page.scale.dots_per_mm_x, y1 * page.scale.dots_per_mm_y};
+  const DotPoint to{x2 * page.scale.dots_per_mm_x, y2 * page.scale.dots_per_mm_y};
+  if (!is_drawable(from) || !is_drawable(to)) {
+    page.at_line_end = false;
+    return;
+  }
+  if (!(page.at_line_end && page.end_x == x1 && page.end_y == y1)) page.job.move_to(from.x, from.y);
+  page.job.line_to(to.x, to.y);
+  page.at_line_end = true;
+  page.end_x = x2;
+  page.end_y = y2;
 }
 
 // Draws segments along a path with a dash pattern that runs on from one segment to the next.
@@ -381,6 +396,12 @@ AxisScale ticks_between(double low, double high, double raw, std::initializer_li
   return axis;
 }
 
+// The span divided into `parts`, also where the span itself is beyond the doubles.
+double tick_spacing(double low, double high, double parts) {
+  const double span = high - low;
+  return std::isfinite(span) ? span / parts : high / parts - low / parts;
+}
+
 }  // namespace
 
 bool clip_to_frame(const FrameMm& frame, double& ax, double& ay, double& bx, double& by) {
@@ -423,11 +444,11 @@ AxisScale round_axis(double low, double high) {
     low -= widen;
     high += widen;
   }
-  return ticks_between(low, high, (high - low) / 6, {1, 2, 2.5, 5}, true);
+  return ticks_between(low, high, tick_spacing(low, high, 6), {1, 2, 2.5, 5}, true);
 }
 
 AxisScale radius_axis(double low, double high) {
-  return ticks_between(low, high, (high - low) / 8, {1, 2, 5}, false);
+  return ticks_between(low, high, tick_spacing(low, high, 8), {1, 2, 5}, false);
 }
 
 std::string tick_label(double value, int decimals) {
