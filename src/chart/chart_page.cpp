@@ -194,6 +194,7 @@ struct Plot {
   FrameMm frame;
   AxisScale x;
   AxisScale y;
+  bool has_values = true;
 
   double x_mm(double r) const {
     return clamp_far(frame.left + axis_fraction(r, x.low, x.high) * (frame.right - frame.left));
@@ -227,7 +228,7 @@ void draw_axes(Page& page, const Plot& plot, bool radius_labels, std::string_vie
   }
   page.job.set_pen_width(pen_dots(page, zero_pen_mm));
   const double zero = plot.y_mm(0);
-  if (zero >= f.top && zero <= f.bottom) line(page, f.left, zero, f.right, zero);
+  if (plot.has_values && zero >= f.top && zero <= f.bottom) line(page, f.left, zero, f.right, zero);
 
   page.job.set_pen_width(pen_dots(page, frame_pen_mm));
   draw_frame(page, f);
@@ -493,10 +494,14 @@ void print_chart_page(const ParameterSet& set, const Analysis& analysis, const P
     const AxisScale x =
         has_radii ? radius_axis(analysis.inner_groove_radius_mm, analysis.outer_groove_radius_mm)
                   : AxisScale{0, 1, {}, 0};
+    // Without radii the frames stay empty but for the reason.
+    const AxisScale none{-1, 1, {}, 0};
     const Plot error{error_plot_frame, x,
-                     value_axis(analysis, &TrackingValues::tracking_error_deg)};
-    const Plot distortion{distortion_plot_frame, x,
-                          value_axis(analysis, &TrackingValues::distortion_percent)};
+                     has_radii ? value_axis(analysis, &TrackingValues::tracking_error_deg) : none,
+                     has_radii};
+    const Plot distortion{
+        distortion_plot_frame, x,
+        has_radii ? value_axis(analysis, &TrackingValues::distortion_percent) : none, has_radii};
     draw_axes(page, error, false, "Tracking error (degrees)");
     draw_axes(page, distortion, has_radii, "Distortion (%)");
     if (has_radii) {
