@@ -219,7 +219,7 @@ TEST(Analysis, UnreachableRadiiHaveNoValueAndStayOutOfThePeaks) {
   // An arm too short to reach the record: no peaks and no RMS.
   AnalysisOptions options;
   options.as_given = ArmAsGiven{10, 5};
-  const ArmAnalysis& short_arm = analyse_alignments(inputs(209, 57.5, 146.05), options).arms[3];
+  const ArmAnalysis short_arm = analyse_alignments(inputs(209, 57.5, 146.05), options).arms[3];
   for (const Peak& peak : {short_arm.peak_tracking_error, short_arm.peak_distortion})
     EXPECT_TRUE(std::isnan(peak.magnitude) && std::isnan(peak.radius_mm));
   EXPECT_TRUE(std::isnan(short_arm.rms_distortion_percent));
@@ -270,7 +270,7 @@ TEST(Analysis, ArmAsGiven) {
   // Null radii beyond the record are not on it.
   const ParameterSet narrow = inputs(240, 80, 100);
   options.as_given = ArmAsGiven{250, 30};
-  const ArmAnalysis& off = analyse_alignments(narrow, options).arms[3];
+  const ArmAnalysis off = analyse_alignments(narrow, options).arms[3];
   EXPECT_FALSE(off.inner_null_on_record);
   EXPECT_FALSE(off.outer_null_on_record);
 }
