@@ -5,14 +5,14 @@
 #include <optional>
 #include <sstream>
 
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "chart/chart_page.h"
 #include "cli/cli.h"
-#include "cli/file_output.h"
 #include "model/number_format.h"
-#include "model/read_fields.h"
+#include "print/file_output.h"
 #include "print/trace_device.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 

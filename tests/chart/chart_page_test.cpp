@@ -6,12 +6,12 @@
 #include <limits>
 #include <sstream>
 
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "golden.h"
 #include "model/geometry.h"
-#include "model/read_fields.h"
 #include "print/trace_device.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

@@ -7,12 +7,12 @@
 #include <sstream>
 #include <vector>
 
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "chart/chart_page.h"
 #include "cli/cli.h"
-#include "model/read_fields.h"
 #include "print/trace_device.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {
