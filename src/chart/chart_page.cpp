@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/geometry.h"
 #include "model/number_format.h"
 #include "print/mm_drawing.h"
 #include "print/print_job.h"
@@ -23,7 +24,7 @@ constexpr double tick_mm = 1.5;
 constexpr double marker_radius_mm = 0.8;
 constexpr double min_vertex_spacing_mm = 0.1;
 constexpr double far_mm = 1e9;  // beyond this a point is as good as at infinity on the page
-constexpr long max_dash_pieces = 200'000;  // per curve; beyond it the rest is drawn solid
+constexpr long max_dash_pieces = 6'000;  // per curve; beyond it the rest is drawn solid
 
 constexpr double title_pt = 13;
 constexpr double text_pt = 9;
@@ -259,46 +260,94 @@ void draw_axes(Page& page, const Plot& plot, bool radius_labels, std::string_vie
   text_at(page, page_left, f.top - 3.5, caption, text_pt, Align::left);
 }
 
+struct Vertex {
+  double x = 0;
+  double y = 0;
+  std::size_t index = 0;
+};
+
+// Gathers the points of a curve column by column of column_mm and keeps of each column its
+// first, lowest, highest and last point, in their order: a curve of any number of radii then
+// costs a bounded number of lines and still shows every excursion.
+class ColumnReducer {
+ public:
+  explicit ColumnReducer(std::vector<Vertex>& out) : out_(out) {}
+
+  void add(const Vertex& v) {
+    const double column = std::floor(v.x / column_mm);
+    if (count_ == 0 || column != column_) {
+      flush();
+      column_ = column;
+      first_ = low_ = high_ = v;
+    }
+    if (v.y < low_.y) low_ = v;
+    if (v.y > high_.y) high_ = v;
+    last_ = v;
+    ++count_;
+  }
+
+  void flush() {
+    if (count_ == 0) return;
+    Vertex kept[] = {first_, low_, high_, last_};
+    std::sort(std::begin(kept), std::end(kept),
+              [](const Vertex& a, const Vertex& b) { return a.index < b.index; });
+    for (const Vertex& v : kept) {
+      if (out_.empty() || out_.back().index != v.index) out_.push_back(v);
+    }
+    count_ = 0;
+  }
+
+ private:
+  static constexpr double column_mm = 0.1;
+  std::vector<Vertex>& out_;
+  std::size_t count_ = 0;
+  double column_ = 0;
+  Vertex first_, low_, high_, last_;
+};
+
+void draw_run(DashedPen& pen, const FrameMm& frame, const std::vector<Vertex>& run) {
+  if (run.size() < 2) return;
+  Vertex last = run.front();
+  for (std::size_t i = 1; i < run.size(); ++i) {
+    const Vertex& v = run[i];
+    // Points closer than a fraction of a pen width add nothing but operations.
+    if (i + 1 < run.size() && std::hypot(v.x - last.x, v.y - last.y) < min_vertex_spacing_mm)
+      continue;
+    clipped_segment(pen, frame, last.x, last.y, v.x, v.y);
+    last = v;
+  }
+}
+
 void draw_curve(Page& page, const Plot& plot, const std::vector<double>& radii,
                 const std::vector<TrackingValues>& rows, double TrackingValues::*figure,
                 const std::vector<double>& pattern) {
   DashedPen pen(page, pattern);
-  bool have_last = false;
-  double last_x = 0;
-  double last_y = 0;
+  std::vector<Vertex> run;
+  ColumnReducer reducer(run);
+  const auto end_run = [&] {
+    reducer.flush();
+    draw_run(pen, plot.frame, run);
+    run.clear();
+  };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const double value = rows[i].*figure;
-    if (!std::isfinite(value)) {
-      have_last = false;
-      continue;
-    }
     const double x = plot.x_mm(radii[i]);
     const double y = plot.y_mm(value);
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-      have_last = false;
+    if (!std::isfinite(value) || !std::isfinite(x) || !std::isfinite(y)) {
+      end_run();
       continue;
     }
-    if (!have_last) {
-      last_x = x;
-      last_y = y;
-      have_last = true;
-      continue;
-    }
-    // Points closer than a fraction of a pen width add nothing but operations.
-    const bool run_ends = i + 1 == rows.size() || !std::isfinite(rows[i + 1].*figure);
-    if (!run_ends && std::hypot(x - last_x, y - last_y) < min_vertex_spacing_mm) continue;
-    clipped_segment(pen, plot.frame, last_x, last_y, x, y);
-    last_x = x;
-    last_y = y;
+    reducer.add({x, y, i});
   }
+  end_run();
 }
 
 void draw_marker(Page& page, const FrameMm& frame, double x, double y) {
   DashedPen pen(page, solid_pattern);
   constexpr int sides = 16;
   for (int i = 0; i < sides; ++i) {
-    const double a0 = 2 * 3.141592653589793 * i / sides;
-    const double a1 = 2 * 3.141592653589793 * (i + 1) / sides;
+    const double a0 = 2 * pi * i / sides;
+    const double a1 = 2 * pi * (i + 1) / sides;
     clipped_segment(pen, frame, x + marker_radius_mm * std::cos(a0),
                     y + marker_radius_mm * std::sin(a0), x + marker_radius_mm * std::cos(a1),
                     y + marker_radius_mm * std::sin(a1));
