@@ -12,48 +12,6 @@ namespace {
 constexpr double no_value = std::numeric_limits<double>::quiet_NaN();
 constexpr double radians_per_degree = pi / 180;
 
-// The correctly rounded sum of `values` (Shewchuk's exact partials, rounded half to even
-// at the end), so that the RMS does not depend on the order or number of rows.
-double exact_sum(const std::vector<double>& values) {
-  std::vector<double> partials;
-  double special = 0;
-  for (double x : values) {
-    if (!std::isfinite(x)) {
-      special += x;
-      continue;
-    }
-    std::size_t kept = 0;
-    for (double y : partials) {
-      if (std::fabs(x) < std::fabs(y)) std::swap(x, y);
-      const double hi = x + y;
-      const double lo = y - (hi - x);
-      if (lo != 0) partials[kept++] = lo;
-      x = hi;
-    }
-    if (!std::isfinite(x)) return x;  // the exact sum itself is beyond the doubles
-    partials.resize(kept);
-    partials.push_back(x);
-  }
-  if (special != 0 || std::isnan(special)) return special;
-  if (partials.empty()) return 0;
-  std::size_t n = partials.size();
-  double hi = partials[--n];
-  double lo = 0;
-  while (n > 0) {
-    const double x = hi;
-    const double y = partials[--n];
-    hi = x + y;
-    lo = y - (hi - x);
-    if (lo != 0) break;
-  }
-  if (n > 0 && ((lo < 0 && partials[n - 1] < 0) || (lo > 0 && partials[n - 1] > 0))) {
-    const double y = lo * 2;
-    const double x = hi + y;
-    if (y == x - hi) hi = x;
-  }
-  return hi;
-}
-
 Peak peak_magnitude(const std::vector<double>& radii, const std::vector<TrackingValues>& rows,
                     double TrackingValues::*figure) {
   Peak peak{no_value, no_value};
@@ -65,15 +23,19 @@ Peak peak_magnitude(const std::vector<double>& radii, const std::vector<Tracking
   return peak;
 }
 
+// The plain sum of squares in radius order, as anyone checking the figure by hand or in a
+// spreadsheet would add them.
 double rms_distortion(const std::vector<TrackingValues>& rows) {
-  std::vector<double> squares;
-  squares.reserve(rows.size());
+  double sum = 0;
+  std::size_t count = 0;
   for (const TrackingValues& row : rows) {
     const double d = row.distortion_percent;
-    if (!std::isnan(d)) squares.push_back(d * d);
+    if (std::isnan(d)) continue;
+    sum += d * d;
+    ++count;
   }
-  if (squares.empty()) return no_value;
-  return std::sqrt(exact_sum(squares) / static_cast<double>(squares.size()));
+  if (count == 0) return no_value;
+  return std::sqrt(sum / static_cast<double>(count));
 }
 
 bool on_record(double radius, double ri, double ro) {
