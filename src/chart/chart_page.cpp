@@ -376,8 +376,10 @@ void draw_legend(Page& page, const Analysis& analysis) {
   const FrameMm whole{0, 0, 1e4, 1e4};
   for (std::size_t a = 0; a < analysis.arms.size(); ++a) {
     const ArmAnalysis& arm = analysis.arms[a];
+    // Two entries to a row.
+    const std::size_t row = a / 2;
     const double x = page_left + static_cast<double>(a % 2) * legend_column;
-    const double y = legend_y + static_cast<double>(a / 2) * legend_row;
+    const double y = legend_y + static_cast<double>(row) * legend_row;
     page.job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
     DashedPen pen(page, arm_patterns[a % 4]);
     pen.segment(x, y, x + legend_sample_mm, y);

@@ -198,7 +198,7 @@ TEST(CliAnalyze, JsonHoldsNullsAndEscapedTexts) {
       "    \"rpm\": 45,\n    \"velocity_mm_per_s\": 100,\n    \"step_mm\": 20,\n"
       "    \"arm_length_mm\": 10,\n    \"arm_offset_deg\": 5\n  },\n"
       "  \"no_radii_reason\": null,\n",
-      "\"chosen_alignment\": \"lofgren-a\"",
+      R"("chosen_alignment": "lofgren-a")",
       "      \"alignment\": \"lofgren-b\",\n      \"name\": \"L\u00F6fgren B\",\n"
       "      \"chosen\": false,\n",
       "{\"radius_mm\": 420, \"tracking_error_deg\": null, \"weighted_error_deg_per_cm\": null, "
@@ -220,8 +220,8 @@ TEST(CliAnalyze, NoRadiiSayWhy) {
       {{"--outer", "57.5"}, "No radii: the inner groove radius is not less than the outer"},
       {{"--inner", "1e999"}, "No radii: the groove radii are not both finite numbers."},
       {{"--inner", "146.05", "--outer", "57.5", "--format", "json"},
-       "\"no_radii_reason\": \"the inner groove radius is not less than the outer groove radius\""},
-      {{"--inner", "146.05", "--outer", "57.5", "--format", "json"}, "\"rows\": []"},
+       R"("no_radii_reason": "the inner groove radius is not less than the outer groove radius")"},
+      {{"--inner", "146.05", "--outer", "57.5", "--format", "json"}, R"("rows": [])"},
       {{"--inner", "146.05", "--outer", "57.5", "--format", "csv"},
        "distortion_percent\n# no radii: the inner groove radius is not less than the outer"},
       {{"--inner", "146.05", "--outer", "57.5", "--format", "trace"},

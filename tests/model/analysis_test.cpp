@@ -52,7 +52,8 @@ TEST(Analysis, GeometryIsTheSummarysForEachAlignment) {
   // clang-format on
   for (const auto& c : cases) {
     // Whichever alignment the window has checked, each column is computed for itself.
-    for (std::int16_t chosen : {1, 2, 3}) {
+    for (const std::int16_t chosen :
+         {alignment_lofgren_a, alignment_lofgren_b, alignment_stevenson_a}) {
       const Analysis analysis = analyse_alignments(inputs(c.d, c.ri, c.ro, chosen), {});
       ASSERT_EQ(analysis.arms.size(), 3u);
       const ArmAnalysis& arm = arm_named(analysis, c.key);
