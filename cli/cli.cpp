@@ -1,15 +1,14 @@
 #include "cli/cli.h"
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "cli/file_output.h"
+#include "cli/output_file.h"
+#include "cli/standard_output.h"
 #include "model/read_fields.h"
 #include "model/summary.h"
 #include "print/trace_device.h"
@@ -233,36 +232,6 @@ Request parse(std::span<const std::string_view> args) {
   return request;
 }
 
-// Writes the whole of `bytes` to `path` through a temporary file in the same folder, so
-// that the file is either complete or untouched.
-bool write_file_atomically(const std::string& path, const std::string& bytes, std::string& error) {
-  namespace fs = std::filesystem;
-  std::random_device random;
-  const fs::path target(path);
-  const fs::path temporary =
-      target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (file) file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file) file.close();
-    if (!file) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      error = "cannot write '" + path + "'";
-      return false;
-    }
-  }
-  std::error_code failure;
-  fs::rename(temporary, target, failure);
-  if (failure) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    error = "cannot write '" + path + "': " + failure.message();
-    return false;
-  }
-  return true;
-}
-
 std::string render_page(Request& request) {
   ParameterSet set;
   read_parameters(set, request.window);
@@ -325,13 +294,15 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     return 0;
   }
   const std::string bytes = render_page(request);
-  if (*request.output == "-") {
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return out ? 0 : 2;
+  // A rendered page is never empty; empty means its back end could not paint it.
+  if (bytes.empty()) {
+    err << "veltrane-cli: cannot render the page for '" << *request.output
+        << "': the graphics back end could not paint a sheet of this size\n";
+    return 2;
   }
-  std::string error;
-  if (!write_file_atomically(*request.output, bytes, error)) {
+  if (*request.output == "-") return write_standard_output(out, bytes, err);
+  const std::string error = write_output_file(*request.output, bytes);
+  if (!error.empty()) {
     err << "veltrane-cli: " << error << '\n';
     return 2;
   }

@@ -64,6 +64,7 @@ class FilePage final : public PaintTarget {
       case FileFormat::png: {
         // Black and white pages: eight-bit grey keeps a 1200 dpi sheet affordable.
         auto image = std::make_unique<QImage>(dots, QImage::Format_Grayscale8);
+        if (image->isNull()) break;  // too big for memory: nothing to paint on
         image->fill(Qt::white);
         const int dots_per_metre = static_cast<int>(std::lround(target_.dpi / 0.0254));
         image->setDotsPerMeterX(dots_per_metre);
@@ -78,8 +79,10 @@ class FilePage final : public PaintTarget {
     return {device_.get(), QPointF(0, 0)};  // the whole sheet is printable
   }
 
+  // Leaves the bytes empty when the image cannot be encoded, so no partial file is taken
+  // for a page.
   void finish() override {
-    if (image_ != nullptr) QImageWriter(&buffer_, "png").write(*image_);
+    if (image_ != nullptr && !QImageWriter(&buffer_, "png").write(*image_)) return;
     device_.reset();
     const QByteArray& data = buffer_.data();
     bytes_.assign(data.constData(), static_cast<std::size_t>(data.size()));
