@@ -67,8 +67,10 @@ An option's value may follow as the next word (even one starting with "-") or
 after "=": --pivot=-3. summary prints the nine-line confirmation text. The
 pages are drawn as on a printer whose printable area is the whole sheet; the
 trace lists every drawing operation in device dots. A file is written whole or
-not at all. Exit codes: 0 done, 2 a mistake in the arguments or an unwritable
-output.
+not at all: a file is replaced atomically (keeping its mode), a symlink is
+followed, a FIFO or device is written straight through. Exit codes: 0 done,
+2 a mistake in the arguments or an output that cannot be written (a file,
+or standard output when writing or closing it fails, e.g. a full disk).
 )";
 
 struct UsageError {

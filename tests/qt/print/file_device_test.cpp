@@ -103,6 +103,16 @@ TEST(FileDevice, PdfIsOneTitledPage) {
   EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
 }
 
+TEST(FileDevice, ASheetThatCannotBePaintedLeavesNoBytes) {
+  // A4 at a million dots per inch is far more image than any memory holds.
+  std::string bytes;
+  auto device = make_file_device({FileFormat::png, 1000000, Paper::a4}, bytes, "x");
+  device->set_pen_width(3);
+  device->pie({0, 0, 1000, 1000}, 0, 1);
+  device->close();
+  EXPECT_TRUE(bytes.empty());
+}
+
 TEST(FileDevice, TraceIsNotARenderedFormat) {
   std::string bytes;
   EXPECT_TRUE(rendered_formats_available());
