@@ -1,12 +1,12 @@
 // PDF, SVG and PNG pages for veltrane-cli, painted by the same code as the printer.
 #include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <cmath>
 
+#include "backends/qt/grey_png.h"
 #include "backends/qt/qt_painter_device.h"
 #include "cli/file_output.h"
 
@@ -82,7 +82,11 @@ class FilePage final : public PaintTarget {
   // Leaves the bytes empty when the image cannot be encoded, so no partial file is taken
   // for a page.
   void finish() override {
-    if (image_ != nullptr && !QImageWriter(&buffer_, "png").write(*image_)) return;
+    if (image_ != nullptr) {
+      bytes_ = encode_grey_png(image_->constBits(), image_->width(), image_->height(),
+                               image_->bytesPerLine(), image_->dotsPerMeterX());
+      return;
+    }
     device_.reset();
     const QByteArray& data = buffer_.data();
     bytes_.assign(data.constData(), static_cast<std::size_t>(data.size()));
