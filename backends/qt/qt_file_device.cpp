@@ -8,7 +8,7 @@
 
 #include "backends/qt/grey_png.h"
 #include "backends/qt/qt_painter_device.h"
-#include "cli/file_output.h"
+#include "print/file_output.h"
 
 namespace veltrane {
 namespace {

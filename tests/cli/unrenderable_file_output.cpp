@@ -1,7 +1,7 @@
 // A rendered-format back end whose pages never come out, as when a painter cannot begin.
 #include <sstream>
 
-#include "cli/file_output.h"
+#include "print/file_output.h"
 #include "print/trace_device.h"
 
 namespace veltrane {
