@@ -1,5 +1,11 @@
 #include "cli/standard_output.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +16,14 @@ namespace veltrane {
 namespace {
 
 bool failure_reported = false;
+
+int close_descriptor(int fd) {
+#ifdef _WIN32
+  return _close(fd);
+#else
+  return close(fd);
+#endif
+}
 
 void report(std::ostream& err, int error) {
   err << "veltrane-cli: cannot write to standard output: "
@@ -33,7 +47,9 @@ int close_standard_output(int code, std::ostream& err) {
   std::cout.flush();
   bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
   int error = errno;
-  if (std::fclose(stdout) != 0 && !failed) {
+  // The descriptor, not the stream: the C++ streams still flush the (now empty) stream when
+  // the process ends. A descriptor that was never open (EBADF) had nothing written to it.
+  if (!failed && close_descriptor(fileno(stdout)) != 0 && errno != EBADF) {
     failed = true;
     error = errno;
   }
