@@ -63,7 +63,13 @@ std::string follow_symlinks(const std::string& path, int& error, bool& descripto
       return {};
     }
     const std::string next(target.data(), static_cast<std::size_t>(length));
-    current = next.starts_with('/') ? next : folder_of(current) + "/" + next;
+    if (next.starts_with('/')) {
+      current = next;
+    } else {
+      current = folder_of(current);
+      current += '/';
+      current += next;
+    }
   }
   error = ELOOP;
   return {};
@@ -165,7 +171,9 @@ int create_temporary(const std::string& target, std::string& name) {
     static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string suffix;
     for (unsigned value = random(), i = 0; i < 6; ++i, value /= 36) suffix += digits[value % 36];
-    name = target + ".tmp" + suffix;
+    name = target;
+    name += ".tmp";
+    name += suffix;
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
