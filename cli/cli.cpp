@@ -8,6 +8,7 @@
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
+#include "cli/analyze.h"
 #include "cli/output_file.h"
 #include "cli/standard_output.h"
 #include "model/summary.h"
@@ -21,7 +22,7 @@ namespace veltrane {
 namespace {
 
 constexpr std::string_view usage_line =
-    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom [OPTIONS] (see --help)";
+    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom|analyze [OPTIONS] (see --help)";
 
 constexpr std::string_view help_text =
     R"(veltrane-cli: alignment summaries, arc alignment templates and strobe disks.
@@ -32,6 +33,8 @@ usage:
   veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
                              [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N] [--format FORMAT] [-o FILE]
   veltrane-cli --help
 
 Every TEXT is read exactly as the window reads what is typed into its box: the
@@ -265,6 +268,7 @@ std::string render_page(Request& request) {
 }  // namespace
 
 int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && args.front() == "analyze") return run_analyze(args.subspan(1), out, err);
   Request request;
   try {
     request = parse(args);
@@ -273,7 +277,7 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     return 2;
   }
   if (request.help) {
-    out << help_text;
+    out << help_text << '\n' << analyze_help_text;
     return 0;
   }
   if (request.command == "summary") {
@@ -282,15 +286,19 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     out << build_parameter_summary(set) << '\n';
     return 0;
   }
-  const std::string bytes = render_page(request);
-  // A rendered page is never empty; empty means its back end could not paint it.
+  return write_output(*request.output, render_page(request), out, err);
+}
+
+int write_output(const std::string& output, const std::string& bytes, std::ostream& out,
+                 std::ostream& err) {
+  // Finished output is never empty; empty means the graphics back end could not paint it.
   if (bytes.empty()) {
-    err << "veltrane-cli: cannot render the page for '" << *request.output
+    err << "veltrane-cli: cannot render the page for '" << output
         << "': the graphics back end could not paint a sheet of this size\n";
     return 2;
   }
-  if (*request.output == "-") return write_standard_output(out, bytes, err);
-  const std::string error = write_output_file(*request.output, bytes);
+  if (output == "-") return write_standard_output(out, bytes, err);
+  const std::string error = write_output_file(output, bytes);
   if (!error.empty()) {
     err << "veltrane-cli: " << error << '\n';
     return 2;
