@@ -281,6 +281,8 @@ TEST(StandardOutput, EveryCommandReportsAFullDeviceWithOneLineAndExitCodeTwo) {
       {"template", "-o", "-", "--format", "trace"},
       {"strobe", "60hz", "-o", "-", "--format", "trace", "--dpi", "72"},
       {"strobe", "custom", "-o", "/dev/stdout", "--format", "trace"},
+      {"analyze", "-o", "-"},
+      {"analyze", "--help"},
   };
   // clang-format on
   for (const auto& args : cases) {
