@@ -23,6 +23,7 @@ void check_calibrate_arguments(const CalibrateArguments& arguments);
 /// veltrane-cli calibrate: reads the current correction factors from `main_window` as the
 /// window reads them, writes the new factors and how to use them to `out`, and a warning
 /// line to `err` for each doubtful measurement or unusable factor. Returns the exit code.
+/// A failed write to `out` is left to whoever closes it, as for the summary.
 int run_calibrate(const CalibrateArguments& arguments, const Dialog& main_window, std::ostream& out,
                   std::ostream& err);
 
