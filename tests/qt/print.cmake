@@ -1,3 +1,7 @@
+# Pages measured as a user would, through poppler's tools; the CUPS tests use it too.
+add_library(veltrane_pdf_pages STATIC ${CMAKE_CURRENT_LIST_DIR}/pdf_pages.cpp)
+target_include_directories(veltrane_pdf_pages PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+
 # The Qt printing and file back ends: arc accuracy, the painting rules, and pages measured
 # as a user would (file sizes, and marks on a rasterised PDF).
 veltrane_add_test(qt_print_tests
@@ -7,4 +11,4 @@ veltrane_add_test(qt_print_tests
     ${CMAKE_CURRENT_LIST_DIR}/print/file_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
-  LIBS veltrane_app veltrane_qt_files veltrane_qt_print)
+  LIBS veltrane_app veltrane_pdf_pages veltrane_qt_files veltrane_qt_print)
