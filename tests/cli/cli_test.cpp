@@ -9,6 +9,8 @@
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
+#include "model/standard_strobes.h"
+#include "print/file_output.h"
 #include "print/trace_device.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
@@ -101,6 +103,20 @@ TEST(CliHelp, DocumentsEveryCommand) {
                              "--paper", "--format", "-o"})
       EXPECT_NE(r.out.find(word), std::string::npos) << word;
   }
+}
+
+// The help states defaults that the code keeps elsewhere; they must not drift apart.
+TEST(CliHelp, StatesTheDefaultsThatApply) {
+  const std::string help = run({"--help"}).out;
+  const auto dpi = [](FileFormat format) { return std::to_string(default_dpi(format)); };
+  const std::string resolutions = "pdf " + dpi(FileFormat::pdf) + ", svg " + dpi(FileFormat::svg) +
+                                  ", png " + dpi(FileFormat::png) + ", trace " +
+                                  dpi(FileFormat::trace);
+  for (const std::string& text : {resolutions, "(" + std::to_string(strobe_60hz.outer_bars) + ")",
+                                  "(" + std::to_string(strobe_60hz.inner_bars) + ")",
+                                  "(\"" + std::string(strobe_60hz.caption_1) + "\")",
+                                  "(\"" + std::string(strobe_60hz.caption_2) + "\")"})
+    EXPECT_NE(help.find(text), std::string::npos) << text;
 }
 
 TEST(CliPages, TemplateTraceEqualsThePageForTheSameFields) {
