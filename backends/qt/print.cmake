@@ -9,6 +9,12 @@ target_link_libraries(veltrane_qt_paint PUBLIC veltrane_core Qt6::Gui)
 add_library(veltrane_qt_print STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_printer.cpp)
 target_link_libraries(veltrane_qt_print PUBLIC veltrane_qt_paint Qt6::PrintSupport Qt6::Widgets)
 
-# PDF, SVG and PNG for veltrane-cli (cli/file_output.h).
-add_library(veltrane_qt_files STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
-target_link_libraries(veltrane_qt_files PUBLIC veltrane_cli_lib veltrane_qt_paint PRIVATE Qt6::Svg)
+# PDF, SVG and PNG for veltrane-cli (cli/file_output.h); libqpdf gives the PDFs the viewer
+# preference that Qt's PDF writer cannot.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(QPDF REQUIRED IMPORTED_TARGET GLOBAL libqpdf)
+add_library(veltrane_qt_files STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/pdf_print_scaling.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
+target_link_libraries(veltrane_qt_files
+  PUBLIC veltrane_cli_lib veltrane_qt_paint PRIVATE Qt6::Svg PkgConfig::QPDF)

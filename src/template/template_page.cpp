@@ -1,5 +1,7 @@
 #include "template/template_page.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -7,6 +9,7 @@
 #include "model/geometry.h"
 #include "model/number_format.h"
 #include "print/print_job.h"
+#include "print/text_extent.h"
 #include "template/primitives.h"
 
 namespace veltrane {
@@ -16,33 +19,74 @@ constexpr double spindle_x = 43;
 constexpr double spindle_y = 20;
 constexpr double spindle_hole_mm = 7.1628;
 constexpr double text_left = 95;
+constexpr double label_pt = 12;
+constexpr double title_pt = 16;
+
+// The reference frame, each piece under the name a message gives it.
+struct FrameLine {
+  const char* mark;
+  double x1, y1, x2, y2;
+};
+constexpr std::array<FrameLine, 7> frame_lines = {{
+    {"the left reference line", 1, 1, 1, 206},
+    {"the top reference line", 1, 1, 206, 1},
+    {"the Y=180mm tick", 0, 181, 5, 181},
+    {"the Y=200mm tick", 0, 201, 5, 201},
+    {"the Y=100mm tick", 0, 101, 5, 101},
+    {"the X=200mm tick", 201, 0, 201, 5},
+    {"the X=100mm tick", 101, 0, 101, 5},
+}};
+struct FrameCross {
+  const char* mark;
+  double x, y;
+};
+constexpr double frame_cross_mm = 5;
+constexpr std::array<FrameCross, 3> frame_crosses = {{
+    {"the X=100mm Y=100mm cross", 101, 101},
+    {"the X=200mm Y=200mm cross", 201, 201},
+    {"the X=200mm Y=180mm cross", 201, 181},
+}};
+
+constexpr double pivot_cross_mm = 5;
+constexpr double pivot_label_dx = -5;  // "pivot" stands below the cross, a little to its left
+constexpr double pivot_label_y = 25;
+constexpr const char* pivot_label = "pivot";
+
+// Where the anchor points and the null points of a parameter set fall on the page.
+struct Layout {
+  double pivot_x = 0;
+  double pivot_y = 0;
+  PointMm n1, n2;
+  double theta1 = 0;
+  double theta2 = 0;
+};
+
+Layout layout_of(const ParameterSet& set) {
+  Layout layout;
+  const double d = set.pivot_to_spindle;
+  layout.pivot_x = spindle_x + d;
+  layout.pivot_y = spindle_y;
+  layout.n1 = intersect_circles(set.inner_null_radius, set.effective_length, d, spindle_x,
+                                spindle_y, layout.pivot_x, layout.pivot_y);
+  layout.n2 = intersect_circles(set.outer_null_radius, set.effective_length, d, spindle_x,
+                                spindle_y, layout.pivot_x, layout.pivot_y);
+  layout.theta1 = std::atan((layout.n1.x - spindle_x) / (layout.n1.y - spindle_y));
+  layout.theta2 = std::atan((layout.n2.x - spindle_x) / (layout.n2.y - spindle_y));
+  return layout;
+}
 
 void draw_reference_frame(PrintJob& job, const PageScale& scale) {
-  draw_line_mm(job, scale, 1, 1, 1, 206);
-  draw_line_mm(job, scale, 1, 1, 206, 1);
-  draw_line_mm(job, scale, 0, 181, 5, 181);
-  draw_line_mm(job, scale, 0, 201, 5, 201);
-  draw_line_mm(job, scale, 0, 101, 5, 101);
-  draw_line_mm(job, scale, 201, 0, 201, 5);
-  draw_line_mm(job, scale, 101, 0, 101, 5);
-  draw_cross(job, scale, 101, 101, 5);
-  draw_cross(job, scale, 201, 201, 5);
-  draw_cross(job, scale, 201, 181, 5);
+  for (const FrameLine& line : frame_lines)
+    draw_line_mm(job, scale, line.x1, line.y1, line.x2, line.y2);
+  for (const FrameCross& cross : frame_crosses)
+    draw_cross(job, scale, cross.x, cross.y, frame_cross_mm);
 }
 
 std::string title_text(const ParameterSet& set) {
   std::string id = cp1252_to_utf8(set.id_text);
   id.erase(id.find_last_not_of(' ') + 1);
-  switch (set.alignment) {
-    case alignment_lofgren_a:
-      return id + " - L\u00F6fgren A";
-    case alignment_lofgren_b:
-      return id + " - L\u00F6fgren B";
-    case alignment_stevenson_a:
-      return id + " - Stevenson A";
-    default:
-      return {};
-  }
+  const std::string_view name = alignment_name(set.alignment);
+  return name.empty() ? std::string() : id + " - " + std::string(name);
 }
 
 const char* inner_standard_suffix(double radius) {
@@ -51,24 +95,135 @@ const char* inner_standard_suffix(double radius) {
   return "";
 }
 
+struct ValueLine {
+  double y;
+  std::string text;
+};
+
+std::array<ValueLine, 8> value_lines(const ParameterSet& set) {
+  const auto line = [](double y, const char* caption, double value, const char* suffix) {
+    return ValueLine{y, caption + format_three_decimals(value) + suffix};
+  };
+  return {
+      line(45, "Inner groove radius = ", set.inner_groove_radius,
+           inner_standard_suffix(set.inner_groove_radius)),
+      line(50, "Outer groove radius = ", set.outer_groove_radius,
+           set.outer_groove_radius == 146.05 ? " (DIN/IEC)" : ""),
+      line(55, "Pivot to spindle distance = ", set.pivot_to_spindle, ""),
+      line(60, "Inner null radius = ", set.inner_null_radius, ""),
+      line(65, "Outer null radius = ", set.outer_null_radius, ""),
+      line(70, "Effective length = ", set.effective_length, ""),
+      line(75, "Overhang = ", set.overhang, ""),
+      line(80, "Offset angle = ", set.offset_angle, "\u00B0"),
+  };
+}
+
+PrintFont label_font_for(const ParameterSet& set) {
+  return make_print_font("Arial", label_pt * set.correction_y, false);
+}
+
+// Page millimetres to millimetres on the sheet, by the correction factors as the page
+// scale applies them; a box stays a box whatever the factors' signs.
+struct SheetBoxBuilder {
+  double cx, cy;
+  MarkBox box{INFINITY, INFINITY, -INFINITY, -INFINITY};
+  bool finite = true;
+
+  void add_sheet(double x, double y) {
+    finite = finite && std::isfinite(x) && std::isfinite(y);
+    box.left_mm = std::min(box.left_mm, x);
+    box.right_mm = std::max(box.right_mm, x);
+    box.top_mm = std::min(box.top_mm, y);
+    box.bottom_mm = std::max(box.bottom_mm, y);
+  }
+  void add_page(double x, double y) { add_sheet(x * cx, y * cy); }
+  void add_segment(const SegmentMm& line) {
+    add_page(line.x1, line.y1);
+    add_page(line.x2, line.y2);
+  }
+  // A text's cell: placed in page millimetres, sized by its font, which the correction
+  // of x does not touch.
+  void add_text(double x, double y, std::string_view utf8, const PrintFont& font) {
+    const double em = font_em_mm(font);
+    add_sheet(x * cx, y * cy);
+    add_sheet(x * cx + text_width_em(utf8) * em, y * cy + text_cell_height_em * em);
+  }
+};
+
 }  // namespace
 
+std::string_view alignment_name(int alignment) {
+  switch (alignment) {
+    case alignment_lofgren_a:
+      return "L\u00F6fgren A";
+    case alignment_lofgren_b:
+      return "L\u00F6fgren B";
+    case alignment_stevenson_a:
+      return "Stevenson A";
+    default:
+      return {};
+  }
+}
+
+std::vector<TemplateMark> template_marks(const ParameterSet& set) {
+  std::vector<TemplateMark> marks;
+  const auto builder = [&] { return SheetBoxBuilder{set.correction_x, set.correction_y}; };
+  const auto add = [&](const char* name, const SheetBoxBuilder& extent) {
+    if (extent.finite) marks.push_back({name, extent.box});
+  };
+  for (const FrameLine& line : frame_lines) {
+    SheetBoxBuilder extent = builder();
+    extent.add_segment({line.x1, line.y1, line.x2, line.y2});
+    add(line.mark, extent);
+  }
+  const auto cross_box = [&](double x, double y, double size) {
+    SheetBoxBuilder extent = builder();
+    extent.add_page(x - size / 2, y - size / 2);
+    extent.add_page(x + size / 2, y + size / 2);
+    return extent;
+  };
+  for (const FrameCross& cross : frame_crosses)
+    add(cross.mark, cross_box(cross.x, cross.y, frame_cross_mm));
+
+  const Layout layout = layout_of(set);
+  add("the pivot cross", cross_box(layout.pivot_x, layout.pivot_y, pivot_cross_mm));
+  const PrintFont label_font = label_font_for(set);
+  SheetBoxBuilder label = builder();
+  label.add_text(layout.pivot_x + pivot_label_dx, pivot_label_y, pivot_label, label_font);
+  add("the pivot label", label);
+
+  const auto grid_box = [&](PointMm n, double theta) {
+    SheetBoxBuilder extent = builder();
+    for (const SegmentMm& line : null_grid_lines(n.x, n.y, theta, spindle_x, spindle_y))
+      extent.add_segment(line);
+    return extent;
+  };
+  add("the inner null grid", grid_box(layout.n1, layout.theta1));
+  add("the outer null grid", grid_box(layout.n2, layout.theta2));
+
+  SheetBoxBuilder values = builder();
+  for (const ValueLine& line : value_lines(set))
+    values.add_text(text_left, line.y, line.text, label_font);
+  add("the value lines", values);
+  return marks;
+}
+
 void print_template_page(const ParameterSet& set, const PrintOpener& open) {
-  const PrintFont label_font = make_print_font("Arial", 12 * set.correction_y, false);
-  const PrintFont title_font = make_print_font("Arial", 16 * set.correction_y, true);
+  const PrintFont label_font = label_font_for(set);
+  const PrintFont title_font = make_print_font("Arial", title_pt * set.correction_y, true);
 
   PrintJob job = PrintJob::open_with_dialog(open);
   if (job.is_open()) {
-    job.set_orientation(Orientation::landscape);
+    job.set_orientation(template_orientation);
     const PageScale scale =
         make_page_scale(job.dots_per_inch(), set.correction_x, set.correction_y);
     job.set_pen_width(2);
     draw_reference_frame(job, scale);
 
-    const double d = set.pivot_to_spindle;
-    const double pivot_x = spindle_x + d;
-    const double pivot_y = spindle_y;
-    draw_cross(job, scale, pivot_x, pivot_y, 5);
+    const Layout layout = layout_of(set);
+    const double pivot_x = layout.pivot_x;
+    const double pivot_y = layout.pivot_y;
+    draw_cross(job, scale, pivot_x, pivot_y, pivot_cross_mm);
     draw_circle(job, scale, spindle_x, spindle_y, spindle_hole_mm);
     draw_cross(job, scale, spindle_x, spindle_y, 3);
     draw_spindle_hash(job, scale, spindle_x, spindle_y, spindle_hole_mm, 3);
@@ -76,16 +231,12 @@ void print_template_page(const ParameterSet& set, const PrintOpener& open) {
     draw_circle(job, scale, spindle_x, spindle_y, 300);
     draw_arc_degrees(job, scale, pivot_x, pivot_y, set.effective_length, 177, 270);
 
-    const PointMm n1 = intersect_circles(set.inner_null_radius, set.effective_length, d, spindle_x,
-                                         spindle_y, pivot_x, pivot_y);
-    const PointMm n2 = intersect_circles(set.outer_null_radius, set.effective_length, d, spindle_x,
-                                         spindle_y, pivot_x, pivot_y);
-    const double theta1 = std::atan((n1.x - spindle_x) / (n1.y - spindle_y));
-    const double theta2 = std::atan((n2.x - spindle_x) / (n2.y - spindle_y));
+    const PointMm n1 = layout.n1;
+    const PointMm n2 = layout.n2;
     draw_blank_disc(job, scale, n1.x, n1.y, 4);
     draw_blank_disc(job, scale, n2.x, n2.y, 4);
-    draw_null_grid(job, scale, n1.x, n1.y, theta1, spindle_x, spindle_y);
-    draw_null_grid(job, scale, n2.x, n2.y, theta2, spindle_x, spindle_y);
+    draw_null_grid(job, scale, n1.x, n1.y, layout.theta1, spindle_x, spindle_y);
+    draw_null_grid(job, scale, n2.x, n2.y, layout.theta2, spindle_x, spindle_y);
     draw_circle(job, scale, n1.x, n1.y, 4);
     draw_circle(job, scale, n2.x, n2.y, 4);
 
@@ -96,26 +247,15 @@ void print_template_page(const ParameterSet& set, const PrintOpener& open) {
     draw_text_mm(job, scale, 7, 198, "Y=200mm");
     draw_text_mm(job, scale, 25, 172, "cut here!");
     draw_text_mm(job, scale, 95, 105, "Align cartridge to either grid.");
-    draw_text_mm(job, scale, pivot_x - 5, 25, "pivot");
+    draw_text_mm(job, scale, pivot_x + pivot_label_dx, pivot_label_y, pivot_label);
 
     job.select_font(title_font);
     const std::string title = title_text(set);
     if (!title.empty()) draw_text_mm(job, scale, text_left, 37, title);
 
     job.select_font(label_font);
-    const auto value_line = [&](double y, const char* caption, double value, const char* suffix) {
-      draw_text_mm(job, scale, text_left, y, caption + format_three_decimals(value) + suffix);
-    };
-    value_line(45, "Inner groove radius = ", set.inner_groove_radius,
-               inner_standard_suffix(set.inner_groove_radius));
-    value_line(50, "Outer groove radius = ", set.outer_groove_radius,
-               set.outer_groove_radius == 146.05 ? " (DIN/IEC)" : "");
-    value_line(55, "Pivot to spindle distance = ", set.pivot_to_spindle, "");
-    value_line(60, "Inner null radius = ", set.inner_null_radius, "");
-    value_line(65, "Outer null radius = ", set.outer_null_radius, "");
-    value_line(70, "Effective length = ", set.effective_length, "");
-    value_line(75, "Overhang = ", set.overhang, "");
-    value_line(80, "Offset angle = ", set.offset_angle, "\u00B0");
+    for (const ValueLine& line : value_lines(set))
+      draw_text_mm(job, scale, text_left, line.y, line.text);
   }
   job.close();
 }
