@@ -13,6 +13,9 @@ target_link_libraries(veltrane_qt_print PUBLIC veltrane_qt_paint Qt6::PrintSuppo
 # preference that Qt's PDF writer cannot.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(QPDF REQUIRED IMPORTED_TARGET GLOBAL libqpdf)
+# Declares that this code uses no PointerHolder, which qpdf 11 otherwise warns about.
+set_property(TARGET PkgConfig::QPDF APPEND PROPERTY
+  INTERFACE_COMPILE_DEFINITIONS POINTERHOLDER_TRANSITION=4)
 add_library(veltrane_qt_files STATIC
   ${CMAKE_CURRENT_LIST_DIR}/pdf_print_scaling.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
