@@ -3,8 +3,10 @@
 veltrane_add_test(qt_print_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/print/arc_path_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/print/cli_pdf_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/painter_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/file_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
-  LIBS veltrane_qt_files veltrane_qt_print)
+    ${CMAKE_CURRENT_LIST_DIR}/print/text_extent_test.cpp
+  LIBS veltrane_qt_files veltrane_qt_print PkgConfig::QPDF)
