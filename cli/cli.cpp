@@ -75,8 +75,8 @@ pages are drawn as on a printer whose printable area is the whole sheet. A PDF
 asks viewers to print it at actual size, and a PDF or SVG is titled by its
 page: "Arc template 209 mm, Löfgren A" (the distance with up to three
 decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
-every drawing operation in device dots. A file is written whole or not at all. Exit codes: 0 done, 2 a mistake in the arguments or an unwritable
-output.
+every drawing operation in device dots. A file is written whole or not at all.
+Exit codes: 0 done, 2 a mistake in the arguments or an unwritable output.
 )";
 
 struct UsageError {
