@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 #include <string>
 
 #include "model/field_reading.h"
@@ -122,33 +123,36 @@ PrintFont label_font_for(const ParameterSet& set) {
   return make_print_font("Arial", label_pt * set.correction_y, false);
 }
 
-// Page millimetres to millimetres on the sheet, by the correction factors as the page
-// scale applies them; a box stays a box whatever the factors' signs.
-struct SheetBoxBuilder {
-  double cx, cy;
+// Where a mark reaches on the sheet, and whether every point of it was a finite number.
+struct Extent {
   MarkBox box{INFINITY, INFINITY, -INFINITY, -INFINITY};
   bool finite = true;
-
-  void add_sheet(double x, double y) {
-    finite = finite && std::isfinite(x) && std::isfinite(y);
-    box.left_mm = std::min(box.left_mm, x);
-    box.right_mm = std::max(box.right_mm, x);
-    box.top_mm = std::min(box.top_mm, y);
-    box.bottom_mm = std::max(box.bottom_mm, y);
-  }
-  void add_page(double x, double y) { add_sheet(x * cx, y * cy); }
-  void add_segment(const SegmentMm& line) {
-    add_page(line.x1, line.y1);
-    add_page(line.x2, line.y2);
-  }
-  // A text's cell: placed in page millimetres, sized by its font, which the correction
-  // of x does not touch.
-  void add_text(double x, double y, std::string_view utf8, const PrintFont& font) {
-    const double em = font_em_mm(font);
-    add_sheet(x * cx, y * cy);
-    add_sheet(x * cx + text_width_em(utf8) * em, y * cy + text_cell_height_em * em);
-  }
 };
+
+void include(Extent& extent, double x, double y) {
+  extent.finite = extent.finite && std::isfinite(x) && std::isfinite(y);
+  extent.box.left_mm = std::min(extent.box.left_mm, x);
+  extent.box.right_mm = std::max(extent.box.right_mm, x);
+  extent.box.top_mm = std::min(extent.box.top_mm, y);
+  extent.box.bottom_mm = std::max(extent.box.bottom_mm, y);
+}
+
+// A page point lands on the sheet scaled by the correction factors, as the page scale
+// scales it; min and max keep the box the right way round whatever their signs.
+void include_page_point(Extent& extent, const ParameterSet& set, double x, double y) {
+  include(extent, x * set.correction_x, y * set.correction_y);
+}
+
+// A text's cell: its corner placed like any page point, its size the font's, which
+// correction_y sets through the point size and correction_x does not touch.
+void include_text(Extent& extent, const ParameterSet& set, double x, double y,
+                  std::string_view utf8, const PrintFont& font) {
+  const double em = font_em_mm(font);
+  const double left = x * set.correction_x;
+  const double top = y * set.correction_y;
+  include(extent, left, top);
+  include(extent, left + text_width_em(utf8) * em, top + text_cell_height_em * em);
+}
 
 }  // namespace
 
@@ -167,43 +171,46 @@ std::string_view alignment_name(int alignment) {
 
 std::vector<TemplateMark> template_marks(const ParameterSet& set) {
   std::vector<TemplateMark> marks;
-  const auto builder = [&] { return SheetBoxBuilder{set.correction_x, set.correction_y}; };
-  const auto add = [&](const char* name, const SheetBoxBuilder& extent) {
+  const auto add = [&](const char* name, const Extent& extent) {
     if (extent.finite) marks.push_back({name, extent.box});
   };
-  for (const FrameLine& line : frame_lines) {
-    SheetBoxBuilder extent = builder();
-    extent.add_segment({line.x1, line.y1, line.x2, line.y2});
-    add(line.mark, extent);
-  }
-  const auto cross_box = [&](double x, double y, double size) {
-    SheetBoxBuilder extent = builder();
-    extent.add_page(x - size / 2, y - size / 2);
-    extent.add_page(x + size / 2, y + size / 2);
+  const auto segments_extent = [&](std::span<const SegmentMm> lines) {
+    Extent extent;
+    for (const SegmentMm& line : lines) {
+      include_page_point(extent, set, line.x1, line.y1);
+      include_page_point(extent, set, line.x2, line.y2);
+    }
     return extent;
   };
+  const auto cross_extent = [&](double x, double y, double size) {
+    Extent extent;
+    include_page_point(extent, set, x - size / 2, y - size / 2);
+    include_page_point(extent, set, x + size / 2, y + size / 2);
+    return extent;
+  };
+
+  for (const FrameLine& line : frame_lines) {
+    const SegmentMm segment{line.x1, line.y1, line.x2, line.y2};
+    add(line.mark, segments_extent({&segment, 1}));
+  }
   for (const FrameCross& cross : frame_crosses)
-    add(cross.mark, cross_box(cross.x, cross.y, frame_cross_mm));
+    add(cross.mark, cross_extent(cross.x, cross.y, frame_cross_mm));
 
   const Layout layout = layout_of(set);
-  add("the pivot cross", cross_box(layout.pivot_x, layout.pivot_y, pivot_cross_mm));
+  add("the pivot cross", cross_extent(layout.pivot_x, layout.pivot_y, pivot_cross_mm));
   const PrintFont label_font = label_font_for(set);
-  SheetBoxBuilder label = builder();
-  label.add_text(layout.pivot_x + pivot_label_dx, pivot_label_y, pivot_label, label_font);
+  Extent label;
+  include_text(label, set, layout.pivot_x + pivot_label_dx, pivot_label_y, pivot_label, label_font);
   add("the pivot label", label);
 
-  const auto grid_box = [&](PointMm n, double theta) {
-    SheetBoxBuilder extent = builder();
-    for (const SegmentMm& line : null_grid_lines(n.x, n.y, theta, spindle_x, spindle_y))
-      extent.add_segment(line);
-    return extent;
-  };
-  add("the inner null grid", grid_box(layout.n1, layout.theta1));
-  add("the outer null grid", grid_box(layout.n2, layout.theta2));
+  add("the inner null grid", segments_extent(null_grid_lines(layout.n1.x, layout.n1.y,
+                                                             layout.theta1, spindle_x, spindle_y)));
+  add("the outer null grid", segments_extent(null_grid_lines(layout.n2.x, layout.n2.y,
+                                                             layout.theta2, spindle_x, spindle_y)));
 
-  SheetBoxBuilder values = builder();
+  Extent values;
   for (const ValueLine& line : value_lines(set))
-    values.add_text(text_left, line.y, line.text, label_font);
+    include_text(values, set, text_left, line.y, line.text, label_font);
   add("the value lines", values);
   return marks;
 }
