@@ -9,7 +9,7 @@
 
 #include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_painter_device.h"
-#include "cli/file_output.h"
+#include "print/file_output.h"
 
 namespace veltrane {
 namespace {

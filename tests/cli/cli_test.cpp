@@ -7,13 +7,13 @@
 #include <sstream>
 #include <vector>
 
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "cli/page_title.h"
 #include "cli/paper_fit.h"
-#include "model/read_fields.h"
 #include "print/trace_device.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_painter_device.h"
-#include "cli/file_output.h"
 #include "pdf_facts.h"
+#include "print/file_output.h"
 
 namespace veltrane {
 namespace {

@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/windows.h"
 #include "backends/qt/qt_toolkit.h"
-#include "ui/windows.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

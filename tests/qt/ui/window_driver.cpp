@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/windows.h"
 #include "print/trace_device.h"
-#include "ui/windows.h"
 
 namespace veltrane {
 namespace {
