@@ -11,6 +11,7 @@
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
+#include "cli/analyze.h"
 #include "cli/page_title.h"
 #include "cli/paper_fit.h"
 #include "model/summary.h"
@@ -24,7 +25,7 @@ namespace veltrane {
 namespace {
 
 constexpr std::string_view usage_line =
-    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom [OPTIONS] (see --help)";
+    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom|analyze [OPTIONS] (see --help)";
 
 constexpr std::string_view help_text =
     R"(veltrane-cli: alignment summaries, arc alignment templates and strobe disks.
@@ -35,6 +36,8 @@ usage:
   veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
                              [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N] [--format FORMAT] [-o FILE]
   veltrane-cli --help
 
 Every TEXT is read exactly as the window reads what is typed into its box: the
@@ -311,6 +314,7 @@ std::string render_page(Request& request, std::ostream& err) {
 }  // namespace
 
 int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && args.front() == "analyze") return run_analyze(args.subspan(1), out, err);
   Request request;
   try {
     request = parse(args);
@@ -319,7 +323,7 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     return 2;
   }
   if (request.help) {
-    out << help_text;
+    out << help_text << '\n' << analyze_help_text;
     return 0;
   }
   if (request.command == "summary") {
@@ -333,13 +337,18 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     err << "veltrane-cli: the page could not be made\n";
     return 2;
   }
-  if (*request.output == "-") {
+  return write_output(*request.output, bytes, out, err);
+}
+
+int write_output(const std::string& output, const std::string& bytes, std::ostream& out,
+                 std::ostream& err) {
+  if (output == "-") {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     return out ? 0 : 2;
   }
   std::string error;
-  if (!write_file_atomically(*request.output, bytes, error)) {
+  if (!write_file_atomically(output, bytes, error)) {
     err << "veltrane-cli: " << error << '\n';
     return 2;
   }

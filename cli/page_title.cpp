@@ -12,6 +12,10 @@ std::string template_page_title(const ParameterSet& set) {
   return title;
 }
 
+std::string analysis_page_title(const ParameterSet& set) {
+  return "Alignment analysis " + format_up_to_three_decimals(set.pivot_to_spindle) + " mm";
+}
+
 std::string standard_strobe_page_title(int mains_hz) {
   return "Strobe disk " + std::to_string(mains_hz) + " Hz";
 }

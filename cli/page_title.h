@@ -14,6 +14,9 @@ namespace veltrane {
 /// line has it, less its trailing zeros, and the alignment (left out for an unknown code).
 std::string template_page_title(const ParameterSet& set);
 
+/// "Alignment analysis 209 mm": the chart of the three alignments for one pivot distance.
+std::string analysis_page_title(const ParameterSet& set);
+
 /// "Strobe disk 50 Hz": a standard disk, by the mains frequency it is for.
 std::string standard_strobe_page_title(int mains_hz);
 

@@ -130,6 +130,8 @@ TEST(CliTitles, NameWhatThePageIs) {
   ParameterSet unknown = template_set("209", 0, "1", "1");
   unknown.alignment = 7;
   EXPECT_EQ(template_page_title(unknown), "Arc template 209 mm");
+  EXPECT_EQ(analysis_page_title(template_set("222.50", 0, "1", "1")),
+            "Alignment analysis 222.5 mm");
   EXPECT_EQ(standard_strobe_page_title(60), "Strobe disk 60 Hz");
   EXPECT_EQ(standard_strobe_page_title(50), "Strobe disk 50 Hz");
   EXPECT_EQ(custom_strobe_page_title(216, 160), "Strobe disk 216/160 bars");

@@ -53,6 +53,8 @@ TEST(CliPdf, TitledAtActualSizeOnThePaperAsked) {
       {{"strobe", "50hz", "--paper", "a3"},               "Strobe disk 50 Hz", 842, 1191, ""},
       {{"strobe", "custom", "--outer", "100", "--inner", "72"}, "Strobe disk 100/72 bars", 595, 842, ""},
       {{"strobe", "custom"},                              "Strobe disk 216/160 bars", 595, 842, ""},
+      {{"analyze", "--pivot", "222", "--format", "pdf", "--paper", "legal"},
+                                                          "Alignment analysis 222 mm", 1008, 612, ""},
   };
   // clang-format on
   for (const auto& c : cases) {
