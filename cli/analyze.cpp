@@ -543,10 +543,6 @@ int run_analyze(std::span<const std::string_view> args, std::ostream& out, std::
     bytes = analysis_json(analysis);
   } else {
     bytes = render_chart(request, set, analysis);
-    if (bytes.empty()) {
-      err << "veltrane-cli: the page could not be made\n";
-      return 2;
-    }
   }
   return write_output(request.output, bytes, out, err);
 }

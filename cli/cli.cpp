@@ -1,19 +1,19 @@
 #include "cli/cli.h"
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
 #include "cli/analyze.h"
+#include "cli/output_file.h"
 #include "cli/page_title.h"
 #include "cli/paper_fit.h"
+#include "cli/standard_output.h"
+#include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "print/file_output.h"
 #include "print/trace_device.h"
@@ -78,25 +78,35 @@ pages are drawn as on a printer whose printable area is the whole sheet. A PDF
 asks viewers to print it at actual size, and a PDF or SVG is titled by its
 page: "Arc template 209 mm, Löfgren A" (the distance with up to three
 decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
-every drawing operation in device dots. A file is written whole or not at all.
-Exit codes: 0 done, 2 a mistake in the arguments or an unwritable output.
+every drawing operation in device dots. A file is written whole or
+not at all: a file is replaced atomically (keeping its mode), a symlink is
+followed, a FIFO or device is written straight through. Exit codes: 0 done,
+2 a mistake in the arguments or an output that cannot be written (a file,
+or standard output when writing or closing it fails, e.g. a full disk).
 )";
 
 struct UsageError {
   std::string message;
 };
 
+// What the command line asks for; a strobe command's kind of disk is part of it.
+enum class Command { help, summary, template_page, strobe_60hz, strobe_50hz, strobe_custom };
+
 struct Request {
-  std::string command;
-  std::string strobe_kind;
+  Command command = Command::help;
+  std::string command_name;  ///< as typed, for the messages
   FieldValues window = initial_main_window_fields();
   FieldValues custom = initial_custom_strobe_fields();
   std::optional<FileFormat> format;
   int dpi = 0;
   Paper paper = Paper::a4;
   std::optional<std::string> output;
-  bool help = false;
 };
+
+// Every command but the summary writes a page.
+bool writes_page(Command command) {
+  return command != Command::help && command != Command::summary;
+}
 
 std::optional<FileFormat> format_named(std::string_view name) {
   if (name == "pdf") return FileFormat::pdf;
@@ -141,7 +151,7 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
   };
   options["--correction-x"] = window_text(id_correction_x);
   options["--correction-y"] = window_text(id_correction_y);
-  if (request.command == "summary" || request.command == "template") {
+  if (request.command == Command::summary || request.command == Command::template_page) {
     options["--pivot"] = window_text(id_pivot);
     options["--inner"] = window_text(id_inner_radius);
     options["--outer"] = window_text(id_outer_radius);
@@ -157,13 +167,13 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
       r.window.set_option(id_lofgren_a, id_stevenson_a, id);
     };
   }
-  if (request.command == "strobe" && request.strobe_kind == "custom") {
+  if (request.command == Command::strobe_custom) {
     options["--outer"] = custom_text(id_outer_bars);
     options["--inner"] = custom_text(id_inner_bars);
     options["--caption1"] = custom_text(id_caption_1);
     options["--caption2"] = custom_text(id_caption_2);
   }
-  if (request.command != "summary") {
+  if (writes_page(request.command)) {
     const auto output = [](Request& r, std::string_view v) { r.output = std::string(v); };
     options["-o"] = output;
     options["--output"] = output;
@@ -188,25 +198,36 @@ Request parse(std::span<const std::string_view> args) {
   Request request;
   std::size_t i = 0;
   if (i >= args.size()) throw UsageError{"no command given"};
-  request.command = std::string(args[i++]);
-  if (request.command == "--help" || request.command == "-h") {
-    request.help = true;
+  request.command_name = std::string(args[i++]);
+  const std::string& name = request.command_name;
+  if (name == "--help" || name == "-h") {
+    request.command = Command::help;
     return request;
   }
-  if (request.command != "summary" && request.command != "template" && request.command != "strobe")
-    throw UsageError{"unknown command '" + request.command + "'"};
-  if (request.command == "strobe") {
+  if (name == "summary") {
+    request.command = Command::summary;
+  } else if (name == "template") {
+    request.command = Command::template_page;
+  } else if (name == "strobe") {
     if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz or custom"};
-    request.strobe_kind = std::string(args[i++]);
-    if (request.strobe_kind != "60hz" && request.strobe_kind != "50hz" &&
-        request.strobe_kind != "custom")
-      throw UsageError{"strobe needs 60hz, 50hz or custom, not '" + request.strobe_kind + "'"};
+    const std::string_view kind = args[i++];
+    if (kind == "60hz") {
+      request.command = Command::strobe_60hz;
+    } else if (kind == "50hz") {
+      request.command = Command::strobe_50hz;
+    } else if (kind == "custom") {
+      request.command = Command::strobe_custom;
+    } else {
+      throw UsageError{"strobe needs 60hz, 50hz or custom, not '" + std::string(kind) + "'"};
+    }
+  } else {
+    throw UsageError{"unknown command '" + name + "'"};
   }
   const auto options = options_for(request);
   while (i < args.size()) {
     const std::string_view word = args[i++];
     if (word == "--help" || word == "-h") {
-      request.help = true;
+      request.command = Command::help;
       return request;
     }
     const auto equals = word.find('=');
@@ -214,7 +235,7 @@ Request parse(std::span<const std::string_view> args) {
     const auto option = options.find(name);
     if (option == options.end()) {
       throw UsageError{(name.starts_with("-") ? "unknown option '" : "unexpected argument '") +
-                       std::string(name) + "' for " + request.command};
+                       std::string(name) + "' for " + request.command_name};
     }
     std::string_view value;
     if (equals != std::string_view::npos) {
@@ -226,7 +247,7 @@ Request parse(std::span<const std::string_view> args) {
     }
     option->second(request, value);
   }
-  if (request.command != "summary") {
+  if (writes_page(request.command)) {
     if (!request.output)
       throw UsageError{"no output given: use -o FILE, or -o - for standard output"};
     if (!request.format) request.format = format_of_file(*request.output);
@@ -241,48 +262,28 @@ Request parse(std::span<const std::string_view> args) {
   return request;
 }
 
-// Writes the whole of `bytes` to `path` through a temporary file in the same folder, so
-// that the file is either complete or untouched.
-bool write_file_atomically(const std::string& path, const std::string& bytes, std::string& error) {
-  namespace fs = std::filesystem;
-  std::random_device random;
-  const fs::path target(path);
-  const fs::path temporary =
-      target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (file) file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file) file.close();
-    if (!file) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      error = "cannot write '" + path + "'";
-      return false;
-    }
-  }
-  std::error_code failure;
-  fs::rename(temporary, target, failure);
-  if (failure) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    error = "cannot write '" + path + "': " + failure.message();
-    return false;
-  }
-  return true;
-}
-
 // The title of the page's PDF or SVG.
 std::string page_title(const Request& request, const ParameterSet& set) {
-  if (request.command == "template") return template_page_title(set);
-  if (request.strobe_kind == "custom")
-    return custom_strobe_page_title(set.custom_outer_bars, set.custom_inner_bars);
-  return standard_strobe_page_title(request.strobe_kind == "60hz" ? 60 : 50);
+  switch (request.command) {
+    case Command::template_page:
+      return template_page_title(set);
+    case Command::strobe_60hz:
+      return standard_strobe_page_title(60);
+    case Command::strobe_50hz:
+      return standard_strobe_page_title(50);
+    case Command::strobe_custom:
+      return custom_strobe_page_title(set.custom_outer_bars, set.custom_inner_bars);
+    case Command::help:
+    case Command::summary:
+      break;
+  }
+  return {};
 }
 
 std::string render_page(Request& request, std::ostream& err) {
   ParameterSet set;
   read_parameters(set, request.window);
-  if (request.strobe_kind == "custom") read_custom_strobe(set, request.custom);
+  if (request.command == Command::strobe_custom) read_custom_strobe(set, request.custom);
   const std::string title = page_title(request, set);
   std::string bytes;
   std::ostringstream trace;
@@ -295,18 +296,29 @@ std::string render_page(Request& request, std::ostream& err) {
       return make_file_device({*request.format, dpi, request.paper}, bytes, title);
     };
   }
-  if (request.command == "template") {
-    print_template_page(set, opener);
-    const std::string warning = template_paper_warning(set, request.paper);
-    if (*request.format != FileFormat::trace && !warning.empty())
-      err << "veltrane-cli: warning: " << warning << '\n';
-  } else if (request.strobe_kind == "custom") {
-    print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
-                      set.custom_caption_2, opener);
-  } else {
-    const std::string blank(caption_length, ' ');
-    const bool sixty = request.strobe_kind == "60hz";
-    print_strobe_page(set, sixty ? 216 : 180, sixty ? 160 : 133, blank, blank, opener);
+  const std::string blank(caption_length, ' ');
+  switch (request.command) {
+    case Command::template_page: {
+      print_template_page(set, opener);
+      const std::string warning = template_paper_warning(set, request.paper);
+      if (*request.format != FileFormat::trace && !warning.empty())
+        err << "veltrane-cli: warning: " << warning << '\n';
+      break;
+    }
+    case Command::strobe_60hz:
+    case Command::strobe_50hz: {
+      const StandardStrobe& strobe =
+          request.command == Command::strobe_60hz ? strobe_60hz : strobe_50hz;
+      print_strobe_page(set, strobe.outer_bars, strobe.inner_bars, blank, blank, opener);
+      break;
+    }
+    case Command::strobe_custom:
+      print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
+                        set.custom_caption_2, opener);
+      break;
+    case Command::help:
+    case Command::summary:
+      break;
   }
   return *request.format == FileFormat::trace ? trace.str() : bytes;
 }
@@ -322,33 +334,30 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     err << "veltrane-cli: " << error.message << '\n' << usage_line << '\n';
     return 2;
   }
-  if (request.help) {
+  if (request.command == Command::help) {
     out << help_text << '\n' << analyze_help_text;
     return 0;
   }
-  if (request.command == "summary") {
+  if (request.command == Command::summary) {
     ParameterSet set;
     read_parameters(set, request.window);
     out << build_parameter_summary(set) << '\n';
     return 0;
   }
-  const std::string bytes = render_page(request, err);
-  if (bytes.empty()) {
-    err << "veltrane-cli: the page could not be made\n";
-    return 2;
-  }
-  return write_output(*request.output, bytes, out, err);
+  return write_output(*request.output, render_page(request, err), out, err);
 }
 
 int write_output(const std::string& output, const std::string& bytes, std::ostream& out,
                  std::ostream& err) {
-  if (output == "-") {
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return out ? 0 : 2;
+  // Finished output is never empty; empty means the graphics back end could not paint it.
+  if (bytes.empty()) {
+    err << "veltrane-cli: cannot render the page for '" << output
+        << "': the graphics back end could not paint a sheet of this size\n";
+    return 2;
   }
-  std::string error;
-  if (!write_file_atomically(output, bytes, error)) {
+  if (output == "-") return write_standard_output(out, bytes, err);
+  const std::string error = write_output_file(output, bytes);
+  if (!error.empty()) {
     err << "veltrane-cli: " << error << '\n';
     return 2;
   }

@@ -8,18 +8,23 @@ set(VELTRANE_APP_ID org.veltrane.veltrane)
 # Debian wants manual pages compressed, and reproducibly: no name or time stamp in the gzip
 # header (-n).
 find_program(VELTRANE_GZIP gzip REQUIRED)
+# The man page and the AppStream file carry the version of project(VERSION).
+configure_file(${PROJECT_SOURCE_DIR}/packaging/veltrane-cli.1.in
+               ${CMAKE_CURRENT_BINARY_DIR}/veltrane-cli.1 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/${VELTRANE_APP_ID}.metainfo.xml.in
+               ${CMAKE_CURRENT_BINARY_DIR}/${VELTRANE_APP_ID}.metainfo.xml @ONLY)
 set(veltrane_man_page ${CMAKE_CURRENT_BINARY_DIR}/veltrane-cli.1.gz)
 add_custom_command(
   OUTPUT ${veltrane_man_page}
-  COMMAND ${VELTRANE_GZIP} -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/veltrane-cli.1
+  COMMAND ${VELTRANE_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/veltrane-cli.1
           > ${veltrane_man_page}
-  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/veltrane-cli.1
+  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/veltrane-cli.1
   VERBATIM)
 add_custom_target(veltrane_man_page ALL DEPENDS ${veltrane_man_page})
 install(FILES ${veltrane_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 if(VELTRANE_QT)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/${VELTRANE_APP_ID}.metainfo.xml
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${VELTRANE_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "model/geometry.h"
 #include "model/number_format.h"
@@ -346,8 +347,8 @@ void draw_marker(Page& page, const FrameMm& frame, double x, double y) {
   DashedPen pen(page, solid_pattern);
   constexpr int sides = 16;
   for (int i = 0; i < sides; ++i) {
-    const double a0 = 2 * pi * i / sides;
-    const double a1 = 2 * pi * (i + 1) / sides;
+    const double a0 = 2 * std::numbers::pi * i / sides;
+    const double a1 = 2 * std::numbers::pi * (i + 1) / sides;
     clipped_segment(pen, frame, x + marker_radius_mm * std::cos(a0),
                     y + marker_radius_mm * std::sin(a0), x + marker_radius_mm * std::cos(a1),
                     y + marker_radius_mm * std::sin(a1));

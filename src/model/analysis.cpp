@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "model/field_reading.h"
 #include "model/geometry.h"
@@ -10,7 +11,7 @@ namespace veltrane {
 namespace {
 
 constexpr double no_value = std::numeric_limits<double>::quiet_NaN();
-constexpr double radians_per_degree = pi / 180;
+constexpr double radians_per_degree = std::numbers::pi / 180;
 
 Peak peak_magnitude(const std::vector<double>& radii, const std::vector<TrackingValues>& rows,
                     double TrackingValues::*figure) {
@@ -110,7 +111,7 @@ TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, dou
   const double s = (l * l + r * r - d * d) / (2 * l * r);
   if (!(s >= -1 && s <= 1)) return {no_value, no_value, no_value};
   const double phi = offset_deg - std::asin(s) * degrees_per_radian;
-  const double omega = 2 * pi * rpm / 60;
+  const double omega = 2 * std::numbers::pi * rpm / 60;
   TrackingValues values;
   values.tracking_error_deg = phi;
   values.weighted_error_deg_per_cm = phi / (r / 10);

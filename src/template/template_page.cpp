@@ -18,7 +18,6 @@ namespace {
 
 constexpr double spindle_x = 43;
 constexpr double spindle_y = 20;
-constexpr double spindle_hole_mm = 7.1628;
 constexpr double text_left = 95;
 constexpr double label_pt = 12;
 constexpr double title_pt = 16;
