@@ -71,4 +71,12 @@ std::string format_three_decimals(double value) {
   return text;
 }
 
+std::string format_up_to_three_decimals(double value) {
+  std::string text = format_three_decimals(value);
+  if (text.find('.') == std::string::npos) return text;  // inf, -inf
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
+
 }  // namespace veltrane

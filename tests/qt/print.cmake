@@ -7,8 +7,10 @@ target_include_directories(veltrane_pdf_pages PUBLIC ${PROJECT_SOURCE_DIR}/tests
 veltrane_add_test(qt_print_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/print/arc_path_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/print/cli_pdf_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/painter_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/file_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
-  LIBS veltrane_app veltrane_pdf_pages veltrane_qt_files veltrane_qt_print)
+    ${CMAKE_CURRENT_LIST_DIR}/print/text_extent_test.cpp
+  LIBS veltrane_app veltrane_pdf_pages veltrane_cli_lib veltrane_qt_files veltrane_qt_print PkgConfig::QPDF)
