@@ -7,9 +7,10 @@ veltrane_add_test(qt_ui_tests
     qt/ui/main_window_test.cpp
     qt/ui/custom_strobe_test.cpp
     qt/ui/toolkit_test.cpp
+    qt/ui/keyboard_and_reader_test.cpp
   LIBS veltrane_qt_ui Qt6::Test
   PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 120)
 
 # A picture of the main window for the documentation (scripts/screenshot).
 add_executable(veltrane-screenshot qt/ui/screenshot_main.cpp)
-target_link_libraries(veltrane-screenshot PRIVATE veltrane_qt_ui)
+target_link_libraries(veltrane-screenshot PRIVATE veltrane_qt_ui Qt6::Test)
