@@ -3,6 +3,7 @@ include(GNUInstallDirs)
 
 qt_add_resources(veltrane_resource_sources ${PROJECT_SOURCE_DIR}/resources/veltrane.qrc)
 add_library(veltrane_qt_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_toolkit.cpp
+                                  ${CMAKE_CURRENT_LIST_DIR}/display.cpp
                                   ${veltrane_resource_sources})
 target_include_directories(veltrane_qt_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(veltrane_qt_ui PUBLIC veltrane_core Qt6::Widgets)
