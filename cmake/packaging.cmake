@@ -9,7 +9,7 @@ set(VELTRANE_APP_ID org.veltrane.veltrane)
 # header (-n).
 set(CPACK_PACKAGE_NAME veltrane)
 set(CPACK_PACKAGE_VENDOR "The Veltrane developers")
-set(CPACK_PACKAGE_CONTACT "The Veltrane developers <veltrane@localhost>")
+set(CPACK_PACKAGE_CONTACT "The Veltrane developers <veltrane@veltrane.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tonearm alignment templates and strobe disks")
 # The project's licence, by its SPDX identifier where a format asks for one.
 set(VELTRANE_LICENSE MIT)
