@@ -37,9 +37,13 @@ function(veltrane_gzip input output)
     VERBATIM)
 endfunction()
 
-set(veltrane_man_page ${CMAKE_CURRENT_BINARY_DIR}/veltrane-cli.1.gz)
-veltrane_gzip(${PROJECT_SOURCE_DIR}/packaging/veltrane-cli.1 ${veltrane_man_page})
-install(FILES ${veltrane_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(veltrane_man_pages ${CMAKE_CURRENT_BINARY_DIR}/veltrane-cli.1.gz)
+veltrane_gzip(${PROJECT_SOURCE_DIR}/packaging/veltrane-cli.1 ${veltrane_man_pages})
+if(VELTRANE_QT)
+  veltrane_gzip(${PROJECT_SOURCE_DIR}/packaging/veltrane.1 ${CMAKE_CURRENT_BINARY_DIR}/veltrane.1.gz)
+  list(APPEND veltrane_man_pages ${CMAKE_CURRENT_BINARY_DIR}/veltrane.1.gz)
+endif()
+install(FILES ${veltrane_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The package's own documents: the README (the help window points the user to it), the
 # licence in Debian's machine-readable copyright format, and the package's changelog. The
@@ -69,7 +73,7 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.Debian.in
                ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian @ONLY)
 set(veltrane_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz)
 veltrane_gzip(${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian ${veltrane_changelog})
-add_custom_target(veltrane_package_documents ALL DEPENDS ${veltrane_man_page} ${veltrane_changelog})
+add_custom_target(veltrane_package_documents ALL DEPENDS ${veltrane_man_pages} ${veltrane_changelog})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_BINARY_DIR}/copyright
               ${veltrane_changelog}
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
