@@ -5,14 +5,14 @@
 #include <sstream>
 #include <string>
 
-#include "cli/file_output.h"
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "model/geometry.h"
-#include "model/read_fields.h"
 #include "model/summary.h"
+#include "print/file_output.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

@@ -9,14 +9,14 @@
 #include <sstream>
 #include <string>
 
-#include "cli/file_output.h"
-#include "model/read_fields.h"
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "model/summary.h"
+#include "print/file_output.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {
@@ -292,19 +292,6 @@ std::string render_page(Request& request) {
 }
 
 }  // namespace
-
-int default_dpi(FileFormat format) {
-  switch (format) {
-    case FileFormat::trace:
-      return 600;
-    case FileFormat::png:
-      return 300;
-    case FileFormat::pdf:
-    case FileFormat::svg:
-      return 1200;
-  }
-  return 600;
-}
 
 int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
   Request request;

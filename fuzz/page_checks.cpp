@@ -5,7 +5,7 @@
 #include <optional>
 #include <sstream>
 
-#include "model/read_fields.h"
+#include "app/read_fields.h"
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"

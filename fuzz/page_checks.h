@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/field_values.h"
 #include "print/trace_device.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 

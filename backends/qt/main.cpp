@@ -2,11 +2,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/windows.h"
 #include "backends/qt/display.h"
 #include "backends/qt/qt_printer.h"
 #include "backends/qt/qt_toolkit.h"
 #include "model/parameter_set.h"
-#include "ui/windows.h"
 
 int main(int argc, char** argv) {
   // The command line is ignored, Qt's own options (-style, -platform, ...) included: Qt sees

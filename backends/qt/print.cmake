@@ -2,13 +2,13 @@
 add_library(veltrane_qt_paint STATIC
   ${CMAKE_CURRENT_LIST_DIR}/arc_path.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_painter_device.cpp)
-target_include_directories(veltrane_qt_paint PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(veltrane_qt_paint PUBLIC veltrane_core Qt6::Gui)
+veltrane_expose(veltrane_qt_paint backends/qt backends/qt)
+target_link_libraries(veltrane_qt_paint PUBLIC veltrane_print Qt6::Gui)
 
 # The printer back end with its selection dialog, for the window program.
 add_library(veltrane_qt_print STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_printer.cpp)
 target_link_libraries(veltrane_qt_print PUBLIC veltrane_qt_paint Qt6::PrintSupport Qt6::Widgets)
 
-# PDF, SVG and PNG for veltrane-cli (cli/file_output.h).
+# PDF, SVG and PNG for veltrane-cli (print/file_output.h).
 add_library(veltrane_qt_files STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
-target_link_libraries(veltrane_qt_files PUBLIC veltrane_cli_lib veltrane_qt_paint PRIVATE Qt6::Svg)
+target_link_libraries(veltrane_qt_files PUBLIC veltrane_qt_paint PRIVATE Qt6::Svg)

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "backends/qt/qt_painter_device.h"
-#include "cli/file_output.h"
+#include "print/file_output.h"
 
 namespace veltrane {
 namespace {

@@ -5,11 +5,11 @@ qt_add_resources(veltrane_resource_sources ${PROJECT_SOURCE_DIR}/resources/veltr
 add_library(veltrane_qt_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_toolkit.cpp
                                   ${CMAKE_CURRENT_LIST_DIR}/display.cpp
                                   ${veltrane_resource_sources})
-target_include_directories(veltrane_qt_ui PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(veltrane_qt_ui PUBLIC veltrane_core Qt6::Widgets)
+veltrane_expose(veltrane_qt_ui backends/qt backends/qt)
+target_link_libraries(veltrane_qt_ui PUBLIC veltrane_ui Qt6::Widgets)
 
 add_executable(veltrane ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(veltrane PRIVATE veltrane_qt_ui veltrane_qt_print)
+target_link_libraries(veltrane PRIVATE veltrane_app veltrane_qt_ui veltrane_qt_print)
 install(TARGETS veltrane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/veltrane.desktop

@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "app/windows.h"
 #include "model/parameter_set.h"
-#include "ui/windows.h"
 #include "win32_toolkit.h"
 
 // The command line and the first window's show hint are ignored; the exit code is always 0.

@@ -5,8 +5,8 @@
 
 #include "model/field_reading.h"
 #include "model/geometry.h"
+#include "print/mm_drawing.h"
 #include "print/print_job.h"
-#include "template/primitives.h"
 
 namespace veltrane {
 namespace {

@@ -7,11 +7,11 @@
 #include <sstream>
 #include <vector>
 
-#include "model/read_fields.h"
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "print/trace_device.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <sstream>
 
+#include "app/read_fields.h"
 #include "fuzz/page_checks.h"
 #include "model/field_reading.h"
-#include "model/read_fields.h"
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
 #include "ui/control_ids.h"

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "model/field_reading.h"
 #include "model/number_format.h"
-#include "model/read_fields.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

@@ -7,4 +7,4 @@ veltrane_add_test(qt_print_tests
     ${CMAKE_CURRENT_LIST_DIR}/print/file_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
-  LIBS veltrane_qt_files veltrane_qt_print)
+  LIBS veltrane_app veltrane_qt_files veltrane_qt_print)

@@ -4,12 +4,12 @@
 
 #include <sstream>
 
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "golden.h"
-#include "model/read_fields.h"
+#include "print/mm_drawing.h"
 #include "print/trace_device.h"
-#include "template/primitives.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

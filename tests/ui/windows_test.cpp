@@ -1,4 +1,4 @@
-#include "ui/windows.h"
+#include "ui/window_descriptions.h"
 
 #include <gtest/gtest.h>
 

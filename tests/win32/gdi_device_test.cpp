@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "model/field_reading.h"
-#include "model/read_fields.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "text.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

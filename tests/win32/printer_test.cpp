@@ -8,12 +8,12 @@
 #include <string>
 #include <thread>
 
-#include "model/read_fields.h"
+#include "app/field_values.h"
+#include "app/read_fields.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "text.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 #include "win32_toolkit.h"
 
 namespace veltrane {

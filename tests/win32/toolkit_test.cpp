@@ -11,12 +11,12 @@
 #include <thread>
 #include <utility>
 
+#include "app/windows.h"
 #include "model/field_reading.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "text.h"
 #include "ui/control_ids.h"
-#include "ui/windows.h"
 
 namespace veltrane {
 namespace {

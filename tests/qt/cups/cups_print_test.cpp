@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "../ui/window_driver.h"
+#include "app/field_values.h"
+#include "app/read_fields.h"
+#include "app/windows.h"
 #include "backends/qt/qt_printer.h"
 #include "cups_support.h"
-#include "model/read_fields.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
-#include "ui/windows.h"
 
 namespace veltrane {
 namespace {

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <regex>
 
-#include "cli/file_output.h"
+#include "print/file_output.h"
 
 namespace veltrane {
 namespace {

@@ -9,12 +9,12 @@
 #include <fstream>
 #include <string>
 
-#include "cli/file_output.h"
-#include "model/read_fields.h"
+#include "app/field_values.h"
+#include "app/read_fields.h"
+#include "print/file_output.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
 
 namespace veltrane {
 namespace {

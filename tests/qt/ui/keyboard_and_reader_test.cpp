@@ -14,8 +14,8 @@
 #include <map>
 #include <vector>
 
+#include "app/windows.h"
 #include "ui/control_ids.h"
-#include "ui/windows.h"
 #include "window_driver.h"
 
 namespace veltrane {

@@ -8,14 +8,14 @@
 #include <QTest>
 #include <cmath>
 
-#include "model/read_fields.h"
+#include "app/field_values.h"
+#include "app/read_fields.h"
+#include "app/windows.h"
 #include "model/summary.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
-#include "ui/field_values.h"
-#include "ui/windows.h"
 #include "window_driver.h"
 
 namespace veltrane {

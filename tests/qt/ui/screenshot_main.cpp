@@ -10,9 +10,9 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/windows.h"
 #include "backends/qt/qt_toolkit.h"
 #include "ui/control_ids.h"
-#include "ui/windows.h"
 
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3) {

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <array>
 
+#include "app/windows.h"
 #include "ui/control_ids.h"
-#include "ui/windows.h"
 #include "window_driver.h"
 
 namespace veltrane {

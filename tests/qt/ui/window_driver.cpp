@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/windows.h"
 #include "print/trace_device.h"
 #include "ui/control_ids.h"
-#include "ui/windows.h"
 
 namespace veltrane {
 namespace {

@@ -1,4 +1,4 @@
-#include "template/primitives.h"
+#include "print/mm_drawing.h"
 
 #include <cmath>
 

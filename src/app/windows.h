@@ -1,20 +1,10 @@
 #pragma once
 
-#include <string>
-
 #include "model/parameter_set.h"
 #include "ui/toolkit.h"
+#include "ui/window_descriptions.h"
 
 namespace veltrane {
-
-inline constexpr const char* main_window_title = "Veltrane 1.16";
-inline constexpr const char* app_icon_name = "APPICON";
-
-const DialogDescription& main_window_description();
-const DialogDescription& custom_strobe_description();
-
-/// The 26-line help and about text.
-std::string help_text();
 
 /// Shows the help text in a message window with OK.
 void show_help(Toolkit& toolkit);

@@ -1,4 +1,4 @@
-#include "model/read_fields.h"
+#include "app/read_fields.h"
 
 #include "model/field_reading.h"
 #include "model/geometry.h"

@@ -1,7 +1,7 @@
-#include "ui/field_values.h"
+#include "app/field_values.h"
 
 #include "ui/control_ids.h"
-#include "ui/windows.h"
+#include "ui/window_descriptions.h"
 
 namespace veltrane {
 

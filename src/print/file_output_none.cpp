@@ -1,5 +1,5 @@
 // A build without a graphics toolkit writes traces only.
-#include "cli/file_output.h"
+#include "print/file_output.h"
 
 namespace veltrane {
 

@@ -1,0 +1,38 @@
+# veltrane_expose(TARGET PREFIX FOLDER [PREFIX FOLDER ...]): the include root of TARGET shows
+# each FOLDER (relative to the project) as "PREFIX/...", and nothing else.
+#
+# The root is a folder of the build tree holding one link per PREFIX, so "model/geometry.h"
+# resolves through <build>/include/veltrane_model/model -> src/model. A target sees only its
+# own root and those of the targets it links; an include of a layer it does not link finds no
+# file. A source file's own folder (searched first for quoted includes) holds no folder named
+# after a layer, so it lets nothing through either.
+#
+# Where the file system cannot make the link, the headers are copied instead; the copies
+# follow every edit, because each one is a configure dependency and the folder is globbed.
+function(veltrane_expose target)
+  set(root ${PROJECT_BINARY_DIR}/include/${target})
+  target_include_directories(${target} PUBLIC ${root})
+  set(pairs ${ARGN})
+  while(pairs)
+    list(POP_FRONT pairs prefix folder)
+    set(link ${root}/${prefix})
+    set(source ${PROJECT_SOURCE_DIR}/${folder})
+    get_filename_component(parent ${link} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    if(IS_SYMLINK ${link})
+      file(READ_SYMLINK ${link} current)
+      if(current STREQUAL source)
+        continue()
+      endif()
+    endif()
+    file(REMOVE_RECURSE ${link})
+    file(CREATE_LINK ${source} ${link} RESULT failed SYMBOLIC)
+    if(failed)
+      message(STATUS "No symbolic link for ${prefix}/ (${failed}): copying its headers")
+      file(GLOB_RECURSE headers CONFIGURE_DEPENDS RELATIVE ${source} ${source}/*.h)
+      foreach(header IN LISTS headers)
+        configure_file(${source}/${header} ${link}/${header} COPYONLY)
+      endforeach()
+    endif()
+  endwhile()
+endfunction()
