@@ -7,6 +7,8 @@
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
+#include "chart/chart_page.h"
+#include "cli/analyze.h"
 #include "model/geometry.h"
 #include "model/summary.h"
 #include "print/file_output.h"
@@ -39,6 +41,16 @@ void summary(benchmark::State& state) {
     benchmark::DoNotOptimize(build_parameter_summary(set));
 }
 BENCHMARK(summary)->Name("summary");
+
+// The whole record at a step of 0.001 mm (88,551 radii), analysed and written as text.
+void analysis_text_fine(benchmark::State& state) {
+  const ParameterSet set = initial_set();
+  AnalysisOptions options;
+  options.step_mm = 0.001;
+  for ([[maybe_unused]] const auto& _ : state)
+    benchmark::DoNotOptimize(analysis_text(analyse_alignments(set, options)).size());
+}
+BENCHMARK(analysis_text_fine)->Name("analyze_text_step_0.001")->Unit(benchmark::kMillisecond);
 
 // One page into the trace back end, the text kept in memory.
 template <typename Print>
@@ -80,12 +92,20 @@ const auto strobe_with = [](std::int32_t outer, std::int32_t inner) {
   };
 };
 
+const auto chart_page = [](const PrintOpener& open) {
+  static const ParameterSet set = initial_set();
+  static const Analysis analysis = analyse_alignments(set, {});
+  print_chart_page(set, analysis, open);
+};
+
 BENCHMARK_CAPTURE(into_trace, template_page, template_page)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_trace, chart_page, chart_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_trace, strobe_60hz, strobe_with(216, 160))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_trace, strobe_2e9_bars, strobe_with(2000000000, 2000000000))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_pdf, template_page, template_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_pdf, strobe_60hz, strobe_with(216, 160))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_pdf, chart_page, chart_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_pdf, strobe_2e9_bars, strobe_with(2000000000, 2000000000))
     ->Unit(benchmark::kMillisecond);
 

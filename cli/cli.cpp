@@ -11,6 +11,8 @@
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
+#include "cli/analyze.h"
+#include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "print/file_output.h"
 #include "print/trace_device.h"
@@ -22,7 +24,7 @@ namespace veltrane {
 namespace {
 
 constexpr std::string_view usage_line =
-    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom [OPTIONS] (see --help)";
+    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom|analyze [OPTIONS] (see --help)";
 
 constexpr std::string_view help_text =
     R"(veltrane-cli: alignment summaries, arc alignment templates and strobe disks.
@@ -33,6 +35,8 @@ usage:
   veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
                              [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N] [--format FORMAT] [-o FILE]
   veltrane-cli --help
 
 Every TEXT is read exactly as the window reads what is typed into its box: the
@@ -76,17 +80,24 @@ struct UsageError {
   std::string message;
 };
 
+// What the command line asks for; a strobe command's kind of disk is part of it.
+enum class Command { help, summary, template_page, strobe_60hz, strobe_50hz, strobe_custom };
+
 struct Request {
-  std::string command;
-  std::string strobe_kind;
+  Command command = Command::help;
+  std::string command_name;  ///< as typed, for the messages
   FieldValues window = initial_main_window_fields();
   FieldValues custom = initial_custom_strobe_fields();
   std::optional<FileFormat> format;
   int dpi = 0;
   Paper paper = Paper::a4;
   std::optional<std::string> output;
-  bool help = false;
 };
+
+// Every command but the summary writes a page.
+bool writes_page(Command command) {
+  return command != Command::help && command != Command::summary;
+}
 
 std::optional<FileFormat> format_named(std::string_view name) {
   if (name == "pdf") return FileFormat::pdf;
@@ -131,7 +142,7 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
   };
   options["--correction-x"] = window_text(id_correction_x);
   options["--correction-y"] = window_text(id_correction_y);
-  if (request.command == "summary" || request.command == "template") {
+  if (request.command == Command::summary || request.command == Command::template_page) {
     options["--pivot"] = window_text(id_pivot);
     options["--inner"] = window_text(id_inner_radius);
     options["--outer"] = window_text(id_outer_radius);
@@ -147,13 +158,13 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
       r.window.set_option(id_lofgren_a, id_stevenson_a, id);
     };
   }
-  if (request.command == "strobe" && request.strobe_kind == "custom") {
+  if (request.command == Command::strobe_custom) {
     options["--outer"] = custom_text(id_outer_bars);
     options["--inner"] = custom_text(id_inner_bars);
     options["--caption1"] = custom_text(id_caption_1);
     options["--caption2"] = custom_text(id_caption_2);
   }
-  if (request.command != "summary") {
+  if (writes_page(request.command)) {
     const auto output = [](Request& r, std::string_view v) { r.output = std::string(v); };
     options["-o"] = output;
     options["--output"] = output;
@@ -180,25 +191,36 @@ Request parse(std::span<const std::string_view> args) {
   Request request;
   std::size_t i = 0;
   if (i >= args.size()) throw UsageError{"no command given"};
-  request.command = std::string(args[i++]);
-  if (request.command == "--help" || request.command == "-h") {
-    request.help = true;
+  request.command_name = std::string(args[i++]);
+  const std::string& name = request.command_name;
+  if (name == "--help" || name == "-h") {
+    request.command = Command::help;
     return request;
   }
-  if (request.command != "summary" && request.command != "template" && request.command != "strobe")
-    throw UsageError{"unknown command '" + request.command + "'"};
-  if (request.command == "strobe") {
+  if (name == "summary") {
+    request.command = Command::summary;
+  } else if (name == "template") {
+    request.command = Command::template_page;
+  } else if (name == "strobe") {
     if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz or custom"};
-    request.strobe_kind = std::string(args[i++]);
-    if (request.strobe_kind != "60hz" && request.strobe_kind != "50hz" &&
-        request.strobe_kind != "custom")
-      throw UsageError{"strobe needs 60hz, 50hz or custom, not '" + request.strobe_kind + "'"};
+    const std::string_view kind = args[i++];
+    if (kind == "60hz") {
+      request.command = Command::strobe_60hz;
+    } else if (kind == "50hz") {
+      request.command = Command::strobe_50hz;
+    } else if (kind == "custom") {
+      request.command = Command::strobe_custom;
+    } else {
+      throw UsageError{"strobe needs 60hz, 50hz or custom, not '" + std::string(kind) + "'"};
+    }
+  } else {
+    throw UsageError{"unknown command '" + name + "'"};
   }
   const auto options = options_for(request);
   while (i < args.size()) {
     const std::string_view word = args[i++];
     if (word == "--help" || word == "-h") {
-      request.help = true;
+      request.command = Command::help;
       return request;
     }
     const auto equals = word.find('=');
@@ -206,7 +228,7 @@ Request parse(std::span<const std::string_view> args) {
     const auto option = options.find(name);
     if (option == options.end()) {
       throw UsageError{(name.starts_with("-") ? "unknown option '" : "unexpected argument '") +
-                       std::string(name) + "' for " + request.command};
+                       std::string(name) + "' for " + request.command_name};
     }
     std::string_view value;
     if (equals != std::string_view::npos) {
@@ -218,7 +240,7 @@ Request parse(std::span<const std::string_view> args) {
     }
     option->second(request, value);
   }
-  if (request.command != "summary") {
+  if (writes_page(request.command)) {
     if (!request.output)
       throw UsageError{"no output given: use -o FILE, or -o - for standard output"};
     if (!request.format) request.format = format_of_file(*request.output);
@@ -277,16 +299,26 @@ std::string render_page(Request& request) {
       return make_file_device({*request.format, dpi, request.paper}, bytes, name);
     };
   }
-  if (request.command == "template") {
-    print_template_page(set, opener);
-  } else if (request.strobe_kind == "custom") {
-    read_custom_strobe(set, request.custom);
-    print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
-                      set.custom_caption_2, opener);
-  } else {
-    const std::string blank(caption_length, ' ');
-    const bool sixty = request.strobe_kind == "60hz";
-    print_strobe_page(set, sixty ? 216 : 180, sixty ? 160 : 133, blank, blank, opener);
+  const std::string blank(caption_length, ' ');
+  switch (request.command) {
+    case Command::template_page:
+      print_template_page(set, opener);
+      break;
+    case Command::strobe_60hz:
+    case Command::strobe_50hz: {
+      const StandardStrobe& strobe =
+          request.command == Command::strobe_60hz ? strobe_60hz : strobe_50hz;
+      print_strobe_page(set, strobe.outer_bars, strobe.inner_bars, blank, blank, opener);
+      break;
+    }
+    case Command::strobe_custom:
+      read_custom_strobe(set, request.custom);
+      print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
+                        set.custom_caption_2, opener);
+      break;
+    case Command::help:
+    case Command::summary:
+      break;
   }
   return *request.format == FileFormat::trace ? trace.str() : bytes;
 }
@@ -294,6 +326,7 @@ std::string render_page(Request& request) {
 }  // namespace
 
 int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && args.front() == "analyze") return run_analyze(args.subspan(1), out, err);
   Request request;
   try {
     request = parse(args);
@@ -301,24 +334,28 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     err << "veltrane-cli: " << error.message << '\n' << usage_line << '\n';
     return 2;
   }
-  if (request.help) {
-    out << help_text;
+  if (request.command == Command::help) {
+    out << help_text << '\n' << analyze_help_text;
     return 0;
   }
-  if (request.command == "summary") {
+  if (request.command == Command::summary) {
     ParameterSet set;
     read_parameters(set, request.window);
     out << build_parameter_summary(set) << '\n';
     return 0;
   }
-  const std::string bytes = render_page(request);
-  if (*request.output == "-") {
+  return write_output(*request.output, render_page(request), out, err);
+}
+
+int write_output(const std::string& output, const std::string& bytes, std::ostream& out,
+                 std::ostream& err) {
+  if (output == "-") {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     return out ? 0 : 2;
   }
   std::string error;
-  if (!write_file_atomically(*request.output, bytes, error)) {
+  if (!write_file_atomically(output, bytes, error)) {
     err << "veltrane-cli: " << error << '\n';
     return 2;
   }

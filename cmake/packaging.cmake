@@ -5,8 +5,6 @@ include(GNUInstallDirs)
 
 set(VELTRANE_APP_ID org.veltrane.veltrane)
 
-# Debian wants manual pages compressed, and reproducibly: no name or time stamp in the gzip
-# header (-n).
 set(CPACK_PACKAGE_NAME veltrane)
 set(CPACK_PACKAGE_VENDOR "The Veltrane developers")
 set(CPACK_PACKAGE_CONTACT "The Veltrane developers <veltrane@veltrane.org>")
@@ -28,7 +26,8 @@ if(WIN32)
 endif()
 
 find_program(VELTRANE_GZIP gzip REQUIRED)
-# gzip FILE into OUTPUT as Debian wants it.
+# Debian wants manual pages and changelogs compressed, and reproducibly: no name or time stamp
+# in the gzip header (-n).
 function(veltrane_gzip input output)
   add_custom_command(
     OUTPUT ${output}
@@ -37,12 +36,20 @@ function(veltrane_gzip input output)
     VERBATIM)
 endfunction()
 
-set(veltrane_man_pages ${CMAKE_CURRENT_BINARY_DIR}/veltrane-cli.1.gz)
-veltrane_gzip(${PROJECT_SOURCE_DIR}/packaging/veltrane-cli.1 ${veltrane_man_pages})
+# The man pages and the AppStream file carry the version of project(VERSION).
+configure_file(${PROJECT_SOURCE_DIR}/packaging/${VELTRANE_APP_ID}.metainfo.xml.in
+               ${CMAKE_CURRENT_BINARY_DIR}/${VELTRANE_APP_ID}.metainfo.xml @ONLY)
+set(veltrane_man_pages)
+set(veltrane_programs veltrane-cli)
 if(VELTRANE_QT)
-  veltrane_gzip(${PROJECT_SOURCE_DIR}/packaging/veltrane.1 ${CMAKE_CURRENT_BINARY_DIR}/veltrane.1.gz)
-  list(APPEND veltrane_man_pages ${CMAKE_CURRENT_BINARY_DIR}/veltrane.1.gz)
+  list(APPEND veltrane_programs veltrane)
 endif()
+foreach(program IN LISTS veltrane_programs)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/${program}.1.in
+                 ${CMAKE_CURRENT_BINARY_DIR}/${program}.1 @ONLY)
+  veltrane_gzip(${CMAKE_CURRENT_BINARY_DIR}/${program}.1 ${CMAKE_CURRENT_BINARY_DIR}/${program}.1.gz)
+  list(APPEND veltrane_man_pages ${CMAKE_CURRENT_BINARY_DIR}/${program}.1.gz)
+endforeach()
 install(FILES ${veltrane_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The package's own documents: the README (the help window points the user to it), the
@@ -79,7 +86,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_BINARY_DIR}/copyri
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(VELTRANE_QT)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/${VELTRANE_APP_ID}.metainfo.xml
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${VELTRANE_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 

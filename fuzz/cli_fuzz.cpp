@@ -6,7 +6,7 @@
 
 #include "cli/cli.h"
 #include "fuzz/fuzz_input.h"
-#include "fuzz/page_checks.h"
+#include "support/page_checks.h"
 
 namespace {
 

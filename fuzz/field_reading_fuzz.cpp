@@ -6,11 +6,11 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "fuzz/page_checks.h"
 #include "model/field_reading.h"
 #include "model/number_format.h"
 #include "model/parameter_set.h"
 #include "print/print_job.h"
+#include "support/page_checks.h"
 
 namespace veltrane {
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "fuzz/fuzz_input.h"
-#include "fuzz/page_checks.h"
+#include "support/page_checks.h"
 #include "ui/control_ids.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

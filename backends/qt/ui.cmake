@@ -1,5 +1,4 @@
 # The window toolkit on Qt Widgets and the windowed program `veltrane`.
-include(GNUInstallDirs)
 
 qt_add_resources(veltrane_resource_sources ${PROJECT_SOURCE_DIR}/resources/veltrane.qrc)
 add_library(veltrane_qt_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_toolkit.cpp

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/read_fields.h"
+#include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
@@ -104,13 +105,15 @@ DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
       case id_print_60hz:
         without_input(window, [&] {
           read_parameters(set, window);
-          print_strobe_page(set, 216, 160, blank_caption, blank_caption, printer_of(toolkit));
+          print_strobe_page(set, strobe_60hz.outer_bars, strobe_60hz.inner_bars, blank_caption,
+                            blank_caption, printer_of(toolkit));
         });
         break;
       case id_print_50hz:
         without_input(window, [&] {
           read_parameters(set, window);
-          print_strobe_page(set, 180, 133, blank_caption, blank_caption, printer_of(toolkit));
+          print_strobe_page(set, strobe_50hz.outer_bars, strobe_50hz.inner_bars, blank_caption,
+                            blank_caption, printer_of(toolkit));
         });
         break;
       case id_print_custom:

@@ -1,6 +1,7 @@
 #include "model/geometry.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace veltrane {
 
@@ -74,7 +75,7 @@ void compute_alignment(ParameterSet& set) {
   const double n1 = set.inner_null_radius;
   const double length = set.overhang + d;
   const double s = (length * length + n1 * n1 - d * d) / (2 * length * n1);
-  const double a = pi / 2 - std::atan(s / alignment_sqrt(1 - s * s));
+  const double a = std::numbers::pi / 2 - std::atan(s / alignment_sqrt(1 - s * s));
   set.offset_angle = 90 - degrees_per_radian * a;
 }
 

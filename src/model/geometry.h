@@ -4,7 +4,6 @@
 
 namespace veltrane {
 
-inline constexpr double pi = 3.141592653589793;
 inline constexpr double degrees_per_radian = 57.29577951308232;
 
 /// The square root of the alignment formulas: a negative argument comes back unchanged.

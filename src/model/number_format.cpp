@@ -1,8 +1,8 @@
 #include "model/number_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace veltrane {
@@ -27,10 +27,13 @@ std::string format_three_decimals(double value) {
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   const bool negative = std::signbit(value);
 
-  // First rounding: 18 significant digits of the exact binary value, half to even
-  // (printf rounds the exact value in the current rounding mode).
+  // First rounding: 18 significant digits of the exact binary value, half to even. The
+  // text is printf's "%.17e"; to_chars writes the same several times faster, which long
+  // tables of values notice.
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17e", std::fabs(value));
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
+                                     std::chars_format::scientific, 17);
+  *written.ptr = '\0';
   std::string digits;
   digits.push_back(buffer[0]);
   digits.append(buffer + 2, 17);

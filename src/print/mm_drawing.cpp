@@ -1,8 +1,7 @@
 #include "print/mm_drawing.h"
 
 #include <cmath>
-
-#include "model/geometry.h"
+#include <numbers>
 
 namespace veltrane {
 
@@ -52,8 +51,8 @@ void draw_blank_disc(PrintJob& job, const PageScale& scale, double x, double y, 
 
 void draw_arc_degrees(PrintJob& job, const PageScale& scale, double x, double y, double radius,
                       double start_deg, double end_deg) {
-  const double start = start_deg * pi / 180;
-  const double end = end_deg * pi / 180;
+  const double start = start_deg * std::numbers::pi / 180;
+  const double end = end_deg * std::numbers::pi / 180;
   job.arc(static_cast<float>((x - radius) * scale.dots_per_mm_x),
           static_cast<float>((y - radius) * scale.dots_per_mm_y),
           static_cast<float>((x + radius) * scale.dots_per_mm_x),

@@ -4,6 +4,9 @@
 
 namespace veltrane {
 
+/// The spindle hole of a record, 0.282 in across, as both pages draw it.
+inline constexpr double spindle_hole_mm = 7.1628;
+
 // Template shapes in page millimetres; each scales x by dots_per_mm_x and y by
 // dots_per_mm_y of `scale` and leaves out a shape whose coordinates are not drawable.
 

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "model/field_reading.h"
-#include "model/geometry.h"
+#include "model/standard_strobes.h"
 #include "print/mm_drawing.h"
 #include "print/print_job.h"
 
@@ -13,8 +14,7 @@ namespace {
 
 constexpr double centre_x = 104;
 constexpr double centre_y = 134;
-constexpr double spindle_hole_mm = 7.1628;
-constexpr long double pi_extended = 3.141592653589793238462643383279502884L;
+constexpr long double pi_extended = std::numbers::pi_v<long double>;
 
 // Beyond this count the 3-dot outlines of the wedges close every gap at any resolution up to
 // 9600 dpi (the pitch at the outer edge is 3.2 dots there), so the ring prints as a band
@@ -36,7 +36,7 @@ void draw_ring(PrintJob& job, const PageScale& scale, std::int32_t bars, double 
 
   const double smaller_scale =
       std::min(std::fabs(scale.dots_per_mm_x), std::fabs(scale.dots_per_mm_y));
-  const double pitch_dots = 2 * pi * h * smaller_scale / bars;
+  const double pitch_dots = 2 * std::numbers::pi * h * smaller_scale / bars;
   if (!(pitch_dots >= 1) || bars > max_ring_wedges) {
     job.ellipse(x1, y1, x2, y2, Colour::black, Fill::solid);
     return;
@@ -90,10 +90,13 @@ void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::in
       if (is_drawable(first_caption)) job.print_text(line_1);
       draw_text_mm(job, scale, 65, 168, line_2);
     };
-    if (outer_bars == 216 && inner_bars == 160) {
-      standard_captions("33 1/3 RPM - 60 HZ - 216 BARS", "45 RPM - 60 HZ - 160 BARS");
-    } else if (outer_bars == 180 && inner_bars == 133) {
-      standard_captions("33 1/3 RPM - 50 HZ - 180 BARS", "45 RPM - 50 HZ - 133 BARS");
+    const auto is = [&](const StandardStrobe& strobe) {
+      return outer_bars == strobe.outer_bars && inner_bars == strobe.inner_bars;
+    };
+    if (is(strobe_60hz)) {
+      standard_captions(strobe_60hz.caption_1, strobe_60hz.caption_2);
+    } else if (is(strobe_50hz)) {
+      standard_captions(strobe_50hz.caption_1, strobe_50hz.caption_2);
       const DotPoint note{80 * scale.dots_per_mm_x, 175 * scale.dots_per_mm_y};
       if (is_drawable(note)) job.move_to(note.x, note.y);
       job.select_font(note_font);

@@ -14,7 +14,6 @@ namespace {
 
 constexpr double spindle_x = 43;
 constexpr double spindle_y = 20;
-constexpr double spindle_hole_mm = 7.1628;
 constexpr double text_left = 95;
 
 void draw_reference_frame(PrintJob& job, const PageScale& scale) {

@@ -1,7 +1,9 @@
 #include "ui/window_descriptions.h"
 
 #include <array>
+#include <cstdint>
 
+#include "model/standard_strobes.h"
 #include "ui/control_ids.h"
 
 namespace veltrane {
@@ -39,15 +41,34 @@ constexpr std::array main_controls = {
     ControlDescription{id_id_text,              K::text_box,      "",                           115, 120, 100, 10, false, id_id_caption},
 };
 
+// clang-format on
+
+// A count's decimal text, made while compiling, so that the tables stay constants.
+template <std::int32_t count>
+constexpr std::array<char, 12> decimal_text = [] {
+  static_assert(count >= 0);
+  std::array<char, 12> text{};
+  int digits = 1;
+  for (std::int32_t rest = count; rest >= 10; rest /= 10) ++digits;
+  std::int32_t rest = count;
+  for (int i = digits - 1; i >= 0; --i, rest /= 10) text[i] = static_cast<char>('0' + rest % 10);
+  return text;
+}();
+
+// The custom dialog opens on the 60 Hz disk's counts and captions.
+constexpr const char* default_outer_bars = decimal_text<strobe_60hz.outer_bars>.data();
+constexpr const char* default_inner_bars = decimal_text<strobe_60hz.inner_bars>.data();
+
+// clang-format off
 constexpr std::array custom_controls = {
     ControlDescription{id_outer_bars_caption, K::label,       "Number of outer bars",           15,  20,  70, 15},
     ControlDescription{id_inner_bars_caption, K::label,       "Number of inner bars",           15,  50,  70, 15},
     ControlDescription{id_caption_1_caption,  K::label,       "Caption line 1",                 15,  80,  70, 15},
     ControlDescription{id_caption_2_caption,  K::label,       "Caption line 2",                 15, 110,  70, 15},
-    ControlDescription{id_outer_bars,         K::text_box,    "216",                            90,  20,  35, 10, false, id_outer_bars_caption},
-    ControlDescription{id_inner_bars,         K::text_box,    "160",                            90,  50,  35, 10, false, id_inner_bars_caption},
-    ControlDescription{id_caption_1,          K::text_box,    "33 1/3 RPM - 60 HZ - 216 BARS",  90,  80, 105, 10, false, id_caption_1_caption},
-    ControlDescription{id_caption_2,          K::text_box,    "45 RPM - 60 HZ - 160 BARS",      90, 110, 105, 10, false, id_caption_2_caption},
+    ControlDescription{id_outer_bars,         K::text_box,    default_outer_bars,               90,  20,  35, 10, false, id_outer_bars_caption},
+    ControlDescription{id_inner_bars,         K::text_box,    default_inner_bars,               90,  50,  35, 10, false, id_inner_bars_caption},
+    ControlDescription{id_caption_1,          K::text_box,    strobe_60hz.caption_1,            90,  80, 105, 10, false, id_caption_1_caption},
+    ControlDescription{id_caption_2,          K::text_box,    strobe_60hz.caption_2,            90, 110, 105, 10, false, id_caption_2_caption},
     ControlDescription{id_custom_ok,          K::push_button, "OK",                             25, 140,  65, 15},
     ControlDescription{id_custom_cancel,      K::push_button, "Cancel",                        120, 140,  65, 15},
 };

@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "model/version.h"
 #include "ui/toolkit.h"
 
 namespace veltrane {
 
-inline constexpr const char* main_window_title = "Veltrane 1.16";
+inline constexpr const char* main_window_title = program_title;
 inline constexpr const char* app_icon_name = "APPICON";
 
 /// The main window and the custom strobe dialog as the toolkit builds them.

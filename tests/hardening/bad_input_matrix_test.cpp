@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/page_checks.h"
+#include "support/page_checks.h"
 #include "ui/control_ids.h"
 
 namespace veltrane {

@@ -4,10 +4,10 @@
 #include <sstream>
 
 #include "app/read_fields.h"
-#include "fuzz/page_checks.h"
 #include "model/field_reading.h"
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
+#include "support/page_checks.h"
 #include "ui/control_ids.h"
 
 namespace veltrane {

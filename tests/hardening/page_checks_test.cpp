@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "fuzz/page_checks.h"
 #include "golden.h"
+#include "support/page_checks.h"
 
 namespace veltrane {
 namespace {

@@ -13,7 +13,3 @@ veltrane_add_test(qt_ui_tests
   PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 120)
 # The start tests run the program itself.
 add_dependencies(qt_ui_tests veltrane)
-
-# A picture of the main window for the documentation (scripts/screenshot).
-add_executable(veltrane-screenshot qt/ui/screenshot_main.cpp)
-target_link_libraries(veltrane-screenshot PRIVATE veltrane_app veltrane_qt_ui Qt6::Test)

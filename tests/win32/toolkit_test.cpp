@@ -23,6 +23,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The main window's title as the system holds it.
+const std::wstring main_title = to_wide(main_window_title);
+
 bool eventually(const std::function<bool()>& condition) {
   for (auto waited = 0ms; waited < 10s; waited += 20ms) {
     if (condition()) return true;
@@ -70,7 +73,7 @@ class TestToolkit final : public Win32Toolkit {
   std::unique_ptr<PrintDevice> open_printer(std::string_view document_name) override {
     ++printers_opened;
     main_enabled_while_printing =
-        IsWindowEnabled(find_dialog(GetCurrentThreadId(), L"Veltrane 1.16"));
+        IsWindowEnabled(find_dialog(GetCurrentThreadId(), main_title.c_str()));
     return give_printer ? make_trace_device(printed, document_name) : nullptr;
   }
 };
@@ -203,7 +206,7 @@ SIZE icon_size(HICON icon) {
 TEST(Win32MainWindow, IsBuiltAsDescribed) {
   TestToolkit toolkit;
   const int result = run_with_user(toolkit, [](DWORD ui_thread) {
-    HWND main = wait_for_dialog(ui_thread, L"Veltrane 1.16");
+    HWND main = wait_for_dialog(ui_thread, main_title.c_str());
     ASSERT_NE(main, nullptr);
     // The first control that takes focus gets it on the first activation.
     EXPECT_TRUE(eventually([&] { return focused_id(ui_thread) == id_pivot; }));
@@ -244,7 +247,7 @@ TEST(Win32MainWindow, PresetsReplaceTheRadiiAndOnlyTheCloseCommandEndsIt) {
   TestToolkit toolkit;
   std::atomic<bool> open_after_keys = false;
   const int result = run_with_user(toolkit, [&](DWORD ui_thread) {
-    HWND main = wait_for_dialog(ui_thread, L"Veltrane 1.16");
+    HWND main = wait_for_dialog(ui_thread, main_title.c_str());
     ASSERT_NE(main, nullptr);
     SetDlgItemTextW(main, id_pivot, L"250");
     SetDlgItemTextW(main, id_inner_radius, L"typed");
@@ -277,7 +280,7 @@ TEST(Win32MainWindow, PresetsReplaceTheRadiiAndOnlyTheCloseCommandEndsIt) {
 TEST(Win32MainWindow, HelpIsModalToTheProgramAndGivesTheFocusBack) {
   TestToolkit toolkit;
   const int result = run_with_user(toolkit, [&](DWORD ui_thread) {
-    HWND main = wait_for_dialog(ui_thread, L"Veltrane 1.16");
+    HWND main = wait_for_dialog(ui_thread, main_title.c_str());
     ASSERT_NE(main, nullptr);
     set_focus(main, id_correction_x);
     ASSERT_TRUE(eventually([&] { return focused_id(ui_thread) == id_correction_x; }));
@@ -305,7 +308,7 @@ TEST(Win32MainWindow, HelpIsModalToTheProgramAndGivesTheFocusBack) {
 TEST(Win32MainWindow, TemplatePrintAsksFirstAndPrintsWithTheWindowDisabled) {
   TestToolkit toolkit;
   const int result = run_with_user(toolkit, [&](DWORD ui_thread) {
-    HWND main = wait_for_dialog(ui_thread, L"Veltrane 1.16");
+    HWND main = wait_for_dialog(ui_thread, main_title.c_str());
     ASSERT_NE(main, nullptr);
     SendMessageW(GetDlgItem(main, id_preset_iec), BM_CLICK, 0, 0);
     set_focus(main, id_correction_y);
@@ -333,7 +336,7 @@ TEST(Win32CustomStrobeDialog, OpensOverTheMainWindowFromTheDefaultsAndPrintsOnOk
   TestToolkit toolkit;
   toolkit.give_printer = true;
   const int result = run_with_user(toolkit, [&](DWORD ui_thread) {
-    HWND main = wait_for_dialog(ui_thread, L"Veltrane 1.16");
+    HWND main = wait_for_dialog(ui_thread, main_title.c_str());
     ASSERT_NE(main, nullptr);
     SetDlgItemTextW(main, id_correction_x, L"1.02");
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives the real veltrane.exe as a person would, with the mouse and the keyboard, inside
 # Wine's own desktop on a private X server and in a fresh Wine prefix:
-#   window_smoke_test.sh PROGRAM.exe PROBE.exe SCREENSHOT_DIRECTORY
+#   window_smoke_test.sh PROGRAM.exe PROBE.exe SCREENSHOT_DIRECTORY MAIN_WINDOW_TITLE
 # Started with arguments, which it ignores, the main window appears, a preset changes the
 # radius texts, Escape leaves it open, Help shows the help message, which can be dismissed,
 # and closing it ends the program with 0.
@@ -9,7 +9,7 @@ set -euo pipefail
 program=$1
 probe_exe=$2
 shots=$3
-title='Veltrane 1.16'
+title=$4
 
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/veltrane-smoke.XXXXXX")

@@ -12,42 +12,20 @@
 #include <string>
 #include <vector>
 
-#include "../ui/window_driver.h"
 #include "app/field_values.h"
 #include "app/read_fields.h"
 #include "app/windows.h"
 #include "backends/qt/qt_printer.h"
 #include "cups_support.h"
+#include "model/standard_strobes.h"
+#include "print/recording_device.h"
+#include "qt/ui/window_driver.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
-
-// Collects the texts a page prints, to look for them in the spooled document.
-class TextCollector final : public PrintDevice {
- public:
-  explicit TextCollector(std::vector<std::string>& texts) : texts_(texts) {}
-  void set_orientation(Orientation) override {}
-  Resolution dots_per_inch() override { return {600, 600}; }
-  void set_pen_width(int) override {}
-  void move_to(int, int) override {}
-  void line_to(int, int) override {}
-  void ellipse(DotBox, Colour, Fill) override {}
-  void arc(DotBox, float, float) override {}
-  void pie(DotBox, float, float) override {}
-  void select_font(const PrintFont&) override {}
-  void print_text(std::string_view utf8) override { texts_.emplace_back(utf8); }
-  void close() override {}
-
- private:
-  std::vector<std::string>& texts_;
-};
-
-PrintOpener collect_texts(std::vector<std::string>& texts) {
-  return [&texts](std::string_view) { return std::make_unique<TextCollector>(texts); };
-}
 
 // The program's toolkit with its two platform choices answered here: OK to every message,
 // and the real Qt printer on the test queue (no dialog) unless the choice is cancelled.
@@ -210,9 +188,11 @@ TEST_F(CupsPrinting, TemplateIsOneLandscapePageAtFullScaleTimesTheCorrectionFact
 
       ParameterSet set;
       read_parameters(set, window_fields(factors));
-      std::vector<std::string> texts;
-      print_template_page(set, collect_texts(texts));
-      expect_spooled_page(job, Orientation::landscape, texts);
+      // The texts the page prints, to look for them in the spooled document.
+      std::vector<RecordedJob> page_texts;
+      print_template_page(set, recording_opener(page_texts));
+      ASSERT_EQ(page_texts.size(), 1u);
+      expect_spooled_page(job, Orientation::landscape, page_texts[0].texts);
 
       // The ticks start at the printable area's edges, so its corner is where the ink
       // begins. The frame's lines run 1 mm inside those edges; its ticks cross the band
@@ -273,7 +253,7 @@ TEST_F(CupsPrinting, StrobeButtonsPrintOnePortraitDiskEach) {
 
       ParameterSet set;
       read_parameters(set, window_fields(c.factors));
-      std::vector<std::string> texts;
+      std::vector<RecordedJob> page_texts;
       const std::string blank(caption_length, ' ');
       if (c.button == id_print_custom) {
         FieldValues dialog = initial_custom_strobe_fields();
@@ -283,13 +263,15 @@ TEST_F(CupsPrinting, StrobeButtonsPrintOnePortraitDiskEach) {
         dialog.set_text(id_caption_2, c.custom.caption_2);
         read_custom_strobe(set, dialog);
         print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
-                          set.custom_caption_2, collect_texts(texts));
+                          set.custom_caption_2, recording_opener(page_texts));
       } else {
         const bool sixty = c.button == id_print_60hz;
-        print_strobe_page(set, sixty ? 216 : 180, sixty ? 160 : 133, blank, blank,
-                          collect_texts(texts));
+        const StandardStrobe& strobe = sixty ? strobe_60hz : strobe_50hz;
+        print_strobe_page(set, strobe.outer_bars, strobe.inner_bars, blank, blank,
+                          recording_opener(page_texts));
       }
-      expect_spooled_page(job, Orientation::portrait, texts);
+      ASSERT_EQ(page_texts.size(), 1u);
+      expect_spooled_page(job, Orientation::portrait, page_texts[0].texts);
 
       // Everything on the page lies within the disk's edge, a 180 mm circle.
       const GreyPage page = rasterise(spooled_document(job));

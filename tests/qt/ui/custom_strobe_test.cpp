@@ -53,7 +53,7 @@ TEST(CustomStrobeDialog, OpensWithTheDefaultsOverTheMainWindow) {
       click(dialog, id_custom_cancel);
     }));
   });
-  EXPECT_TRUE(driver.traces.empty());
+  EXPECT_TRUE(driver.jobs.empty());
 }
 
 TEST(CustomStrobeDialog, OkWithTheDefaultsPrintsTheStandard60HzDisk) {
@@ -61,13 +61,13 @@ TEST(CustomStrobeDialog, OkWithTheDefaultsPrintsTheStandard60HzDisk) {
   driver.run_main_window([](QDialog& window) {
     EXPECT_TRUE(with_custom_dialog(window, [](QDialog& dialog) { click(dialog, id_custom_ok); }));
   });
-  ASSERT_EQ(driver.traces.size(), 1u);
+  ASSERT_EQ(driver.jobs.size(), 1u);
   ParameterSet main_fields;
   read_parameters(main_fields, initial_main_window_fields());
   const std::string blank(caption_length, ' ');
   std::ostringstream standard;
   print_strobe_page(main_fields, 216, 160, blank, blank, trace_opener(standard));
-  EXPECT_EQ(driver.traces[0], standard.str());
+  EXPECT_EQ(driver.jobs[0].trace, standard.str());
   EXPECT_TRUE(driver.messages.empty());
 }
 
@@ -97,8 +97,8 @@ TEST(CustomStrobeDialog, OkPrintsTheTypedCountsAndCaptionsWithTheFactorTypedBefo
   dialog_fields.texts[id_inner_bars] = "72";
   dialog_fields.texts[id_caption_1] = "A";
   dialog_fields.texts[id_caption_2] = "B";
-  ASSERT_EQ(driver.traces.size(), 1u);
-  EXPECT_EQ(driver.traces[0], custom_trace(expected, dialog_fields));
+  ASSERT_EQ(driver.jobs.size(), 1u);
+  EXPECT_EQ(driver.jobs[0].trace, custom_trace(expected, dialog_fields));
 }
 
 // clang-format off
@@ -123,7 +123,7 @@ TEST(CustomStrobeDialog, CountsAreRoundedHalfToEven) {
     });
     EXPECT_EQ(driver.set.custom_outer_bars, counts.outer_bars) << counts.outer;
     EXPECT_EQ(driver.set.custom_inner_bars, counts.inner_bars) << counts.inner;
-    EXPECT_EQ(driver.traces.size(), 1u) << counts.outer;
+    EXPECT_EQ(driver.jobs.size(), 1u) << counts.outer;
   }
 }
 
@@ -143,7 +143,7 @@ TEST(CustomStrobeDialog, CancelPrintsNothingAndKeepsTheLastValues) {
     EXPECT_EQ(driver.set.custom_outer_bars, after_ok.custom_outer_bars);
     EXPECT_EQ(driver.set.custom_caption_1, after_ok.custom_caption_1);
   });
-  EXPECT_EQ(driver.traces.size(), 1u);
+  EXPECT_EQ(driver.jobs.size(), 1u);
 }
 
 TEST(CustomStrobeDialog, ReopensWithTheDefaults) {
@@ -177,7 +177,7 @@ TEST(CustomStrobeDialog, EscapeAndEnterCloseNothingAndACloseRequestCancels) {
     }));
     EXPECT_TRUE(window.isVisible());
   });
-  EXPECT_TRUE(driver.traces.empty());
+  EXPECT_TRUE(driver.jobs.empty());
 }
 
 TEST(CustomStrobeDialog, DialogTakesNoInputWhileItPrints) {
@@ -190,7 +190,7 @@ TEST(CustomStrobeDialog, DialogTakesNoInputWhileItPrints) {
     }));
   });
   EXPECT_FALSE(dialog_enabled);
-  EXPECT_EQ(driver.traces.size(), 1u);
+  EXPECT_EQ(driver.jobs.size(), 1u);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ int px(int units, double unit) {
 TEST(MainWindow, OpensWithTheInitialContents) {
   WindowDriver driver;
   const int result = driver.run_main_window([](QDialog& window) {
-    EXPECT_EQ(window.windowTitle().toStdString(), "Veltrane 1.16");
+    EXPECT_EQ(window.windowTitle().toStdString(), main_window_title);
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(16, 16)));
     EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(32, 32)));
@@ -74,7 +74,7 @@ TEST(MainWindow, OpensWithTheInitialContents) {
   });
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(driver.messages.empty());
-  EXPECT_TRUE(driver.traces.empty());
+  EXPECT_TRUE(driver.jobs.empty());
 }
 
 TEST(MainWindow, ControlsSitAtTheirDialogUnits) {
@@ -189,7 +189,7 @@ TEST(MainWindow, TemplateCancelledAtTheSummaryPrintsNothing) {
     click(window, id_print_template);
     EXPECT_EQ(driver.messages.size(), 2u);
   });
-  EXPECT_TRUE(driver.traces.empty());
+  EXPECT_TRUE(driver.jobs.empty());
 }
 
 TEST(MainWindow, TemplateConfirmedPrintsThePageOfTheFields) {
@@ -211,8 +211,8 @@ TEST(MainWindow, TemplateConfirmedPrintsThePageOfTheFields) {
   read_parameters(expected, fields);
   ASSERT_EQ(driver.messages.size(), 1u);
   EXPECT_EQ(driver.messages[0].text, build_parameter_summary(expected));
-  ASSERT_EQ(driver.traces.size(), 1u);
-  EXPECT_EQ(driver.traces[0], template_trace(fields));
+  ASSERT_EQ(driver.jobs.size(), 1u);
+  EXPECT_EQ(driver.jobs[0].trace, template_trace(fields));
   EXPECT_TRUE(disabled_while_choosing);
 }
 
@@ -227,7 +227,7 @@ TEST(MainWindow, CancelledPrinterChoicePrintsNothingAndLeavesTheWindowUsable) {
     EXPECT_EQ(text_of(window, id_inner_radius), "63");
     EXPECT_EQ(driver.messages.size(), 1u);
   });
-  EXPECT_TRUE(driver.traces.empty());
+  EXPECT_TRUE(driver.jobs.empty());
 }
 
 // clang-format off
@@ -250,9 +250,9 @@ TEST(MainWindow, StrobeButtonsPrintWithTheFactorsJustTypedAndNoSummary) {
     fields.texts[id_correction_x] = "1.01";
     fields.texts[id_correction_y] = "0.99";
     EXPECT_TRUE(driver.messages.empty());
-    ASSERT_EQ(driver.traces.size(), 1u) << strobe.button;
-    EXPECT_EQ(driver.traces[0], strobe_trace(fields, strobe.outer, strobe.inner));
-    EXPECT_NE(driver.traces[0],
+    ASSERT_EQ(driver.jobs.size(), 1u) << strobe.button;
+    EXPECT_EQ(driver.jobs[0].trace, strobe_trace(fields, strobe.outer, strobe.inner));
+    EXPECT_NE(driver.jobs[0].trace,
               strobe_trace(initial_main_window_fields(), strobe.outer, strobe.inner));
   }
 }
@@ -272,7 +272,7 @@ TEST(MainWindow, HelpShowsTheHelpTextAndTouchesNothing) {
     EXPECT_EQ(message.title, "Help/About");
     EXPECT_EQ(message.buttons, MessageButtons::ok);
   }
-  EXPECT_TRUE(driver.traces.empty());
+  EXPECT_TRUE(driver.jobs.empty());
 }
 
 TEST(MainWindow, EscapeAndEnterEndNothing) {
@@ -288,7 +288,7 @@ TEST(MainWindow, EscapeAndEnterEndNothing) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(modal_dialog(), &window);
     EXPECT_TRUE(driver.messages.empty());
-    EXPECT_TRUE(driver.traces.empty());
+    EXPECT_TRUE(driver.jobs.empty());
     EXPECT_EQ(text_of(window, id_pivot), "209");
   });
 }

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/windows.h"
-#include "print/trace_device.h"
+#include "print/recording_device.h"
 #include "ui/control_ids.h"
 
 namespace veltrane {
@@ -34,39 +34,13 @@ class OffscreenApplication : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const offscreen_application =
     ::testing::AddGlobalTestEnvironment(new OffscreenApplication);
 
-// A trace device that hands its text to the driver when the job is closed.
-class RecordingDevice final : public PrintDevice {
- public:
-  RecordingDevice(std::vector<std::string>& traces, std::string_view name)
-      : traces_(traces), trace_(make_trace_device(out_, name)) {}
-  void set_orientation(Orientation o) override { trace_->set_orientation(o); }
-  Resolution dots_per_inch() override { return trace_->dots_per_inch(); }
-  void set_pen_width(int dots) override { trace_->set_pen_width(dots); }
-  void move_to(int x, int y) override { trace_->move_to(x, y); }
-  void line_to(int x, int y) override { trace_->line_to(x, y); }
-  void ellipse(DotBox b, Colour c, Fill f) override { trace_->ellipse(b, c, f); }
-  void arc(DotBox b, float s, float e) override { trace_->arc(b, s, e); }
-  void pie(DotBox b, float s, float e) override { trace_->pie(b, s, e); }
-  void select_font(const PrintFont& font) override { trace_->select_font(font); }
-  void print_text(std::string_view utf8) override { trace_->print_text(utf8); }
-  void close() override {
-    trace_->close();
-    traces_.push_back(out_.str());
-  }
-
- private:
-  std::vector<std::string>& traces_;
-  std::ostringstream out_;
-  std::unique_ptr<PrintDevice> trace_;
-};
-
 }  // namespace
 
 WindowDriver::WindowDriver()
     : toolkit({[this](std::string_view name) -> std::unique_ptr<PrintDevice> {
                  if (on_printer) on_printer();
                  if (printer_cancelled) return nullptr;
-                 return std::make_unique<RecordingDevice>(traces, name);
+                 return make_recording_device(jobs, name);
                },
                [this](std::string_view text, std::string_view title, MessageButtons buttons) {
                  messages.push_back({std::string(text), std::string(title), buttons});

@@ -10,6 +10,7 @@
 
 #include "backends/qt/qt_toolkit.h"
 #include "model/parameter_set.h"
+#include "print/recording_device.h"
 
 namespace veltrane {
 
@@ -26,7 +27,7 @@ struct WindowDriver {
   int message_answer = message_ok;
   bool printer_cancelled = false;
   std::vector<ShownMessage> messages;
-  std::vector<std::string> traces;   ///< one per closed print job
+  std::vector<RecordedJob> jobs;     ///< one per closed print job
   std::function<void()> on_message;  ///< runs while a message window would be open
   std::function<void()> on_printer;  ///< runs while the printer dialog would be open
   ParameterSet set;

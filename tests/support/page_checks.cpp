@@ -1,4 +1,4 @@
-#include "fuzz/page_checks.h"
+#include "support/page_checks.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/read_fields.h"
+#include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
@@ -225,10 +226,10 @@ std::vector<std::string> pipeline_problems(const PipelineInput& input,
   const std::string blank(caption_length, ' ');
   check_page("template", [&](const PrintOpener& open) { print_template_page(set, open); });
   check_page("60 Hz strobe", [&](const PrintOpener& open) {
-    print_strobe_page(set, 216, 160, blank, blank, open);
+    print_strobe_page(set, strobe_60hz.outer_bars, strobe_60hz.inner_bars, blank, blank, open);
   });
   check_page("50 Hz strobe", [&](const PrintOpener& open) {
-    print_strobe_page(set, 180, 133, blank, blank, open);
+    print_strobe_page(set, strobe_50hz.outer_bars, strobe_50hz.inner_bars, blank, blank, open);
   });
   read_custom_strobe(set, input.custom_strobe);
   check_page("custom strobe", [&](const PrintOpener& open) {

@@ -4,12 +4,10 @@ and 32-bit colour with transparency (the 256-pixel 32-bit image PNG-compressed, 
 
     make_icon.py OUTPUT.ico [PNG_OR_DIRECTORY...]
 
-The images come from square PNGs of those sizes among the given files and directories; a size
-without its own PNG is scaled down from the largest PNG found. Without any usable PNG the icon
-is drawn here: a record under the stylus arc, with a null-point grid.
+The images come from square PNGs of those sizes among the given files and directories
+(resources/icons/, rendered from the SVG by scripts/icons); a size without its PNG is an error.
 """
 
-import math
 import os
 import struct
 import sys
@@ -112,77 +110,6 @@ def read_png(path):
             else:
                 pixels.append((s[0], s[1], s[2], s[3]))
     return Image(width, pixels)
-
-
-def scale_down(image, size):
-    """Area-average resampling in premultiplied alpha."""
-    factor = image.size / size
-    pixels = []
-    for y in range(size):
-        y0, y1 = int(y * factor), max(int(y * factor) + 1, int((y + 1) * factor))
-        for x in range(size):
-            x0, x1 = int(x * factor), max(int(x * factor) + 1, int((x + 1) * factor))
-            r = g = b = a = n = 0
-            for sy in range(y0, min(y1, image.size)):
-                for sx in range(x0, min(x1, image.size)):
-                    pr, pg, pb, pa = image.pixels[sy * image.size + sx]
-                    r, g, b, a, n = r + pr * pa, g + pg * pa, b + pb * pa, a + pa, n + 1
-            pixels.append((round(r / a), round(g / a), round(b / a), round(a / n)) if a else
-                          (0, 0, 0, 0))
-    return Image(size, pixels)
-
-
-# The icon drawn here ---------------------------------------------------------------------
-
-def _over(top, bottom):
-    """Composites straight RGBA colours with coverage folded into alpha (0..1 floats)."""
-    tr, tg, tb, ta = top
-    br, bg, bb, ba = bottom
-    a = ta + ba * (1 - ta)
-    if a == 0:
-        return (0, 0, 0, 0)
-    return ((tr * ta + br * ba * (1 - ta)) / a, (tg * ta + bg * ba * (1 - ta)) / a,
-            (tb * ta + bb * ba * (1 - ta)) / a, a)
-
-
-def _sample(u, v):
-    """The colour at (u, v) in [0, 1]^2, y downward."""
-    colour = (0, 0, 0, 0)
-    dx, dy = u - 0.5, v - 0.5
-    r = math.hypot(dx, dy)
-    if r <= 0.47:
-        colour = (28, 30, 34, 1)  # the record
-        if 0.2 < r < 0.45 and int(r * 60) % 3 == 0:
-            colour = (80, 80, 86, 1)  # grooves
-        if r <= 0.15:
-            colour = (220, 64, 32, 1)  # the label
-        if r <= 0.025:
-            colour = (0, 0, 0, 0)  # the spindle hole
-    # The stylus arc, swung about a pivot beyond the top right corner.
-    arc = abs(math.hypot(u - 1.25, v + 0.05) - 0.95)
-    if arc < 0.03 and v < 0.92:
-        colour = _over((250, 250, 250, 1), colour)
-    # A null-point grid where the arc crosses the grooves.
-    gx, gy = u - 0.36, v - 0.56
-    if abs(gx) < 0.12 and abs(gy) < 0.12 and (abs(gx) < 0.012 or abs(gy) < 0.012):
-        colour = _over((90, 200, 255, 1), colour)
-    return colour
-
-
-def draw_icon(size, samples=4):
-    pixels = []
-    for y in range(size):
-        for x in range(size):
-            r = g = b = a = 0.0
-            for j in range(samples):
-                for i in range(samples):
-                    cr, cg, cb, ca = _sample((x + (i + 0.5) / samples) / size,
-                                             (y + (j + 0.5) / samples) / size)
-                    r, g, b, a = r + cr * ca, g + cg * ca, b + cb * ca, a + ca
-            n = samples * samples
-            pixels.append((round(r / a), round(g / a), round(b / a), round(255 * a / n)) if a else
-                          (0, 0, 0, 0))
-    return Image(size, pixels)
 
 
 # Icon encoding ---------------------------------------------------------------------------
@@ -309,20 +236,12 @@ def main(argv):
         print('usage: make_icon.py OUTPUT.ico [PNG_OR_DIRECTORY...]', file=sys.stderr)
         return 2
     found = find_pngs(argv[2:])
-    images = {}
-    for size in SIZES:
-        if size in found:
-            images[size] = found[size]
-        elif found:
-            largest = found[max(found)]
-            images[size] = scale_down(largest, size) if largest.size > size else largest
-        else:
-            images[size] = draw_icon(size, samples=3 if size == 256 else 4)
-    if any(images[size].size != size for size in SIZES):
-        print('make_icon: a PNG smaller than an icon size; drawing the icon instead',
+    missing = [str(size) for size in SIZES if size not in found]
+    if missing:
+        print(f'make_icon: no square PNG of {", ".join(missing)} pixels (run scripts/icons)',
               file=sys.stderr)
-        images = {size: draw_icon(size, samples=3 if size == 256 else 4) for size in SIZES}
-    write_icon(argv[1], images)
+        return 1
+    write_icon(argv[1], found)
     return 0
 
 
