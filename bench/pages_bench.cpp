@@ -79,6 +79,23 @@ void into_pdf(benchmark::State& state, const Print& print) {
   }
 }
 
+// One page into the PNG back end at `dpi` (the benchmark's argument), the file in memory.
+template <typename Print>
+void into_png(benchmark::State& state, const Print& print) {
+  if (!rendered_formats_available()) {
+    state.SkipWithError("this build has no PNG back end");
+    return;
+  }
+  const int dpi = static_cast<int>(state.range(0));
+  for ([[maybe_unused]] const auto& _ : state) {
+    std::string bytes;
+    print([&bytes, dpi](std::string_view name) {
+      return make_file_device({FileFormat::png, dpi, Paper::a4}, bytes, name);
+    });
+    benchmark::DoNotOptimize(bytes.size());
+  }
+}
+
 const auto template_page = [](const PrintOpener& open) {
   static const ParameterSet set = initial_set();
   print_template_page(set, open);
@@ -107,6 +124,18 @@ BENCHMARK_CAPTURE(into_pdf, template_page, template_page)->Unit(benchmark::kMill
 BENCHMARK_CAPTURE(into_pdf, strobe_60hz, strobe_with(216, 160))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_pdf, chart_page, chart_page)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_pdf, strobe_2e9_bars, strobe_with(2000000000, 2000000000))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_png, template_page, template_page)->Arg(600)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_png, strobe_60hz, strobe_with(216, 160))
+    ->Arg(600)
+    ->Unit(benchmark::kMillisecond);
+// The most bars the page draws one by one at 1200 dpi (a dot of pitch at the rim), which the
+// back end paints as their band, and the most whose gaps stay open, painted wedge by wedge.
+BENCHMARK_CAPTURE(into_png, strobe_24000_bars, strobe_with(24000, 18000))
+    ->Arg(1200)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_png, strobe_5000_bars, strobe_with(5000, 4000))
+    ->Arg(1200)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,17 +1,16 @@
 #include "cli/cli.h"
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
 #include "cli/analyze.h"
+#include "cli/output_file.h"
+#include "cli/standard_output.h"
 #include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "print/file_output.h"
@@ -72,8 +71,10 @@ An option's value may follow as the next word (even one starting with "-") or
 after "=": --pivot=-3. summary prints the nine-line confirmation text. The
 pages are drawn as on a printer whose printable area is the whole sheet; the
 trace lists every drawing operation in device dots. A file is written whole or
-not at all. Exit codes: 0 done, 2 a mistake in the arguments or an unwritable
-output.
+not at all: a file is replaced atomically (keeping its mode), a symlink is
+followed, a FIFO or device is written straight through. Exit codes: 0 done,
+2 a mistake in the arguments or an output that cannot be written (a file,
+or standard output when writing or closing it fails, e.g. a full disk).
 )";
 
 struct UsageError {
@@ -255,36 +256,6 @@ Request parse(std::span<const std::string_view> args) {
   return request;
 }
 
-// Writes the whole of `bytes` to `path` through a temporary file in the same folder, so
-// that the file is either complete or untouched.
-bool write_file_atomically(const std::string& path, const std::string& bytes, std::string& error) {
-  namespace fs = std::filesystem;
-  std::random_device random;
-  const fs::path target(path);
-  const fs::path temporary =
-      target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (file) file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file) file.close();
-    if (!file) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      error = "cannot write '" + path + "'";
-      return false;
-    }
-  }
-  std::error_code failure;
-  fs::rename(temporary, target, failure);
-  if (failure) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    error = "cannot write '" + path + "': " + failure.message();
-    return false;
-  }
-  return true;
-}
-
 std::string render_page(Request& request) {
   ParameterSet set;
   read_parameters(set, request.window);
@@ -349,13 +320,15 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
 
 int write_output(const std::string& output, const std::string& bytes, std::ostream& out,
                  std::ostream& err) {
-  if (output == "-") {
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return out ? 0 : 2;
+  // Finished output is never empty; empty means the graphics back end could not paint it.
+  if (bytes.empty()) {
+    err << "veltrane-cli: cannot render the page for '" << output
+        << "': the graphics back end could not paint a sheet of this size\n";
+    return 2;
   }
-  std::string error;
-  if (!write_file_atomically(output, bytes, error)) {
+  if (output == "-") return write_standard_output(out, bytes, err);
+  const std::string error = write_output_file(output, bytes);
+  if (!error.empty()) {
     err << "veltrane-cli: " << error << '\n';
     return 2;
   }

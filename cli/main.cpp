@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/standard_output.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return veltrane::run_cli(args, std::cout, std::cerr);
+  const int code = veltrane::run_cli(args, veltrane::standard_output(), std::cerr);
+  return veltrane::close_standard_output(code, std::cerr);
 }

@@ -109,4 +109,23 @@ QPainterPath pie_path(const QRectF& box, double start_rad, double end_rad) {
   return path;
 }
 
+QPainterPath wedge_without_tip(const QRectF& box, double start_rad, double end_rad, double from) {
+  const Ellipse e = inscribed(box);
+  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  const QPointF centre(e.cx, e.cy);
+  const QPointF first = e.at(range.start);
+  QPainterPath path(centre + from * (first - centre));
+  path.lineTo(first);
+  append_arc(path, e, range);
+  path.lineTo(centre + from * (path.currentPosition() - centre));
+  path.closeSubpath();
+  return path;
+}
+
+std::pair<QPointF, QPointF> wedge_corners(const QRectF& box, double start_rad, double end_rad) {
+  const Ellipse e = inscribed(box);
+  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  return {e.at(range.start), e.at(range.start + range.sweep)};
+}
+
 }  // namespace veltrane

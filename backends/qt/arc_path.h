@@ -2,6 +2,7 @@
 
 #include <QPainterPath>
 #include <QRectF>
+#include <utility>
 
 namespace veltrane {
 
@@ -20,5 +21,12 @@ QPainterPath arc_path(const QRectF& box, double start_rad, double end_rad);
 
 /// The same arc closed by the two radii through the box's centre: a wedge.
 QPainterPath pie_path(const QRectF& box, double start_rad, double end_rad);
+
+/// The wedge without its tip: its radii start at `from` (0 to 1) of the way out from the
+/// centre and a chord joins them. Outside the cut-off triangle it is the wedge, edge for edge.
+QPainterPath wedge_without_tip(const QRectF& box, double start_rad, double end_rad, double from);
+
+/// The ends of the wedge's arc, where its radii meet the ellipse.
+std::pair<QPointF, QPointF> wedge_corners(const QRectF& box, double start_rad, double end_rad);
 
 }  // namespace veltrane

@@ -10,5 +10,8 @@ add_library(veltrane_qt_print STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_printer.cpp)
 target_link_libraries(veltrane_qt_print PUBLIC veltrane_qt_paint Qt6::PrintSupport Qt6::Widgets)
 
 # PDF, SVG and PNG for veltrane-cli (print/file_output.h).
-add_library(veltrane_qt_files STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
-target_link_libraries(veltrane_qt_files PUBLIC veltrane_qt_paint PRIVATE Qt6::Svg)
+find_package(ZLIB REQUIRED)
+add_library(veltrane_qt_files STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/grey_png.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
+target_link_libraries(veltrane_qt_files PUBLIC veltrane_qt_paint PRIVATE Qt6::Svg ZLIB::ZLIB)

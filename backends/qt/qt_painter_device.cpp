@@ -7,6 +7,8 @@
 #include <QPen>
 #include <QString>
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "backends/qt/arc_path.h"
 
@@ -47,6 +49,7 @@ class PainterDevice final : public PrintDevice {
   void line_to(int x, int y) override {
     const QPoint to(x, y);
     if (begin_page()) {
+      draw_waiting_wedges();
       use_pen_and_fill(Qt::black, false);
       painter_.drawLine(dot_centre(position_), dot_centre(to));
     }
@@ -55,20 +58,27 @@ class PainterDevice final : public PrintDevice {
 
   void ellipse(DotBox box, Colour outline, Fill fill) override {
     if (!begin_page()) return;
+    const QRectF ellipse = box_through_centres(box);
+    const bool white_disc = outline == Colour::white && fill == Fill::solid;
+    draw_waiting_wedges(white_disc ? &ellipse : nullptr);
     use_pen_and_fill(colour_of(outline), fill == Fill::solid);
-    painter_.drawPath(ellipse_path(box_through_centres(box)));
+    painter_.drawPath(ellipse_path(ellipse));
   }
 
   void arc(DotBox box, float start_rad, float end_rad) override {
     if (!begin_page()) return;
+    draw_waiting_wedges();
     use_pen_and_fill(Qt::black, false);
     painter_.drawPath(arc_path(box_through_centres(box), start_rad, end_rad));
   }
 
+  // Wedges wait for the next drawing: when that is a white disc over their tips, as on a
+  // strobe disk, the hidden tips are left out. Qt's antialiasing rasteriser works in bands
+  // of a few dozen rows and walks every edge of a path once per band, so a wedge costs
+  // the square of its height; its visible end alone is a small fraction of that.
   void pie(DotBox box, float start_rad, float end_rad) override {
     if (!begin_page()) return;
-    use_pen_and_fill(Qt::black, true);
-    painter_.drawPath(pie_path(box_through_centres(box), start_rad, end_rad));
+    waiting_wedges_.push_back({box, start_rad, end_rad, pen_width_});
   }
 
   void select_font(const PrintFont& font) override {
@@ -78,6 +88,7 @@ class PainterDevice final : public PrintDevice {
 
   void print_text(std::string_view utf8) override {
     if (!begin_page()) return;
+    draw_waiting_wedges();
     if (!font_realised_) realise_font();
     painter_.setPen(QPen(Qt::black));
     const QFontMetrics metrics = painter_.fontMetrics();
@@ -91,6 +102,7 @@ class PainterDevice final : public PrintDevice {
   void close() override {
     if (state_ == State::waiting && target_->keeps_blank_page()) begin_page();
     if (state_ == State::painting) {
+      draw_waiting_wedges();
       painter_.end();
       target_->finish();
     }
@@ -114,8 +126,103 @@ class PainterDevice final : public PrintDevice {
     return state_ == State::painting;
   }
 
+  struct Wedge {
+    DotBox box;
+    float start_rad = 0;
+    float end_rad = 0;
+    int pen_width = 1;
+  };
+
+  // Draws the waiting wedges, each without the part of its tip that `white_disc`, painted
+  // next, will cover completely.
+  void draw_waiting_wedges(const QRectF* white_disc = nullptr) {
+    if (closes_into_band(waiting_wedges_)) {
+      // The outlines close every gap: the ring is the solid disc it prints as, with the
+      // wedges' outline around it.
+      const Wedge& any = waiting_wedges_.front();
+      use_pen_and_fill(Qt::black, true, any.pen_width);
+      painter_.drawPath(ellipse_path(box_through_centres(any.box)));
+      waiting_wedges_.clear();
+      return;
+    }
+    for (const Wedge& wedge : waiting_wedges_) {
+      const QRectF box = box_through_centres(wedge.box);
+      const double from =
+          white_disc != nullptr ? hidden_tip(box, wedge, *white_disc, pen_width_) : 0;
+      use_pen_and_fill(Qt::black, true, wedge.pen_width);
+      painter_.drawPath(from > 0 ? wedge_without_tip(box, wedge.start_rad, wedge.end_rad, from)
+                                 : pie_path(box, wedge.start_rad, wedge.end_rad));
+    }
+    waiting_wedges_.clear();
+  }
+
+  // Whether `wedges` go all the way round one ellipse with gaps that their outlines close
+  // with a dot to spare, so that every dot of the ring is wholly covered.
+  static bool closes_into_band(const std::vector<Wedge>& wedges) {
+    if (wedges.size() < 2) return false;
+    const Wedge& first = wedges.front();
+    for (const Wedge& w : wedges)
+      if (w.box.x1 != first.box.x1 || w.box.y1 != first.box.y1 || w.box.x2 != first.box.x2 ||
+          w.box.y2 != first.box.y2 || w.pen_width != first.pen_width)
+        return false;
+    const double radius = std::max(std::abs(static_cast<double>(first.box.x2) - first.box.x1),
+                                   std::abs(static_cast<double>(first.box.y2) - first.box.y1)) /
+                          2;
+    const double widest_gap_rad = (first.pen_width - 1) / std::max(radius, 1.0);
+    std::vector<std::pair<double, double>> spans;
+    spans.reserve(wedges.size());
+    for (const Wedge& w : wedges) {
+      const double start = std::remainder(double{w.start_rad}, 2 * M_PI);
+      const double sweep = std::remainder(double{w.end_rad} - w.start_rad, 2 * M_PI);
+      if (!(sweep > 0) || !std::isfinite(start)) return false;
+      spans.emplace_back(start, start + sweep);
+    }
+    std::sort(spans.begin(), spans.end());
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+      const double next_start =
+          i + 1 < spans.size() ? spans[i + 1].first : spans.front().first + 2 * M_PI;
+      if (next_start - spans[i].second > widest_gap_rad) return false;
+    }
+    return true;
+  }
+
+  // How far out along its radii (0 to 1) the wedge can start so that the triangle cut off,
+  // with the wedge's outline around it, lies where the disc, drawn with a pen of
+  // `disc_pen`, paints every dot wholly white. 0 when nothing is to be gained.
+  static double hidden_tip(const QRectF& box, const Wedge& wedge, const QRectF& disc,
+                           int disc_pen) {
+    const double sweep = std::remainder(double{wedge.end_rad} - wedge.start_rad, 2 * M_PI);
+    if (!(sweep > 0 && sweep < M_PI / 2)) return 0;  // a wide wedge's tip is no triangle
+    // Beyond the outline's half width, a dot and a half for antialiasing and rounding.
+    const double margin = wedge.pen_width + 3;
+    const double rx = disc.width() / 2 + std::max(disc_pen, 1) / 2.0 - margin;
+    const double ry = disc.height() / 2 + std::max(disc_pen, 1) / 2.0 - margin;
+    if (!(rx > 0 && ry > 0)) return 0;
+    // In units of the shrunk disc, centred on it.
+    const auto unit = [&](QPointF p) {
+      return QPointF((p.x() - disc.center().x()) / rx, (p.y() - disc.center().y()) / ry);
+    };
+    const QPointF tip = unit(box.center());
+    const double tip_square = QPointF::dotProduct(tip, tip);
+    if (!(tip_square < 1)) return 0;
+    // The largest t at which tip + t (corner - tip) is still inside the unit circle.
+    const auto reach = [&](QPointF corner) {
+      const QPointF v = unit(corner) - tip;
+      const double vv = QPointF::dotProduct(v, v);
+      const double uv = QPointF::dotProduct(tip, v);
+      return vv > 0 ? (-uv + std::sqrt(uv * uv - vv * (tip_square - 1))) / vv : 0.0;
+    };
+    const auto [first, last] = wedge_corners(box, wedge.start_rad, wedge.end_rad);
+    const double from = std::min({reach(first), reach(last), 1.0}) * 0.98;
+    return std::isfinite(from) && from > 0.05 ? from : 0;
+  }
+
   void use_pen_and_fill(const QColor& colour, bool filled) {
-    painter_.setPen(QPen(colour, pen_width_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    use_pen_and_fill(colour, filled, pen_width_);
+  }
+
+  void use_pen_and_fill(const QColor& colour, bool filled, int pen_width) {
+    painter_.setPen(QPen(colour, pen_width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter_.setBrush(filled ? QBrush(colour) : QBrush(Qt::NoBrush));
   }
 
@@ -139,6 +246,7 @@ class PainterDevice final : public PrintDevice {
   QPoint position_;
   PrintFont font_;
   bool font_realised_ = false;
+  std::vector<Wedge> waiting_wedges_;
 };
 
 QtMessageHandler handler_outside_start = nullptr;

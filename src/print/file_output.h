@@ -25,7 +25,9 @@ bool rendered_formats_available();
 
 /// A device for PDF, SVG or PNG that renders one page into `bytes` when it is closed: the
 /// paper in the page's orientation, its printable area the whole sheet (origin at the
-/// paper's corner). nullptr when the build has no such back end.
+/// paper's corner). nullptr when the build has no such back end. `bytes` stays empty when
+/// the page cannot be rendered (no memory for the sheet, a painter that cannot begin, an
+/// image that cannot be encoded): a rendered page is never empty.
 std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
                                               std::string_view document_name);
 

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <regex>
 
+#include "backends/qt/grey_png.h"
 #include "print/file_output.h"
 
 namespace veltrane {
@@ -101,6 +102,39 @@ TEST(FileDevice, PdfIsOneTitledPage) {
   EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
   EXPECT_NE(pdf.find("/Title " + pdf_text("Print Job")), std::string::npos);
   EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
+}
+
+TEST(GreyPng, DecodesToTheSamePixels) {
+  // clang-format off
+  const struct { int width, height, stride; } cases[] = {
+      {1, 1, 4}, {7, 5, 8}, {300, 200, 300}, {1001, 3, 1004},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.stride) * c.height);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+      pixels[i] = static_cast<std::uint8_t>(i % 7 == 0 ? 255 : (i * 37) % 256);
+    const QImage image =
+        decoded(encode_grey_png(pixels.data(), c.width, c.height, c.stride, 23622));
+    ASSERT_EQ(image.width(), c.width);
+    ASSERT_EQ(image.height(), c.height);
+    EXPECT_EQ(image.dotsPerMeterX(), 23622);
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x)
+        ASSERT_EQ(qGray(image.pixel(x, y)), pixels[static_cast<std::size_t>(y * c.stride + x)])
+            << c.width << " at " << x << "," << y;
+  }
+  EXPECT_EQ(encode_grey_png(nullptr, 0, 0, 0, 1), "");
+}
+
+TEST(FileDevice, ASheetThatCannotBePaintedLeavesNoBytes) {
+  // A4 at a million dots per inch is far more image than any memory holds.
+  std::string bytes;
+  auto device = make_file_device({FileFormat::png, 1000000, Paper::a4}, bytes, "x");
+  device->set_pen_width(3);
+  device->pie({0, 0, 1000, 1000}, 0, 1);
+  device->close();
+  EXPECT_TRUE(bytes.empty());
 }
 
 TEST(FileDevice, TraceIsNotARenderedFormat) {

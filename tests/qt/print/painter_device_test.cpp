@@ -217,5 +217,64 @@ TEST_F(PainterDeviceTest, FontSizesFollowTheDeviceResolution) {
   EXPECT_NEAR(heights[1], 2 * heights[0], 2);
 }
 
+// A ring of `bars` wedges on a 260-dot box centred at (200, 150), then, when `hole`, a white
+// disc over the wedges' tips; `flush_first` draws an arc off the page in between, so the
+// wedges are drawn whole before the disc.
+void draw_ring(PrintDevice& device, int bars, bool hole, bool flush_first) {
+  device.set_pen_width(3);
+  for (int i = 0; i < bars; ++i)
+    device.pie({70, 20, 330, 280}, static_cast<float>(2 * pi * i / bars),
+               static_cast<float>(2 * pi * i / bars + pi / bars));
+  if (flush_first) device.arc({-50, -50, -40, -40}, 0, 1);
+  if (hole) device.ellipse({100, 50, 300, 250}, Colour::white, Fill::solid);
+  device.close();
+}
+
+// How many dots differ and by how much at most.
+std::pair<int, int> difference(const QImage& a, const QImage& b) {
+  int count = 0, largest = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const int d = std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+      count += d != 0;
+      largest = std::max(largest, d);
+    }
+  return {count, largest};
+}
+
+TEST_F(PainterDeviceTest, WedgesUnderAWhiteDiscLookAsWhenDrawnWhole) {
+  for (const int bars : {3, 40, 216}) {
+    draw_ring(*open(), bars, true, true);
+    const QImage whole = image;
+    draw_ring(*open(), bars, true, false);
+    const auto [count, largest] = difference(whole, image);
+    // Only antialiased edge dots may differ, by a shade no print shows.
+    EXPECT_LE(largest, 8) << bars;
+    EXPECT_LT(count, whole.width() * whole.height() / 100) << bars;
+    EXPECT_TRUE(white(200, 150)) << bars;
+  }
+}
+
+TEST_F(PainterDeviceTest, WedgesWhoseOutlinesCloseEveryGapPrintAsTheirBand) {
+  // 1000 bars on a radius of 130 dots: gaps of 0.4 dot under 3-dot outlines.
+  draw_ring(*open(), 1000, false, true);
+  const QImage whole = image;
+  draw_ring(*open(), 1000, false, false);
+  for (int r = 0; r <= 130; r += 10) {
+    EXPECT_TRUE(dark(200 + r, 150)) << r;
+    EXPECT_TRUE(dark(200, 150 - r)) << r;
+  }
+  EXPECT_TRUE(white(200 + 134, 150));
+  // Far from the rim, every dot is the same.
+  for (int y = 30; y < 270; y += 7)
+    for (int x = 80; x < 320; x += 7)
+      if (std::hypot(x - 200.0, y - 150.0) < 127) {
+        EXPECT_EQ(whole.pixel(x, y), image.pixel(x, y)) << x << "," << y;
+      }
+  // A few wedges with wide gaps are drawn one by one.
+  draw_ring(*open(), 12, false, false);
+  EXPECT_TRUE(white(292, 112)) << "the gap from 15 to 30 degrees";
+}
+
 }  // namespace
 }  // namespace veltrane

@@ -1,0 +1,40 @@
+// Output files where there are no POSIX calls: a temporary file beside the target, then a
+// rename over it.
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "cli/output_file.h"
+
+namespace veltrane {
+
+void set_output_file_probe(OutputFileProbe /*probe*/) {}
+
+std::string write_output_file(const std::string& path, std::string_view bytes) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  std::error_code failure;
+  if (fs::is_directory(target, failure)) return "cannot write '" + path + "': it is a folder";
+  std::random_device random;
+  const fs::path temporary =
+      target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (!file) return "cannot write '" + path + "': cannot create a file in its folder";
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+      fs::remove(temporary, failure);
+      return "cannot write '" + path + "': writing failed";
+    }
+  }
+  fs::rename(temporary, target, failure);
+  if (failure) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return "cannot write '" + path + "': " + failure.message();
+  }
+  return {};
+}
+
+}  // namespace veltrane

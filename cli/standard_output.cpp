@@ -1,0 +1,117 @@
+#include "cli/standard_output.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <streambuf>
+#include <string>
+
+namespace veltrane {
+namespace {
+
+bool failure_reported = false;
+
+int close_descriptor(int fd) {
+#ifdef _WIN32
+  return _close(fd);
+#else
+  return close(fd);
+#endif
+}
+
+// Standard output straight onto its descriptor, remembering why a write failed: by the time
+// a C stream's failure is noticed, errno has long been overwritten.
+class DescriptorBuffer final : public std::streambuf {
+ public:
+  DescriptorBuffer() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+  int error() const { return error_; }
+  bool failed() const { return failed_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!drain()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return drain() ? 0 : -1; }
+
+ private:
+  bool drain() {
+    const char* next = pbase();
+    while (next < pptr() && !failed_) {
+      const auto remaining = static_cast<unsigned>(pptr() - next);
+#ifdef _WIN32
+      const auto written = _write(1, next, remaining);
+#else
+      const auto written = ::write(1, next, remaining);
+#endif
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        failed_ = true;
+        error_ = written < 0 ? errno : 0;
+        break;
+      }
+      next += written;
+    }
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    return !failed_;
+  }
+
+  std::array<char, 1 << 16> buffer_{};
+  bool failed_ = false;
+  int error_ = 0;
+};
+
+DescriptorBuffer& descriptor_buffer() {
+  static DescriptorBuffer buffer;
+  return buffer;
+}
+
+void report(std::ostream& err, int error) {
+  err << "veltrane-cli: cannot write to standard output: "
+      << (error != 0 ? std::strerror(error) : "the write failed") << '\n';
+  failure_reported = true;
+}
+
+}  // namespace
+
+int write_standard_output(std::ostream& out, std::string_view bytes, std::ostream& err) {
+  errno = 0;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  if (out) return 0;
+  report(err, errno);
+  return 2;
+}
+
+std::ostream& standard_output() {
+  static std::ostream stream(&descriptor_buffer());
+  return stream;
+}
+
+int close_standard_output(int code, std::ostream& err) {
+  DescriptorBuffer& buffer = descriptor_buffer();
+  standard_output().flush();
+  bool failed = buffer.failed();
+  int error = buffer.error();
+  // A descriptor that was never open (EBADF) had nothing written to it.
+  if (!failed && close_descriptor(1) != 0 && errno != EBADF) {
+    failed = true;
+    error = errno;
+  }
+  if (!failed || failure_reported) return code;
+  report(err, error);
+  return 2;
+}
+
+}  // namespace veltrane

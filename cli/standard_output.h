@@ -1,0 +1,21 @@
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+namespace veltrane {
+
+/// Writes a page to standard output, `out`. Returns 0, or 2 after one line on `err` naming
+/// the reason when the write fails.
+int write_standard_output(std::ostream& out, std::string_view bytes, std::ostream& err);
+
+/// The process's standard output, written straight to its descriptor with a buffer of its
+/// own, so that a failed write keeps its reason for close_standard_output.
+std::ostream& standard_output();
+
+/// Flushes and closes standard_output() before the process exits, returning `code`, or 2
+/// after one line on `err` when a write or the closing failed and that was not yet
+/// reported. A full disk often shows only here: short texts wait in the buffer until the end.
+int close_standard_output(int code, std::ostream& err);
+
+}  // namespace veltrane

@@ -1,0 +1,316 @@
+// Output targets of every kind, failures of standard output, and the temporary file on
+// signals. Cases that need an unprivileged user run in a child that drops to nobody.
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/output_file.h"
+
+namespace veltrane {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void write_file(const fs::path& path, const std::string& text, fs::perms mode) {
+  std::ofstream(path, std::ios::binary) << text;
+  fs::permissions(path, mode);
+}
+
+std::vector<std::string> names_in(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The error text of write_output_file, run as nobody when `as_nobody` (in a child, when
+// the tests run as root) and in this process otherwise.
+std::string write_as(const std::string& path, const std::string& bytes, bool as_nobody) {
+  if (!as_nobody || geteuid() != 0) return write_output_file(path, bytes);
+  const passwd* nobody = getpwnam("nobody");
+  if (nobody == nullptr) return "no user nobody";
+  int channel[2];
+  if (pipe(channel) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(3);
+    const std::string error = write_output_file(path, bytes);
+    if (write(channel[1], error.data(), error.size()) < 0) _exit(4);
+    _exit(0);
+  }
+  close(channel[1]);
+  std::string error;
+  char buffer[256];
+  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) error.append(buffer, n);
+  close(channel[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? error : "child failed";
+}
+
+class OutputFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("veltrane-output-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    // Open to nobody, as a shared folder would be.
+    fs::permissions(dir_, fs::perms::all);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_, ignored))
+      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+  fs::path dir_;
+};
+
+struct TargetCase {
+  const char* kind;
+  const char* path;  ///< in the test's folder
+  std::function<void(const fs::path&)> prepare;
+  bool as_nobody;
+  const char* error;  ///< "" when the write succeeds, else text the message contains
+  std::function<void(const fs::path&)> check;
+};
+
+TEST_F(OutputFile, EachKindOfTargetIsWrittenOrRefusedSoundly) {
+  const std::string page = "%PDF- page\n";
+  const auto old_file = [](const char* name, fs::perms mode) {
+    return [=](const fs::path& d) { write_file(d / name, "old", mode); };
+  };
+  const auto holds_page = [&](const char* name) {
+    return [=](const fs::path& d) {
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(d / name))) << name;
+      EXPECT_EQ(read_file(d / name), page) << name;
+    };
+  };
+  const auto untouched = [](const char* name) {
+    return [=](const fs::path& d) { EXPECT_EQ(read_file(d / name), "old") << name; };
+  };
+  const auto mode_of = [](const fs::path& p) {
+    return fs::status(p).permissions() & fs::perms::mask;
+  };
+  const bool root = geteuid() == 0;
+  const fs::perms rw = fs::perms::owner_read | fs::perms::owner_write;
+  const fs::perms r = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  // clang-format off
+  const TargetCase cases[] = {
+      {"regular file", "page.pdf", old_file("page.pdf", r | rw), false, "", holds_page("page.pdf")},
+      {"new file", "new.pdf", nullptr, false, "", holds_page("new.pdf")},
+      {"symlink to a file", "link.pdf",
+       [&](const fs::path& d) { old_file("real.pdf", r | rw)(d); fs::create_symlink("real.pdf", d / "link.pdf"); },
+       false, "",
+       [&](const fs::path& d) { EXPECT_TRUE(fs::is_symlink(d / "link.pdf")); holds_page("real.pdf")(d); }},
+      {"dangling symlink", "dangling.pdf",
+       [](const fs::path& d) { fs::create_directory(d / "sub"); fs::create_symlink("sub/named.pdf", d / "dangling.pdf"); },
+       false, "",
+       [&](const fs::path& d) { EXPECT_TRUE(fs::is_symlink(d / "dangling.pdf")); EXPECT_EQ(read_file(d / "sub/named.pdf"), page); }},
+      {"file of mode 600", "private.pdf", old_file("private.pdf", rw), false, "",
+       [&](const fs::path& d) { holds_page("private.pdf")(d); EXPECT_EQ(mode_of(d / "private.pdf"), rw); }},
+      {"read-only file of another user", "theirs.pdf", old_file("theirs.pdf", r), true, "Permission denied",
+       untouched("theirs.pdf")},
+      {"directory", "folder", [](const fs::path& d) { fs::create_directory(d / "folder"); }, false, "Is a directory",
+       [](const fs::path& d) { EXPECT_TRUE(fs::is_empty(d / "folder")); }},
+      {"missing folder", "missing/page.pdf", nullptr, false, "no folder '", nullptr},
+      {"folder without write permission", "locked/page.pdf",
+       [](const fs::path& d) { fs::create_directory(d / "locked"); fs::permissions(d / "locked", fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)); },
+       true, "Permission denied", [](const fs::path& d) { EXPECT_TRUE(fs::is_empty(d / "locked")); }},
+      {"character device", "/dev/null", nullptr, false, "", nullptr},
+      {"full device", "/dev/full", nullptr, false, "No space left on device", nullptr},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    if (c.as_nobody && root && getpwnam("nobody") == nullptr) {
+      std::cout << "skipped: " << c.kind << " needs the user nobody\n";
+      continue;
+    }
+    const fs::path folder = dir_ / std::to_string(&c - cases);
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::all);
+    if (c.prepare) c.prepare(folder);
+    std::vector<std::string> before = names_in(folder);
+    const std::string path = c.path[0] == '/' ? c.path : (folder / c.path).string();
+    const std::string error = write_as(path, page, c.as_nobody);
+    if (*c.error == '\0') {
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_NE(error.find("cannot write '" + path + "': "), std::string::npos) << error;
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+    if (c.check) c.check(folder);
+    // Nothing but the target is ever left behind.
+    std::vector<std::string> after = names_in(folder);
+    std::erase(before, std::string(c.path));
+    std::erase(after, std::string(c.path));
+    EXPECT_EQ(after, before);
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(OutputFile, AFifoWithAReaderGetsThePageAndStaysAFifo) {
+  const fs::path fifo = dir_ / "pipe.pdf";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  std::string received;
+  std::thread reader([&] { received = read_file(fifo); });
+  const std::string page(300000, 'x');  // more than a pipe holds at once
+  EXPECT_EQ(write_output_file(fifo.string(), page), "");
+  reader.join();
+  EXPECT_EQ(received, page);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(names_in(dir_), std::vector<std::string>{"pipe.pdf"});
+}
+
+TEST_F(OutputFile, AReplacedFileKeepsItsOwnerWhereTheProcessMayKeepIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "only a privileged process can keep another owner";
+  const passwd* nobody = getpwnam("nobody");
+  if (nobody == nullptr) GTEST_SKIP() << "no user nobody";
+  const fs::path file = dir_ / "theirs.svg";
+  write_file(file, "old", fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_EQ(chown(file.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  EXPECT_EQ(write_output_file(file.string(), "<svg/>"), "");
+  struct stat status {};
+  ASSERT_EQ(stat(file.c_str(), &status), 0);
+  EXPECT_EQ(status.st_uid, nobody->pw_uid);
+  EXPECT_EQ(status.st_mode & 07777, 0600u);
+  EXPECT_EQ(read_file(file), "<svg/>");
+}
+
+// The probe stands for the signal arriving while a large page is being written.
+void raise_sigint(const char*) {
+  raise(SIGINT);
+}
+void raise_sigterm(const char*) {
+  raise(SIGTERM);
+}
+
+TEST_F(OutputFile, ASignalWhileWritingRemovesTheTemporaryFileAndEndsTheProcess) {
+  // clang-format off
+  const struct { int signal; OutputFileProbe probe; bool existing; } cases[] = {
+      {SIGINT,  raise_sigint,  false},
+      {SIGTERM, raise_sigterm, false},
+      {SIGTERM, raise_sigterm, true},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const fs::path target = dir_ / "big.svg";
+    fs::remove(target);
+    if (c.existing) write_file(target, "old", fs::perms::owner_read | fs::perms::owner_write);
+    const pid_t child = fork();
+    if (child == 0) {
+      set_output_file_probe(c.probe);
+      write_output_file(target.string(), std::string(8 << 20, 'x'));
+      _exit(0);  // not reached: the signal ends the child
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.signal;
+    EXPECT_EQ(names_in(dir_),
+              c.existing ? std::vector<std::string>{"big.svg"} : std::vector<std::string>{});
+    if (c.existing) {
+      EXPECT_EQ(read_file(target), "old");
+    }
+  }
+}
+
+struct ProgramRun {
+  int code = -1;
+  std::string err;
+};
+
+// veltrane-cli itself, its standard output on `output`.
+ProgramRun run_program(const std::vector<std::string>& args, const char* output) {
+  const std::string program = VELTRANE_BINARY_DIR "/cli/veltrane-cli";
+  int channel[2];
+  if (pipe(channel) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    const int out = open(output, O_WRONLY);
+    if (out < 0 || dup2(out, 1) < 0 || dup2(channel[1], 2) < 0) _exit(127);
+    close(channel[0]);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(channel[1]);
+  ProgramRun run;
+  char buffer[256];
+  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) run.err.append(buffer, n);
+  close(channel[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+TEST(StandardOutput, EveryCommandReportsAFullDeviceWithOneLineAndExitCodeTwo) {
+  // clang-format off
+  const std::vector<std::string> cases[] = {
+      {"summary"},
+      {"--help"},
+      {"template", "--help"},
+      {"template", "-o", "-", "--format", "trace"},
+      {"strobe", "60hz", "-o", "-", "--format", "trace", "--dpi", "72"},
+      {"strobe", "custom", "-o", "/dev/stdout", "--format", "trace"},
+      {"analyze", "-o", "-"},
+      {"analyze", "--help"},
+  };
+  // clang-format on
+  for (const auto& args : cases) {
+    const ProgramRun r = run_program(args, "/dev/full");
+    EXPECT_EQ(r.code, 2) << args[0] << " " << r.err;
+    EXPECT_TRUE(r.err.starts_with("veltrane-cli: cannot write ")) << r.err;
+    EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(run_program(args, "/dev/null").code, 0) << args[0];
+  }
+}
+
+TEST_F(OutputFile, APageTheBackEndCouldNotPaintIsAnErrorAndNoFile) {
+  // This test links a back end whose pages never come out.
+  for (const char* name : {"page.pdf", "page.png", "-"}) {
+    const std::string path = name[0] == '-' ? "-" : (dir_ / name).string();
+    std::ostringstream out, err;
+    const std::vector<std::string_view> args = {"strobe", "60hz", "-o", path};
+    const std::vector<std::string_view> with_format = {"strobe", "60hz",     "-o",
+                                                       path,     "--format", "png"};
+    EXPECT_EQ(run_cli(name[0] == '-' ? with_format : args, out, err), 2) << name;
+    const std::string message = err.str();
+    EXPECT_TRUE(message.starts_with("veltrane-cli: cannot render the page")) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
+    EXPECT_EQ(out.str(), "");
+  }
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+}  // namespace
+}  // namespace veltrane
