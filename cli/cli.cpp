@@ -12,6 +12,8 @@
 #include "cli/arguments.h"
 #include "cli/calibrate_command.h"
 #include "cli/output_file.h"
+#include "cli/page_title.h"
+#include "cli/paper_fit.h"
 #include "cli/standard_output.h"
 #include "cli/strobe_speed_command.h"
 #include "model/standard_strobes.h"
@@ -96,13 +98,19 @@ OUTPUT:
   -o, --output FILE     where the page goes; "-" is standard output
   --format FORMAT       pdf, svg, png or trace; by default from FILE's extension
   --dpi N               resolution, 1 to 9600 (png: to 1200); defaults:
-                        pdf 1200, svg 1200, png 300, trace 600
-  --paper a4|letter     paper of pdf, svg and png (a4)
+                        pdf 600, svg 600, png 300, trace 600
+  --paper PAPER         paper of pdf, svg and png: a4 (the default), a3, letter,
+                        legal or tabloid; the page is never scaled or moved, and
+                        a template whose marks the sheet cuts off gets a warning
+                        naming them and the smallest paper with room for them
 
 An option's value may follow as the next word (even one starting with "-") or
 after "=": --pivot=-3. summary prints the nine-line confirmation text. The
-pages are drawn as on a printer whose printable area is the whole sheet; the
-trace lists every drawing operation in device dots. A file is written whole or
+pages are drawn as on a printer whose printable area is the whole sheet. A PDF
+asks viewers to print it at actual size, and a PDF or SVG is titled by its
+page: "Arc template 209 mm, Löfgren A" (the distance with up to three
+decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
+every drawing operation in device dots. A file is written whole or
 not at all: a file is replaced atomically (keeping its mode), a symlink is
 followed, a FIFO or device is written straight through. Exit codes: 0 done,
 2 a mistake in the arguments or an output that cannot be written (a file,
@@ -228,13 +236,11 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
     };
     options["--dpi"] = [](Request& r, std::string_view v) { r.dpi = parse_dpi(v); };
     options["--paper"] = [](Request& r, std::string_view v) {
-      if (v == "a4") {
-        r.paper = Paper::a4;
-      } else if (v == "letter") {
-        r.paper = Paper::letter;
-      } else {
-        throw UsageError{"--paper must be a4 or letter, not '" + std::string(v) + "'"};
-      }
+      const std::optional<Paper> paper = paper_named(v);
+      if (!paper)
+        throw UsageError{"--paper must be a4, a3, letter, legal or tabloid, not '" +
+                         std::string(v) + "'"};
+      r.paper = *paper;
     };
   }
   return options;
@@ -317,9 +323,33 @@ Request parse(std::span<const std::string_view> args) {
   return request;
 }
 
-std::string render_page(Request& request) {
+// The title of the page's PDF or SVG.
+std::string page_title(const Request& request, const ParameterSet& set) {
+  switch (request.command) {
+    case Command::template_page:
+      return template_page_title(set);
+    case Command::strobe_60hz:
+      return standard_strobe_page_title(60);
+    case Command::strobe_50hz:
+      return standard_strobe_page_title(50);
+    case Command::strobe_custom:
+      return custom_strobe_page_title(set.custom_outer_bars, set.custom_inner_bars);
+    case Command::strobe_speed:
+      return strobe_speed_page_title(request.speed_rings);
+    case Command::help:
+    case Command::summary:
+    case Command::calibrate:
+      break;
+  }
+  return {};
+}
+
+std::string render_page(Request& request, std::ostream& err) {
   ParameterSet set;
   read_parameters(set, request.window);
+  if (request.command == Command::strobe_custom || request.command == Command::strobe_speed)
+    read_custom_strobe(set, request.custom);
+  const std::string title = page_title(request, set);
   std::string bytes;
   std::ostringstream trace;
   const int dpi = request.dpi != 0 ? request.dpi : default_dpi(*request.format);
@@ -327,15 +357,19 @@ std::string render_page(Request& request) {
   if (*request.format == FileFormat::trace) {
     opener = trace_opener(trace, dpi);
   } else {
-    opener = [&](std::string_view name) {
-      return make_file_device({*request.format, dpi, request.paper}, bytes, name);
+    opener = [&](std::string_view /*name*/) {
+      return make_file_device({*request.format, dpi, request.paper}, bytes, title);
     };
   }
   const std::string blank(caption_length, ' ');
   switch (request.command) {
-    case Command::template_page:
+    case Command::template_page: {
       print_template_page(set, opener);
+      const std::string warning = template_paper_warning(set, request.paper);
+      if (*request.format != FileFormat::trace && !warning.empty())
+        err << "veltrane-cli: warning: " << warning << '\n';
       break;
+    }
     case Command::strobe_60hz:
     case Command::strobe_50hz: {
       const StandardStrobe& strobe =
@@ -345,7 +379,6 @@ std::string render_page(Request& request) {
     }
     case Command::strobe_custom:
     case Command::strobe_speed:  // the custom disk, its fields filled in from the speeds
-      read_custom_strobe(set, request.custom);
       print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
                         set.custom_caption_2, opener);
       break;
@@ -381,7 +414,7 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
   if (request.command == Command::calibrate)
     return run_calibrate(request.calibrate, request.window, out, err);
   report_strobe_rings(request.speed_rings, err);
-  return write_output(*request.output, render_page(request), out, err);
+  return write_output(*request.output, render_page(request, err), out, err);
 }
 
 int write_output(const std::string& output, const std::string& bytes, std::ostream& out,

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/arguments.h"
+#include "model/number_format.h"
 #include "model/product_over.h"
 #include "ui/control_ids.h"
 #include "ui/dialog.h"
@@ -55,6 +56,14 @@ void fill_custom_strobe_fields(std::span<const StrobeRing> rings, Dialog& custom
   custom_dialog.set_text(id_inner_bars, std::to_string(inner.bars));
   custom_dialog.set_text(id_caption_1, rings.empty() ? "" : strobe_caption(outer));
   custom_dialog.set_text(id_caption_2, rings.size() < 2 ? "" : strobe_caption(inner));
+}
+
+std::string strobe_speed_page_title(std::span<const StrobeRing> rings) {
+  std::string title = "Strobe disk";
+  for (std::size_t i = 0; i < rings.size(); ++i)
+    title += (i == 0 ? " " : " and ") + strobe_speed_text(rings[i].speed_rpm);
+  if (!rings.empty()) title += " RPM, " + format_up_to_three_decimals(rings[0].supply_hz) + " Hz";
+  return title;
 }
 
 void report_strobe_rings(std::span<const StrobeRing> rings, std::ostream& err) {

@@ -27,6 +27,9 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
 /// OK draws the page; without an inner ring, that ring gets no bars and a blank caption.
 void fill_custom_strobe_fields(std::span<const StrobeRing> rings, Dialog& custom_dialog);
 
+/// The PDF and SVG title: "Strobe disk 78 RPM, 50 Hz", "Strobe disk 45 and 16 2/3 RPM, 60 Hz".
+std::string strobe_speed_page_title(std::span<const StrobeRing> rings);
+
 /// One describe_strobe_ring line per ring.
 void report_strobe_rings(std::span<const StrobeRing> rings, std::ostream& err);
 

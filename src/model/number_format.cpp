@@ -81,4 +81,12 @@ std::string format_four_decimals(double value) {
   return format_decimals(value, 4);
 }
 
+std::string format_up_to_three_decimals(double value) {
+  std::string text = format_three_decimals(value);
+  if (text.find('.') == std::string::npos) return text;  // inf, -inf
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
+
 }  // namespace veltrane

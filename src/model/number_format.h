@@ -13,4 +13,8 @@ std::string format_three_decimals(double value);
 /// correction factors that calibration suggests.
 std::string format_four_decimals(double value);
 
+/// format_three_decimals without trailing zeros, and without the point when no decimal is
+/// left: 209 gives "209", 239.3 "239.3", 238.1234 "238.123".
+std::string format_up_to_three_decimals(double value);
+
 }  // namespace veltrane

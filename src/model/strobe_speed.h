@@ -29,12 +29,9 @@ struct StrobeRing {
 /// The ring for `speed_rpm` under `supply_hz`; nullopt where strobe_bar_count has no count.
 std::optional<StrobeRing> make_strobe_ring(double speed_rpm, double supply_hz);
 
-/// A number as the strobe captions write it: three decimals rounded as the summary rounds
-/// them, then trailing zeros and a trailing point removed ("78", "78.26", "50").
-std::string strobe_number_text(double value);
-
 /// A speed as the strobe captions write it: "33 1/3" and "16 2/3" within 0.001 of 100/3
-/// and 50/3, any other speed as strobe_number_text.
+/// and 50/3, any other speed as format_up_to_three_decimals ("78", "78.26"), which also
+/// writes the frequency.
 std::string strobe_speed_text(double speed_rpm);
 
 /// The ring's caption in the standard captions' style: "78 RPM - 50 HZ - 77 BARS".

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/strobe_speed_command.h"
 
 namespace veltrane {
 namespace {
@@ -186,6 +187,15 @@ TEST(CliStrobeSpeed, CountsCaptionsAndOneLinePerRing) {
     EXPECT_EQ(lines_of(r.err).size(), c.args[1].find(',') == std::string_view::npos ? 1u : 2u);
     EXPECT_NE(r.err.find(c.report), std::string::npos) << r.err;
   }
+}
+
+TEST(CliStrobeSpeed, PageTitleNamesTheSpeedsAndTheFrequency) {
+  const StrobeRing r78 = *make_strobe_ring(78, 50);
+  const StrobeRing r16 = *make_strobe_ring(16.667, 59.94);
+  const StrobeRing r45 = *make_strobe_ring(45, 59.94);
+  EXPECT_EQ(strobe_speed_page_title(std::vector{r78}), "Strobe disk 78 RPM, 50 Hz");
+  EXPECT_EQ(strobe_speed_page_title(std::vector{r45, r16}),
+            "Strobe disk 45 and 16 2/3 RPM, 59.94 Hz");
 }
 
 TEST(CliStrobeSpeed, ArgumentMistakes) {

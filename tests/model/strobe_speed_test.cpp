@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "model/number_format.h"
+
 namespace veltrane {
 namespace {
 
@@ -35,7 +37,7 @@ TEST(StrobeRing, CountsCaptionsAndStandstillSpeeds) {
     ASSERT_TRUE(ring) << c.rpm << " " << c.hz;
     EXPECT_EQ(ring->bars, c.bars) << c.caption;
     EXPECT_EQ(strobe_caption(*ring), c.caption);
-    EXPECT_EQ(strobe_number_text(ring->standstill_rpm), c.standstill) << c.caption;
+    EXPECT_EQ(format_up_to_three_decimals(ring->standstill_rpm), c.standstill) << c.caption;
     EXPECT_NEAR(ring->deviation_percent, c.deviation_percent, 1e-6) << c.caption;
     EXPECT_NEAR(ring->drift_bars_per_20s, c.drift, 1e-4) << c.caption;
   }
@@ -76,7 +78,7 @@ TEST(StrobeCaption, NumbersWithThreeDecimalsAndTheTwoFractions) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    EXPECT_EQ(strobe_number_text(c.value), c.number) << c.value;
+    EXPECT_EQ(format_up_to_three_decimals(c.value), c.number) << c.value;
     EXPECT_EQ(strobe_speed_text(c.value), c.speed) << c.value;
   }
 }
