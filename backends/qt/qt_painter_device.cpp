@@ -51,7 +51,7 @@ class PainterDevice final : public PrintDevice {
     if (begin_page()) {
       draw_waiting_wedges();
       use_pen_and_fill(Qt::black, false);
-      painter_.drawLine(dot_centre(position_), dot_centre(to));
+      target_->paint([&] { painter_.drawLine(dot_centre(position_), dot_centre(to)); });
     }
     position_ = to;
   }
@@ -62,14 +62,15 @@ class PainterDevice final : public PrintDevice {
     const bool white_disc = outline == Colour::white && fill == Fill::solid;
     draw_waiting_wedges(white_disc ? &ellipse : nullptr);
     use_pen_and_fill(colour_of(outline), fill == Fill::solid);
-    painter_.drawPath(ellipse_path(ellipse));
+    target_->paint([&] { painter_.drawPath(ellipse_path(ellipse)); });
   }
 
   void arc(DotBox box, float start_rad, float end_rad) override {
     if (!begin_page()) return;
     draw_waiting_wedges();
     use_pen_and_fill(Qt::black, false);
-    painter_.drawPath(arc_path(box_through_centres(box), start_rad, end_rad));
+    target_->paint(
+        [&] { painter_.drawPath(arc_path(box_through_centres(box), start_rad, end_rad)); });
   }
 
   // Wedges wait for the next drawing: when that is a white disc over their tips, as on a
@@ -92,8 +93,10 @@ class PainterDevice final : public PrintDevice {
     if (!font_realised_) realise_font();
     painter_.setPen(QPen(Qt::black));
     const QFontMetrics metrics = painter_.fontMetrics();
-    painter_.drawText(QPointF(position_.x(), position_.y() + metrics.ascent()),
-                      QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    target_->paint([&] {
+      painter_.drawText(QPointF(position_.x(), position_.y() + metrics.ascent()),
+                        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    });
     // Lines of text run on downward; past the range a page can address they stay there.
     position_ = {0, static_cast<int>(std::min<qint64>(qint64{position_.y()} + metrics.lineSpacing(),
                                                       qint64{1} << 30))};
@@ -136,6 +139,11 @@ class PainterDevice final : public PrintDevice {
   // Draws the waiting wedges, each without the part of its tip that `white_disc`, painted
   // next, will cover completely.
   void draw_waiting_wedges(const QRectF* white_disc = nullptr) {
+    if (waiting_wedges_.empty()) return;
+    target_->paint([&] { paint_waiting_wedges(white_disc); });
+  }
+
+  void paint_waiting_wedges(const QRectF* white_disc) {
     if (closes_into_band(waiting_wedges_)) {
       // The outlines close every gap: the ring is the solid disc it prints as, with the
       // wedges' outline around it.
