@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QString>
@@ -153,10 +154,23 @@ class PainterDevice final : public PrintDevice {
       waiting_wedges_.clear();
       return;
     }
+    // On a raster the outline is stroked as a second shape around the wedge, which costs
+    // the raster engine twice as much as the wedge again; the wedge grown by the outline
+    // is what both ink. (Vector files keep the wedge and its outline; a one-dot outline
+    // is drawn as a hairline, not as a shape, and is left so.)
+    const bool inks_as_one_shape =
+        painter_.paintEngine() != nullptr && painter_.paintEngine()->type() == QPaintEngine::Raster;
     for (const Wedge& wedge : waiting_wedges_) {
       const QRectF box = box_through_centres(wedge.box);
       const double from =
           white_disc != nullptr ? hidden_tip(box, wedge, *white_disc, pen_width_) : 0;
+      const double sweep = std::remainder(double{wedge.end_rad} - wedge.start_rad, 2 * M_PI);
+      if (inks_as_one_shape && wedge.pen_width > 1 && sweep > 0 && sweep < M_PI / 2) {
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(Qt::black);
+        painter_.drawPath(inked_wedge(box, wedge.start_rad, wedge.end_rad, from, wedge.pen_width));
+        continue;
+      }
       use_pen_and_fill(Qt::black, true, wedge.pen_width);
       painter_.drawPath(from > 0 ? wedge_without_tip(box, wedge.start_rad, wedge.end_rad, from)
                                  : pie_path(box, wedge.start_rad, wedge.end_rad));
