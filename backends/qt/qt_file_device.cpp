@@ -1,4 +1,10 @@
 // PDF, SVG and PNG pages for veltrane-cli, painted by the same code as the printer.
+#if defined(__linux__)
+#include <sys/mman.h>
+
+#include <cstring>
+#endif
+
 #include <QBuffer>
 #include <QImage>
 #include <QPageLayout>
@@ -29,6 +35,51 @@ QSize sheet_dots(const QPageLayout& layout, int dpi) {
   return {static_cast<int>(std::lround(mm.width() / 25.4 * dpi)),
           static_cast<int>(std::lround(mm.height() / 25.4 * dpi))};
 }
+
+#if defined(__linux__)
+
+struct Mapping {
+  void* start = nullptr;
+  std::size_t size = 0;
+};
+
+void unmap(void* mapping) {
+  const auto* m = static_cast<Mapping*>(mapping);
+  munmap(m->start, m->size);
+  delete m;
+}
+
+// A white eight-bit grey sheet. A 1200 dpi sheet is 140 MB that is written once before
+// any drawing; in pages of the ordinary size the kernel maps it with some 34,000 faults,
+// which took 0.4 s on a virtual machine (0.1 s at 600 dpi), and in huge pages with a few
+// dozen, 15 ms. nullptr when memory is short.
+std::unique_ptr<QImage> white_sheet(QSize dots) {
+  if (dots.isEmpty()) return nullptr;
+  const qsizetype bytes_per_line = (qsizetype{dots.width()} + 3) / 4 * 4;  // rows start aligned
+  const auto size =
+      static_cast<std::size_t>(bytes_per_line) * static_cast<std::size_t>(dots.height());
+  if (size / static_cast<std::size_t>(bytes_per_line) != static_cast<std::size_t>(dots.height()))
+    return nullptr;
+  void* start = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (start == MAP_FAILED) return nullptr;
+  madvise(start, size, MADV_HUGEPAGE);
+  std::memset(start, 0xFF, size);
+  return std::make_unique<QImage>(static_cast<uchar*>(start), dots.width(), dots.height(),
+                                  bytes_per_line, QImage::Format_Grayscale8, unmap,
+                                  new Mapping{start, size});
+}
+
+#else
+
+// A white eight-bit grey sheet; nullptr when memory is short.
+std::unique_ptr<QImage> white_sheet(QSize dots) {
+  auto image = std::make_unique<QImage>(dots, QImage::Format_Grayscale8);
+  if (image->isNull()) return nullptr;
+  image->fill(Qt::white);
+  return image;
+}
+
+#endif
 
 // Runs `draw` in a thread of Qt's global pool and waits for it. Qt's raster engine hands
 // every run of more than about a hundred spans it blends to that pool, unless it paints in
@@ -80,9 +131,8 @@ class FilePage final : public PaintTarget {
       }
       case FileFormat::png: {
         // Black and white pages: eight-bit grey keeps a 1200 dpi sheet affordable.
-        auto image = std::make_unique<QImage>(dots, QImage::Format_Grayscale8);
-        if (image->isNull()) break;  // too big for memory: nothing to paint on
-        image->fill(Qt::white);
+        std::unique_ptr<QImage> image = white_sheet(dots);
+        if (image == nullptr || image->isNull()) break;  // too big for memory: nothing to paint on
         const int dots_per_metre = static_cast<int>(std::lround(target_.dpi / 0.0254));
         image->setDotsPerMeterX(dots_per_metre);
         image->setDotsPerMeterY(dots_per_metre);
