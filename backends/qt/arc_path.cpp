@@ -164,9 +164,7 @@ QPainterPath inked_wedge(const QRectF& box, double start_rad, double end_rad, do
   if (a == d) {
     round_corner(path, a, r, n_cd, n_ab);
   } else {
-    const QPointF n_da = unit_normal(d, a, outside);
-    round_corner(path, d, r, n_cd, n_da);
-    round_corner(path, a, r, n_da, n_ab);
+    path.lineTo(d + r * n_cd);  // a cut tip is hidden: its corners need no rounding
   }
   path.closeSubpath();
   return path;

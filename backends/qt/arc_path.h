@@ -28,7 +28,8 @@ QPainterPath wedge_without_tip(const QRectF& box, double start_rad, double end_r
 
 /// What a wedge (whole at `from` 0, else as `wedge_without_tip`) filled and outlined with a
 /// round-jointed pen of `pen_width` inks: the wedge grown by half the pen width, its
-/// corners rounded. For wedges of less than half a turn.
+/// corners rounded. A cut tip, which is drawn only where something covers it, is cut
+/// straight across instead. For wedges of less than half a turn.
 QPainterPath inked_wedge(const QRectF& box, double start_rad, double end_rad, double from,
                          double pen_width);
 
