@@ -9,6 +9,7 @@
 #include "app/read_fields.h"
 #include "chart/chart_page.h"
 #include "cli/cli.h"
+#include "cli/page_title.h"
 #include "model/number_format.h"
 #include "print/file_output.h"
 #include "print/trace_device.h"
@@ -22,7 +23,7 @@ const std::string_view analyze_help_text =
   veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
                        [--arm-length N --arm-offset N]
                        [--format text|csv|json|pdf|svg|png|trace] [--dpi N]
-                       [--paper a4|letter] [-o FILE]
+                       [--paper a4|a3|letter|legal|tabloid] [-o FILE]
 
   FIELDS are read as summary reads them; --alignment only marks the chosen one.
   Each N is a decimal number greater than 0 (for example 33.3 or 1e-3).
@@ -165,13 +166,11 @@ void apply_option(AnalyzeRequest& r, std::string_view name, std::string_view val
   } else if (name == "--dpi") {
     r.dpi = dpi_number(value);
   } else if (name == "--paper") {
-    if (value == "a4") {
-      r.paper = Paper::a4;
-    } else if (value == "letter") {
-      r.paper = Paper::letter;
-    } else {
-      throw UsageError{"--paper must be a4 or letter, not '" + std::string(value) + "'"};
-    }
+    const std::optional<Paper> paper = paper_named(value);
+    if (!paper)
+      throw UsageError{"--paper must be a4, a3, letter, legal or tabloid, not '" +
+                       std::string(value) + "'"};
+    r.paper = *paper;
   } else if (name == "-o" || name == "--output") {
     r.output = std::string(value);
   } else {
@@ -380,8 +379,9 @@ std::string render_chart(const AnalyzeRequest& request, const ParameterSet& set,
                               : name == "svg" ? FileFormat::svg
                                               : FileFormat::png;
     const int dpi = request.dpi != 0 ? request.dpi : default_dpi(format);
-    opener = [&bytes, format, dpi, &request](std::string_view document) {
-      return make_file_device({format, dpi, request.paper}, bytes, document);
+    opener = [&bytes, format, dpi, &request,
+              title = analysis_page_title(set)](std::string_view /*document*/) {
+      return make_file_device({format, dpi, request.paper}, bytes, title);
     };
   }
   print_chart_page(set, analysis, opener);

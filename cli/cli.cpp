@@ -9,8 +9,13 @@
 #include "app/field_values.h"
 #include "app/read_fields.h"
 #include "cli/analyze.h"
+#include "cli/arguments.h"
+#include "cli/calibrate_command.h"
 #include "cli/output_file.h"
+#include "cli/page_title.h"
+#include "cli/paper_fit.h"
 #include "cli/standard_output.h"
+#include "cli/strobe_speed_command.h"
 #include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "print/file_output.h"
@@ -23,10 +28,12 @@ namespace veltrane {
 namespace {
 
 constexpr std::string_view usage_line =
-    "usage: veltrane-cli summary|template|strobe 60hz|50hz|custom|analyze [OPTIONS] (see --help)";
+    "usage: veltrane-cli summary|template|calibrate|analyze|strobe 60hz|50hz|custom|speed "
+    "[OPTIONS] (see --help)";
 
 constexpr std::string_view help_text =
-    R"(veltrane-cli: alignment summaries, arc alignment templates and strobe disks.
+    R"(veltrane-cli: alignment summaries, arc alignment templates, printer calibration and
+strobe disks.
 
 usage:
   veltrane-cli summary  [FIELDS]
@@ -34,6 +41,8 @@ usage:
   veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
                              [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli strobe speed --rpm OUTER[,INNER] [--hz F] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli calibrate --measured-x MM --measured-y MM [CORRECTION]
   veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
                        [--arm-length N --arm-offset N] [--format FORMAT] [-o FILE]
   veltrane-cli --help
@@ -60,44 +69,83 @@ strobe custom (the custom strobe dialog):
   --caption2 TEXT       caption line 2 ("45 RPM - 60 HZ - 160 BARS")
 The pairs 216/160 and 180/133 print their standard captions instead.
 
+strobe speed (a disk for any speed and lamp):
+  --rpm OUTER[,INNER]   the speed of the outer ring, and of the inner one, in RPM
+  --hz F                supply frequency of the lamp in Hz (50); lamps flicker at 2 F
+A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
+even). The page is the custom disk with these counts and captions such as "78 RPM -
+50 HZ - 77 BARS" ("33 1/3" and "16 2/3" within 0.001 of them; other numbers with up to
+three decimals); one speed leaves the inner ring without bars and its caption blank. A
+caption longer than 36 characters is cut, and 216/160 and 180/133 print the standard
+captions, as the custom disk does. Standard error gets one line per ring: the speed at
+which it stands still (120 x F / bars), how far that is from the asked speed in percent,
+and unless it rounds to 0 the drift at the asked speed in bars per 20 seconds (to three
+decimals), CW with the platter when the platter is faster than the standstill speed, CCW
+when slower: "45 RPM ... must drift CCW 5 bars per 20sec" under 50 Hz. Speeds and F are
+plain numbers, finite and above 0, and each ring needs from 1 to 2147483647 bars.
+
+calibrate (printer correction factors):
+  --measured-x MM       on a printed template, from the left reference line to the
+                        "X=200mm" tick, measured with a steel rule
+  --measured-y MM       from the top reference line to the "Y=200mm" tick
+  --correction-x/-y     the factors that template was printed with (1.0), read as above
+Writes "correction_x = N" and "correction_y = N", each current factor x 200 / measured
+with four decimals, then the template command and the window's boxes to use them. MM
+are plain numbers, finite and above 0; a length more than 10 % away from 200 mm gets
+a warning on standard error (likely a measuring mistake), and the result is still given.
+
 OUTPUT:
   -o, --output FILE     where the page goes; "-" is standard output
   --format FORMAT       pdf, svg, png or trace; by default from FILE's extension
   --dpi N               resolution, 1 to 9600 (png: to 1200); defaults:
-                        pdf 1200, svg 1200, png 300, trace 600
-  --paper a4|letter     paper of pdf, svg and png (a4)
+                        pdf 600, svg 600, png 300, trace 600
+  --paper PAPER         paper of pdf, svg and png: a4 (the default), a3, letter,
+                        legal or tabloid; the page is never scaled or moved, and
+                        a template whose marks the sheet cuts off gets a warning
+                        naming them and the smallest paper with room for them
 
 An option's value may follow as the next word (even one starting with "-") or
 after "=": --pivot=-3. summary prints the nine-line confirmation text. The
-pages are drawn as on a printer whose printable area is the whole sheet; the
-trace lists every drawing operation in device dots. A file is written whole or
+pages are drawn as on a printer whose printable area is the whole sheet. A PDF
+asks viewers to print it at actual size, and a PDF or SVG is titled by its
+page: "Arc template 209 mm, Löfgren A" (the distance with up to three
+decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
+every drawing operation in device dots. A file is written whole or
 not at all: a file is replaced atomically (keeping its mode), a symlink is
 followed, a FIFO or device is written straight through. Exit codes: 0 done,
 2 a mistake in the arguments or an output that cannot be written (a file,
 or standard output when writing or closing it fails, e.g. a full disk).
 )";
 
-struct UsageError {
-  std::string message;
-};
-
 // What the command line asks for; a strobe command's kind of disk is part of it.
-enum class Command { help, summary, template_page, strobe_60hz, strobe_50hz, strobe_custom };
+enum class Command {
+  help,
+  summary,
+  template_page,
+  strobe_60hz,
+  strobe_50hz,
+  strobe_custom,
+  strobe_speed,
+  calibrate,
+};
 
 struct Request {
   Command command = Command::help;
   std::string command_name;  ///< as typed, for the messages
   FieldValues window = initial_main_window_fields();
   FieldValues custom = initial_custom_strobe_fields();
+  CalibrateArguments calibrate;
+  StrobeSpeedArguments speed;
+  std::vector<StrobeRing> speed_rings;
   std::optional<FileFormat> format;
   int dpi = 0;
   Paper paper = Paper::a4;
   std::optional<std::string> output;
 };
 
-// Every command but the summary writes a page.
+// Every command but the summary and calibrate writes a page.
 bool writes_page(Command command) {
-  return command != Command::help && command != Command::summary;
+  return command != Command::help && command != Command::summary && command != Command::calibrate;
 }
 
 std::optional<FileFormat> format_named(std::string_view name) {
@@ -159,6 +207,18 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
       r.window.set_option(id_lofgren_a, id_stevenson_a, id);
     };
   }
+  if (request.command == Command::calibrate) {
+    options["--measured-x"] = [](Request& r, std::string_view v) {
+      r.calibrate.measured_x_mm = measured_length_argument("--measured-x", v);
+    };
+    options["--measured-y"] = [](Request& r, std::string_view v) {
+      r.calibrate.measured_y_mm = measured_length_argument("--measured-y", v);
+    };
+  }
+  if (request.command == Command::strobe_speed) {
+    options["--rpm"] = [](Request& r, std::string_view v) { r.speed.rpm = std::string(v); };
+    options["--hz"] = [](Request& r, std::string_view v) { r.speed.hz = std::string(v); };
+  }
   if (request.command == Command::strobe_custom) {
     options["--outer"] = custom_text(id_outer_bars);
     options["--inner"] = custom_text(id_inner_bars);
@@ -176,13 +236,11 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
     };
     options["--dpi"] = [](Request& r, std::string_view v) { r.dpi = parse_dpi(v); };
     options["--paper"] = [](Request& r, std::string_view v) {
-      if (v == "a4") {
-        r.paper = Paper::a4;
-      } else if (v == "letter") {
-        r.paper = Paper::letter;
-      } else {
-        throw UsageError{"--paper must be a4 or letter, not '" + std::string(v) + "'"};
-      }
+      const std::optional<Paper> paper = paper_named(v);
+      if (!paper)
+        throw UsageError{"--paper must be a4, a3, letter, legal or tabloid, not '" +
+                         std::string(v) + "'"};
+      r.paper = *paper;
     };
   }
   return options;
@@ -202,8 +260,10 @@ Request parse(std::span<const std::string_view> args) {
     request.command = Command::summary;
   } else if (name == "template") {
     request.command = Command::template_page;
+  } else if (name == "calibrate") {
+    request.command = Command::calibrate;
   } else if (name == "strobe") {
-    if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz or custom"};
+    if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
     const std::string_view kind = args[i++];
     if (kind == "60hz") {
       request.command = Command::strobe_60hz;
@@ -211,8 +271,10 @@ Request parse(std::span<const std::string_view> args) {
       request.command = Command::strobe_50hz;
     } else if (kind == "custom") {
       request.command = Command::strobe_custom;
+    } else if (kind == "speed") {
+      request.command = Command::strobe_speed;
     } else {
-      throw UsageError{"strobe needs 60hz, 50hz or custom, not '" + std::string(kind) + "'"};
+      throw UsageError{"strobe needs 60hz, 50hz, custom or speed, not '" + std::string(kind) + "'"};
     }
   } else {
     throw UsageError{"unknown command '" + name + "'"};
@@ -241,6 +303,11 @@ Request parse(std::span<const std::string_view> args) {
     }
     option->second(request, value);
   }
+  if (request.command == Command::calibrate) check_calibrate_arguments(request.calibrate);
+  if (request.command == Command::strobe_speed) {
+    request.speed_rings = strobe_speed_rings(request.speed);
+    fill_custom_strobe_fields(request.speed_rings, request.custom);
+  }
   if (writes_page(request.command)) {
     if (!request.output)
       throw UsageError{"no output given: use -o FILE, or -o - for standard output"};
@@ -256,9 +323,33 @@ Request parse(std::span<const std::string_view> args) {
   return request;
 }
 
-std::string render_page(Request& request) {
+// The title of the page's PDF or SVG.
+std::string page_title(const Request& request, const ParameterSet& set) {
+  switch (request.command) {
+    case Command::template_page:
+      return template_page_title(set);
+    case Command::strobe_60hz:
+      return standard_strobe_page_title(60);
+    case Command::strobe_50hz:
+      return standard_strobe_page_title(50);
+    case Command::strobe_custom:
+      return custom_strobe_page_title(set.custom_outer_bars, set.custom_inner_bars);
+    case Command::strobe_speed:
+      return strobe_speed_page_title(request.speed_rings);
+    case Command::help:
+    case Command::summary:
+    case Command::calibrate:
+      break;
+  }
+  return {};
+}
+
+std::string render_page(Request& request, std::ostream& err) {
   ParameterSet set;
   read_parameters(set, request.window);
+  if (request.command == Command::strobe_custom || request.command == Command::strobe_speed)
+    read_custom_strobe(set, request.custom);
+  const std::string title = page_title(request, set);
   std::string bytes;
   std::ostringstream trace;
   const int dpi = request.dpi != 0 ? request.dpi : default_dpi(*request.format);
@@ -266,15 +357,19 @@ std::string render_page(Request& request) {
   if (*request.format == FileFormat::trace) {
     opener = trace_opener(trace, dpi);
   } else {
-    opener = [&](std::string_view name) {
-      return make_file_device({*request.format, dpi, request.paper}, bytes, name);
+    opener = [&](std::string_view /*name*/) {
+      return make_file_device({*request.format, dpi, request.paper}, bytes, title);
     };
   }
   const std::string blank(caption_length, ' ');
   switch (request.command) {
-    case Command::template_page:
+    case Command::template_page: {
       print_template_page(set, opener);
+      const std::string warning = template_paper_warning(set, request.paper);
+      if (*request.format != FileFormat::trace && !warning.empty())
+        err << "veltrane-cli: warning: " << warning << '\n';
       break;
+    }
     case Command::strobe_60hz:
     case Command::strobe_50hz: {
       const StandardStrobe& strobe =
@@ -283,12 +378,13 @@ std::string render_page(Request& request) {
       break;
     }
     case Command::strobe_custom:
-      read_custom_strobe(set, request.custom);
+    case Command::strobe_speed:  // the custom disk, its fields filled in from the speeds
       print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
                         set.custom_caption_2, opener);
       break;
     case Command::help:
     case Command::summary:
+    case Command::calibrate:
       break;
   }
   return *request.format == FileFormat::trace ? trace.str() : bytes;
@@ -315,7 +411,10 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     out << build_parameter_summary(set) << '\n';
     return 0;
   }
-  return write_output(*request.output, render_page(request), out, err);
+  if (request.command == Command::calibrate)
+    return run_calibrate(request.calibrate, request.window, out, err);
+  report_strobe_rings(request.speed_rings, err);
+  return write_output(*request.output, render_page(request, err), out, err);
 }
 
 int write_output(const std::string& output, const std::string& bytes, std::ostream& out,

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "backends/qt/grey_png.h"
+#include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_painter_device.h"
 #include "print/file_output.h"
 
@@ -23,17 +24,20 @@ namespace veltrane {
 namespace {
 
 QPageLayout paper_layout(Paper paper, Orientation orientation) {
-  return {QPageSize(paper == Paper::letter ? QPageSize::Letter : QPageSize::A4),
+  const PaperSize& size = paper_size(paper);
+  // Qt matches the size to its own standard sheet of that size, by which a PDF viewer
+  // names it.
+  return {QPageSize(QSizeF(size.width_mm, size.height_mm), QPageSize::Millimeter),
           orientation == Orientation::landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
           QMarginsF(), QPageLayout::Millimeter};
 }
 
 // The whole sheet in dots at `dpi`, to the nearest dot. (Qt keeps page sizes in inches to
-// two decimals only, so millimetres it is.)
-QSize sheet_dots(const QPageLayout& layout, int dpi) {
-  const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
-  return {static_cast<int>(std::lround(mm.width() / 25.4 * dpi)),
-          static_cast<int>(std::lround(mm.height() / 25.4 * dpi))};
+// two decimals only, so the millimetres of the paper table it is.)
+QSize sheet_dots(Paper paper, Orientation orientation, int dpi) {
+  const SheetMm sheet = sheet_mm(paper, orientation);
+  return {static_cast<int>(std::lround(sheet.width_mm / 25.4 * dpi)),
+          static_cast<int>(std::lround(sheet.height_mm / 25.4 * dpi))};
 }
 
 #if defined(__linux__)
@@ -105,7 +109,7 @@ class FilePage final : public PaintTarget {
 
   PageSurface start_page(Orientation orientation) override {
     const QPageLayout layout = paper_layout(target_.paper, orientation);
-    const QSize dots = sheet_dots(layout, target_.dpi);
+    const QSize dots = sheet_dots(target_.paper, orientation, target_.dpi);
     buffer_.open(QIODevice::WriteOnly);
     switch (target_.format) {
       case FileFormat::pdf: {
@@ -156,7 +160,13 @@ class FilePage final : public PaintTarget {
     }
     device_.reset();
     const QByteArray& data = buffer_.data();
-    bytes_.assign(data.constData(), static_cast<std::size_t>(data.size()));
+    const std::string_view written(data.constData(), static_cast<std::size_t>(data.size()));
+    if (target_.format == FileFormat::pdf) {
+      // A PDF that cannot be given its preference is not handed out without it.
+      bytes_ = with_print_scaling_none(written).value_or(std::string());
+    } else {
+      bytes_.assign(written);
+    }
   }
 
   bool keeps_blank_page() const override { return true; }

@@ -1,7 +1,9 @@
 #include "backends/qt/qt_printer.h"
 
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QShowEvent>
 
 #include "backends/qt/qt_painter_device.h"
@@ -71,7 +73,30 @@ std::unique_ptr<QPrinter> new_printer(std::string_view document_name) {
 
 }  // namespace
 
+void show_no_printer_notice() {
+  QMessageBox notice(QMessageBox::Warning, QString::fromUtf8(no_printer_title),
+                     QString::fromUtf8(no_printer_text), QMessageBox::Ok);
+  notice.setTextFormat(Qt::PlainText);
+  notice.setWindowModality(Qt::ApplicationModal);
+  notice.show();
+  notice.raise();
+  notice.activateWindow();
+  notice.exec();
+}
+
 std::unique_ptr<PrintDevice> open_qt_printer_with_dialog(std::string_view document_name) {
+  return open_qt_printer_with_dialog_if_any(document_name,
+                                            !QPrinterInfo::availablePrinterNames().isEmpty());
+}
+
+std::unique_ptr<PrintDevice> open_qt_printer_with_dialog_if_any(std::string_view document_name,
+                                                                bool printer_installed) {
+  // Qt's dialog would open on no printer at all and offer nothing to choose; the printing
+  // service of the other platform says so itself, and the program has no word for it.
+  if (!printer_installed) {
+    show_no_printer_notice();
+    return nullptr;
+  }
   auto printer = new_printer(document_name);
   PrinterDialog dialog(printer.get(), nullptr);
   dialog.setOption(QAbstractPrintDialog::PrintToFile, false);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -49,6 +50,33 @@ Qt::WindowFlags frame_flags(DialogFrame frame) {
   return flags;
 }
 
+// A text box drawn as the platform's themed edit control: a one-pixel border, the line of text
+// centred in what lies inside it. Qt's own frame and margins take so much of a box ten dialog
+// units high that the descenders of g, j, p, q, y and _ fall below the visible area.
+class TextBox final : public QLineEdit {
+ public:
+  TextBox(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+    setFrame(false);
+    setTextMargins(border_px, border_px, border_px, border_px);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    {
+      QPainter painter(this);
+      painter.fillRect(rect(), palette().brush(QPalette::Base));
+    }
+    QLineEdit::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(hasFocus() ? palette().color(QPalette::Highlight)
+                              : palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -border_px, -border_px));
+  }
+
+ private:
+  static constexpr int border_px = 1;
+};
+
 class QtDialog final : public QDialog, public Dialog {
  public:
   QtDialog(const DialogDescription& description, QWidget* parent, const DialogHandler& handler)
@@ -70,6 +98,7 @@ class QtDialog final : public QDialog, public Dialog {
       widget->setGeometry(units.to_pixels(control.x, control.y, control.width, control.height));
       controls_.emplace_back(control.id, widget);
     }
+    name_text_boxes(description);
   }
 
   // Runs the dialog modally, unless the handler ended it while it was being initialised.
@@ -102,6 +131,8 @@ class QtDialog final : public QDialog, public Dialog {
       edit->setText(qstring(text));
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
       label->setText(qstring(text));
+      for (const auto& [box, caption] : captions_)
+        if (caption == id) control(box)->setAccessibleName(label->text());
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
       button->setText(qstring(text));
     }
@@ -172,6 +203,27 @@ class QtDialog final : public QDialog, public Dialog {
     return QDialog::event(event);
   }
 
+  // Tab and Shift+Tab visit every control that takes the focus in creation order, each option
+  // button included, as the platform's dialog manager does with a tab stop on each. Qt's own
+  // chain would skip the options of a group that are not checked.
+  bool focusNextPrevChild(bool next) override {
+    const auto count = static_cast<std::ptrdiff_t>(controls_.size());
+    if (count == 0) return false;
+    std::ptrdiff_t at = -1;
+    for (std::ptrdiff_t i = 0; i < count; ++i)
+      if (controls_[static_cast<std::size_t>(i)].second == focusWidget()) at = i;
+    if (at < 0) at = next ? count - 1 : 0;
+    for (std::ptrdiff_t step = 1; step <= count; ++step) {
+      const std::ptrdiff_t i = ((at + (next ? step : -step)) % count + count) % count;
+      QWidget* widget = controls_[static_cast<std::size_t>(i)].second;
+      if (takes_focus(widget)) {
+        widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+      }
+    }
+    return false;
+  }
+
   void keyPressEvent(QKeyEvent* event) override {
     switch (event->key()) {
       case Qt::Key_Escape:
@@ -220,7 +272,7 @@ class QtDialog final : public QDialog, public Dialog {
         return label;
       }
       case ControlKind::text_box: {
-        auto* edit = new QLineEdit(text, this);
+        auto* edit = new TextBox(text, this);
         edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setCursorPosition(0);
         return edit;
@@ -251,6 +303,22 @@ class QtDialog final : public QDialog, public Dialog {
                      [this, id] { deliver(DialogEventKind::command, id); });
   }
 
+  static bool takes_focus(const QWidget* widget) {
+    return widget->isEnabled() && widget->isVisibleTo(widget->window()) &&
+           (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractButton*>(widget));
+  }
+
+  // Screen readers announce a text box by its caption, the label beside it.
+  void name_text_boxes(const DialogDescription& description) {
+    for (const ControlDescription& box : description.controls) {
+      if (box.kind != ControlKind::text_box || box.caption == 0) continue;
+      if (auto* caption = qobject_cast<QLabel*>(control(box.caption))) {
+        control(box.id)->setAccessibleName(caption->text());
+        captions_.emplace_back(box.id, box.caption);
+      }
+    }
+  }
+
   QWidget* control(int id) const {
     for (const auto& [control_id, widget] : controls_)
       if (control_id == id) return widget;
@@ -259,6 +327,7 @@ class QtDialog final : public QDialog, public Dialog {
 
   const DialogHandler& handler_;
   std::vector<std::pair<int, QWidget*>> controls_;
+  std::vector<std::pair<int, int>> captions_;  ///< text box, its caption
   QPointer<QWidget> focus_while_disabled_;
   bool ended_ = false;
 };

@@ -1,7 +1,9 @@
 #include "win32_toolkit.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -105,9 +107,57 @@ class Win32Dialog final : public Dialog {
   int disabled_focus_ = 0;
 };
 
+// Screen readers name a text box after the static text created just before it. That is not
+// always its caption here (the first box follows all three captions of its column, and two
+// follow a unit label), and the creation order is the keyboard order, which stays. So each box
+// that has a caption is given its name through the accessibility annotation service. Where
+// that service is missing the boxes keep the readers' own names.
+class BoxNames {
+ public:
+  BoxNames(HWND window, const DialogDescription& description)
+      : com_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&service_))))
+      return;
+    for (const ControlDescription& control : description.controls) {
+      if (control.kind != ControlKind::text_box || control.caption == 0) continue;
+      HWND box = GetDlgItem(window, control.id);
+      HWND caption = GetDlgItem(window, control.caption);
+      if (box == nullptr || caption == nullptr) continue;
+      std::wstring name(static_cast<std::size_t>(GetWindowTextLengthW(caption)) + 1, L'\0');
+      name.resize(static_cast<std::size_t>(
+          GetWindowTextW(caption, name.data(), static_cast<int>(name.size()))));
+      if (SUCCEEDED(service_->SetHwndPropStr(box, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME,
+                                             name.c_str())))
+        named_.push_back(box);
+    }
+  }
+
+  ~BoxNames() {
+    if (service_ != nullptr) {
+      MSAAPROPID name = PROPID_ACC_NAME;
+      for (HWND box : named_) service_->ClearHwndProps(box, OBJID_CLIENT, CHILDID_SELF, &name, 1);
+      service_->Release();
+    }
+    // Each successful initialisation, the one that found COM already there included, is
+    // matched by one uninitialisation.
+    if (SUCCEEDED(com_)) CoUninitialize();
+  }
+
+  BoxNames(const BoxNames&) = delete;
+  BoxNames& operator=(const BoxNames&) = delete;
+
+ private:
+  HRESULT com_;
+  IAccPropServices* service_ = nullptr;
+  std::vector<HWND> named_;
+};
+
 struct ModalState {
   Win32Dialog dialog;
   const DialogHandler* handler = nullptr;
+  const DialogDescription* description = nullptr;
+  std::unique_ptr<BoxNames> box_names;
 
   void deliver(DialogEventKind kind, int id = 0) { (*handler)(dialog, DialogEvent{kind, id}); }
 };
@@ -128,6 +178,7 @@ INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     auto* state = reinterpret_cast<ModalState*>(lparam);
     SetWindowLongPtrW(window, DWLP_USER, lparam);
     state->dialog.window = window;
+    state->box_names = std::make_unique<BoxNames>(window, *state->description);
     state->deliver(DialogEventKind::init);
     return FALSE;  // initialisation sets no focus; the first activation does
   }
@@ -153,6 +204,9 @@ INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPAR
       if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) return TRUE;
       state->deliver(DialogEventKind::command, LOWORD(wparam));
       return TRUE;
+    case WM_DESTROY:
+      state->box_names.reset();
+      return FALSE;
     case WM_CLOSE:
       // Handled here, or the dialog manager would turn it into IDCANCEL.
       state->deliver(DialogEventKind::close);
@@ -189,6 +243,7 @@ int Win32Toolkit::show_modal(const DialogDescription& description, Dialog* paren
   const std::vector<std::uint16_t> words = build_dialog_template(description);
   ModalState state;
   state.handler = &handler;
+  state.description = &description;
   const INT_PTR result = DialogBoxIndirectParamW(
       GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(words.data()),
       parent != nullptr ? dialog_window(*parent) : nullptr, dialog_procedure,

@@ -20,10 +20,10 @@ bool increment_digits(std::string& digits) {
   return true;
 }
 
-}  // namespace
-
-std::string format_three_decimals(double value) {
-  if (std::isnan(value) || value == 0) return "0.000";
+// The summary's rounding to `places` (1 or more) decimals.
+std::string format_decimals(double value, int places) {
+  const std::size_t kept_places = static_cast<std::size_t>(places);
+  if (std::isnan(value) || value == 0) return "0." + std::string(kept_places, '0');
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   const bool negative = std::signbit(value);
 
@@ -40,7 +40,7 @@ std::string format_three_decimals(double value) {
   const int exponent = std::atoi(buffer + 20);  // buffer is "d.ddddddddddddddddde+XX"
 
   // Place the decimal point: digits[0] has weight 10^exponent. Pad so that there are
-  // at least one integer digit and four decimals to look at.
+  // at least one integer digit and one decimal beyond the kept ones to look at.
   std::string integer_part;
   std::string fraction;
   if (exponent >= 0) {
@@ -54,20 +54,38 @@ std::string format_three_decimals(double value) {
     integer_part = "0";
     fraction = std::string(-exponent - 1, '0') + digits;
   }
-  fraction.resize(std::max<std::size_t>(fraction.size(), 4), '0');
+  fraction.resize(std::max(fraction.size(), kept_places + 1), '0');
 
-  // Second rounding: three decimals, half to even on the 18-digit decimal value.
-  std::string kept = integer_part + fraction.substr(0, 3);
-  const char next = fraction[3];
-  const bool rest_nonzero = fraction.find_first_not_of('0', 4) != std::string::npos;
+  // Second rounding: to the kept decimals, half to even on the 18-digit decimal value.
+  std::string kept = integer_part + fraction.substr(0, kept_places);
+  const char next = fraction[kept_places];
+  const bool rest_nonzero = fraction.find_first_not_of('0', kept_places + 1) != std::string::npos;
   const bool last_odd = (kept.back() - '0') % 2 == 1;
   if (next > '5' || (next == '5' && (rest_nonzero || last_odd))) {
     if (increment_digits(kept)) kept.insert(kept.begin(), '1');
   }
   std::string text = negative ? "-" : "";
-  text.append(kept, 0, kept.size() - 3);
+  text.append(kept, 0, kept.size() - kept_places);
   text.push_back('.');
-  text.append(kept, kept.size() - 3, 3);
+  text.append(kept, kept.size() - kept_places, kept_places);
+  return text;
+}
+
+}  // namespace
+
+std::string format_three_decimals(double value) {
+  return format_decimals(value, 3);
+}
+
+std::string format_four_decimals(double value) {
+  return format_decimals(value, 4);
+}
+
+std::string format_up_to_three_decimals(double value) {
+  std::string text = format_three_decimals(value);
+  if (text.find('.') == std::string::npos) return text;  // inf, -inf
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
   return text;
 }
 

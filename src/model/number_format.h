@@ -9,4 +9,12 @@ namespace veltrane {
 /// infinities show "inf" and "-inf".
 std::string format_three_decimals(double value);
 
+/// The same two roundings with four decimals ("0.0000" for NaN and zeros): the printer
+/// correction factors that calibration suggests.
+std::string format_four_decimals(double value);
+
+/// format_three_decimals without trailing zeros, and without the point when no decimal is
+/// left: 209 gives "209", 239.3 "239.3", 238.1234 "238.123".
+std::string format_up_to_three_decimals(double value);
+
 }  // namespace veltrane

@@ -12,7 +12,7 @@ int default_dpi(FileFormat format) {
       return 300;
     case FileFormat::pdf:
     case FileFormat::svg:
-      return 1200;
+      return 600;
   }
   return trace_default_dpi;
 }

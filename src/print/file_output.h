@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "print/paper.h"
 #include "print/print_device.h"
 
 namespace veltrane {
 
 enum class FileFormat { trace, pdf, svg, png };
-enum class Paper { a4, letter };
 
 struct FileTarget {
   FileFormat format = FileFormat::trace;
@@ -25,9 +25,11 @@ bool rendered_formats_available();
 
 /// A device for PDF, SVG or PNG that renders one page into `bytes` when it is closed: the
 /// paper in the page's orientation, its printable area the whole sheet (origin at the
-/// paper's corner). nullptr when the build has no such back end. `bytes` stays empty when
+/// paper's corner), `document_name` the title of a PDF or SVG. A PDF asks viewers to print
+/// it at actual size. nullptr when the build has no such back end. `bytes` stays empty when
 /// the page cannot be rendered (no memory for the sheet, a painter that cannot begin, an
-/// image that cannot be encoded): a rendered page is never empty.
+/// image that cannot be encoded, a PDF that cannot be given its preference): a rendered
+/// page is never empty.
 std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
                                               std::string_view document_name);
 

@@ -1,6 +1,7 @@
 #include "print/mm_drawing.h"
 
 #include <cmath>
+#include <cstddef>
 #include <numbers>
 
 namespace veltrane {
@@ -60,21 +61,30 @@ void draw_arc_degrees(PrintJob& job, const PageScale& scale, double x, double y,
           static_cast<float>(end));
 }
 
-void draw_null_grid(PrintJob& job, const PageScale& scale, double xn, double yn, double theta_rad,
-                    double spindle_x, double spindle_y) {
+std::array<SegmentMm, null_grid_line_count> null_grid_lines(double xn, double yn, double theta_rad,
+                                                            double spindle_x, double spindle_y) {
   const double c = std::cos(theta_rad);
   const double s = std::sin(theta_rad);
+  std::array<SegmentMm, null_grid_line_count> lines;
+  std::size_t next = 0;
   const auto grid_line = [&](double u1, double v1, double u2, double v2) {
-    draw_line_mm(job, scale, xn + u1 * c + v1 * s, yn + v1 * c - u1 * s, xn + u2 * c + v2 * s,
-                 yn + v2 * c - u2 * s);
+    lines[next++] = {xn + u1 * c + v1 * s, yn + v1 * c - u1 * s, xn + u2 * c + v2 * s,
+                     yn + v2 * c - u2 * s};
   };
   for (double v : {-8.0, -6.0, -4.0, -2.0}) grid_line(-30, v, 30, v);
   for (double v : {2.0, 4.0, 6.0, 8.0}) grid_line(-30, v, 30, v);
   const double u = 0;
   const double v = 8;
-  draw_line_mm(job, scale, spindle_x, spindle_y, xn + u * c + v * s, yn + v * c - u * s);
+  lines[next++] = {spindle_x, spindle_y, xn + u * c + v * s, yn + v * c - u * s};
   for (double w : {-0.4, 0.0, 0.4}) grid_line(-30, w, 30, w);
   for (double w : {-9.0, -7.0, -5.0, -3.0}) grid_line(w, -20, w, 20);
+  return lines;
+}
+
+void draw_null_grid(PrintJob& job, const PageScale& scale, double xn, double yn, double theta_rad,
+                    double spindle_x, double spindle_y) {
+  for (const SegmentMm& line : null_grid_lines(xn, yn, theta_rad, spindle_x, spindle_y))
+    draw_line_mm(job, scale, line.x1, line.y1, line.x2, line.y2);
 }
 
 }  // namespace veltrane

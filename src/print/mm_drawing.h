@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include "print/print_job.h"
 
 namespace veltrane {
@@ -17,6 +20,17 @@ void draw_circle(PrintJob& job, const PageScale& scale, double x, double y, doub
 void draw_blank_disc(PrintJob& job, const PageScale& scale, double x, double y, double diameter);
 void draw_arc_degrees(PrintJob& job, const PageScale& scale, double x, double y, double radius,
                       double start_deg, double end_deg);
+/// A straight line between two page points, in millimetres.
+struct SegmentMm {
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+inline constexpr std::size_t null_grid_line_count = 16;
+
+/// The lines of the null grid in page millimetres, in the order draw_null_grid draws them:
+/// eleven along the groove, the radius line from the spindle centre, four radial ones.
+std::array<SegmentMm, null_grid_line_count> null_grid_lines(double xn, double yn, double theta_rad,
+                                                            double spindle_x, double spindle_y);
 /// The rotated grid at a null point, with its radius line from the spindle centre.
 void draw_null_grid(PrintJob& job, const PageScale& scale, double xn, double yn, double theta_rad,
                     double spindle_x, double spindle_y);

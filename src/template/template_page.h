@@ -1,12 +1,42 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "model/parameter_set.h"
 #include "print/print_device.h"
 
 namespace veltrane {
 
+/// The template's page lies across the sheet.
+inline constexpr Orientation template_orientation = Orientation::landscape;
+
 /// Prints the arc alignment template for a computed parameter set on one landscape page
 /// of the device `open` chooses; nothing when it chooses none.
 void print_template_page(const ParameterSet& set, const PrintOpener& open);
+
+/// The alignment's name as the template's title gives it; empty for an unknown code.
+std::string_view alignment_name(int alignment);
+
+/// A box on the sheet as printed: millimetres from the top-left corner of the printable
+/// area, the correction factors applied.
+struct MarkBox {
+  double left_mm = 0, top_mm = 0, right_mm = 0, bottom_mm = 0;
+};
+
+/// A mark of the template that its user needs, named as a message names it ("the pivot
+/// cross").
+struct TemplateMark {
+  std::string name;
+  MarkBox box;
+};
+
+/// Where the marks a user needs land for `set`: the reference lines, ticks and crosses,
+/// the pivot cross and its label, the two null grids (with their radius lines) and the
+/// block of value lines, from the numbers the page draws with. A text's box is its cell
+/// by the face's advance widths (print/text_extent.h). A mark whose place is not a finite
+/// number is left out, as the page leaves it out.
+std::vector<TemplateMark> template_marks(const ParameterSet& set);
 
 }  // namespace veltrane

@@ -19,6 +19,7 @@ struct ControlDescription {
   const char* text = "";  ///< UTF-8 caption, or the initial content of a text box
   int x = 0, y = 0, width = 0, height = 0;
   bool group_start = false;  ///< first control of a keyboard group
+  int caption = 0;           ///< the label that names a text box to screen readers; 0 for none
 };
 
 enum class DialogFrame {

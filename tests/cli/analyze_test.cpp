@@ -54,7 +54,7 @@ TEST(CliAnalyze, ArgumentMistakes) {
       {"--step", "0"}, {"--step", "0.000"}, {"--step", "1e-9"}, {"--step=-1"},
       {"--arm-length", "230"}, {"--arm-offset", "23"}, {"--arm-length", "230", "--arm-offset", "0"},
       {"--format", "gif"}, {"--format", "png", "--dpi", "2400"}, {"--dpi", "0"},
-      {"--paper", "a3"}, {"--alignment", "baerwald"}, {"--bogus", "1"}, {"stray"}, {"--rpm"},
+      {"--paper", "a5"}, {"--alignment", "baerwald"}, {"--bogus", "1"}, {"stray"}, {"--rpm"},
       {"--caption1", "x"},
   };
   // clang-format on

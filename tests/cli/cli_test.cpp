@@ -9,6 +9,10 @@
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
+#include "cli/page_title.h"
+#include "cli/paper_fit.h"
+#include "model/standard_strobes.h"
+#include "print/file_output.h"
 #include "print/trace_device.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
@@ -77,7 +81,10 @@ TEST(CliErrors, OneLineAndUsageWithExitCodeTwo) {
       {"summary", "stray"}, {"template"}, {"template", "-o", "x.doc"},
       {"template", "-o", "-", "--format", "gif"}, {"template", "-o", "-", "--format=trace", "--dpi", "0"},
       {"template", "-o", "-", "--format=trace", "--dpi", "96x"}, {"template", "-o", "x.png", "--dpi", "2400"},
-      {"template", "-o", "x.pdf", "--paper", "a3"}, {"strobe"}, {"strobe", "40hz"},
+      {"template", "-o", "-", "--format=trace", "--paper", "a5"},
+      {"template", "-o", "-", "--format=trace", "--paper", "A4"},
+      {"strobe", "50hz", "-o", "-", "--format=trace", "--paper="},
+      {"template", "-o", "-", "--format=trace", "--paper"}, {"strobe"}, {"strobe", "40hz"},
       {"strobe", "60hz", "--outer", "12", "-o", "-", "--format", "trace"},
       {"template", "--caption1", "x", "-o", "-"},
   };
@@ -92,6 +99,86 @@ TEST(CliErrors, OneLineAndUsageWithExitCodeTwo) {
   }
 }
 
+TEST(CliErrors, PaperNamesEveryChoice) {
+  const CliRun r = run({"template", "-o", "-", "--format=trace", "--paper", "a5"});
+  EXPECT_EQ(line(r.err, 0),
+            "veltrane-cli: --paper must be a4, a3, letter, legal or tabloid, not 'a5'");
+}
+
+ParameterSet template_set(const char* pivot, int alignment, const char* cx, const char* cy) {
+  FieldValues fields = initial_main_window_fields();
+  fields.set_text(id_pivot, pivot);
+  fields.set_text(id_correction_x, cx);
+  fields.set_text(id_correction_y, cy);
+  if (alignment != 0) fields.set_option(id_lofgren_a, id_stevenson_a, alignment);
+  ParameterSet set;
+  read_parameters(set, fields);
+  return set;
+}
+
+TEST(CliTitles, NameWhatThePageIs) {
+  // clang-format off
+  const struct { const char* pivot; int alignment; const char* title; } cases[] = {
+      {"209",      0,              "Arc template 209 mm, L\u00F6fgren A"},
+      {"239.3",    id_lofgren_b,   "Arc template 239.3 mm, L\u00F6fgren B"},
+      {"238.1234", id_stevenson_a, "Arc template 238.123 mm, Stevenson A"},
+      {"222.50",   0,              "Arc template 222.5 mm, L\u00F6fgren A"},
+      {"abc",      0,              "Arc template 0 mm, L\u00F6fgren A"},
+      {"1e9999",   0,              "Arc template inf mm, L\u00F6fgren A"},
+  };
+  // clang-format on
+  for (const auto& c : cases)
+    EXPECT_EQ(template_page_title(template_set(c.pivot, c.alignment, "1", "1")), c.title);
+  ParameterSet unknown = template_set("209", 0, "1", "1");
+  unknown.alignment = 7;
+  EXPECT_EQ(template_page_title(unknown), "Arc template 209 mm");
+  EXPECT_EQ(analysis_page_title(template_set("222.50", 0, "1", "1")),
+            "Alignment analysis 222.5 mm");
+  EXPECT_EQ(standard_strobe_page_title(60), "Strobe disk 60 Hz");
+  EXPECT_EQ(standard_strobe_page_title(50), "Strobe disk 50 Hz");
+  EXPECT_EQ(custom_strobe_page_title(216, 160), "Strobe disk 216/160 bars");
+  EXPECT_EQ(custom_strobe_page_title(-5, 0), "Strobe disk -5/0 bars");
+}
+
+TEST(CliPaper, WarnsOfCutOffMarksAndNamesTheSmallestPaperWithRoom) {
+  const std::string pivot_cut = "the pivot cross and the pivot label";
+  const std::string room = "; the smallest paper with room for every mark is ";
+  const std::string no_room = "; no listed paper has room for every mark";
+  // clang-format off
+  const struct { const char* pivot; const char* cx; const char* cy; Paper paper; std::string warning; } cases[] = {
+      {"209",   "1", "1", Paper::a4,      ""},
+      {"209",   "1", "1", Paper::letter,  ""},
+      {"239.3", "1", "1", Paper::a4,      ""},
+      {"239.3", "1", "1", Paper::letter,  "letter paper cuts off " + pivot_cut + room + "a4"},
+      {"233",   "1", "1", Paper::letter,  "letter paper cuts off the pivot label" + room + "a4"},
+      {"230",   "1", "1", Paper::letter,  ""},
+      {"260",   "1", "1", Paper::a4,      "a4 paper cuts off " + pivot_cut + room + "legal"},
+      {"260",   "1", "1", Paper::legal,   ""},
+      {"330",   "1", "1", Paper::legal,   "legal paper cuts off " + pivot_cut + room + "tabloid"},
+      {"1000",  "1", "1", Paper::tabloid, "tabloid paper cuts off " + pivot_cut + no_room},
+      // Taller than A4 and Letter: Tabloid is the smaller of the two sheets left.
+      {"209", "1", "1.05", Paper::a4, "a4 paper cuts off the left reference line, the Y=200mm "
+                                      "tick and the X=200mm Y=200mm cross" + room + "tabloid"},
+      {"209", "1.1", "1", Paper::a3,  ""},
+  };
+  // clang-format on
+  for (const auto& c : cases)
+    EXPECT_EQ(template_paper_warning(template_set(c.pivot, 0, c.cx, c.cy), c.paper), c.warning)
+        << c.pivot << " " << static_cast<int>(c.paper);
+  // A mirrored page lies off every sheet.
+  EXPECT_TRUE(template_paper_warning(template_set("209", 0, "-1", "1"), Paper::a3)
+                  .starts_with("a3 paper cuts off the left reference line, the top reference"));
+  EXPECT_TRUE(
+      template_paper_warning(template_set("209", 0, "-1", "1"), Paper::a3).ends_with(no_room));
+}
+
+TEST(CliPaper, TraceHasNoSheetToWarnAbout) {
+  const CliRun r =
+      run({"template", "--pivot", "239.3", "--paper", "letter", "--format", "trace", "-o", "-"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err, "");
+}
+
 TEST(CliHelp, DocumentsEveryCommand) {
   for (const auto& args : {std::vector<std::string_view>{"--help"},
                            std::vector<std::string_view>{"template", "--help"}}) {
@@ -101,6 +188,20 @@ TEST(CliHelp, DocumentsEveryCommand) {
                              "--paper", "--format", "-o"})
       EXPECT_NE(r.out.find(word), std::string::npos) << word;
   }
+}
+
+// The help states defaults that the code keeps elsewhere; they must not drift apart.
+TEST(CliHelp, StatesTheDefaultsThatApply) {
+  const std::string help = run({"--help"}).out;
+  const auto dpi = [](FileFormat format) { return std::to_string(default_dpi(format)); };
+  const std::string resolutions = "pdf " + dpi(FileFormat::pdf) + ", svg " + dpi(FileFormat::svg) +
+                                  ", png " + dpi(FileFormat::png) + ", trace " +
+                                  dpi(FileFormat::trace);
+  for (const std::string& text : {resolutions, "(" + std::to_string(strobe_60hz.outer_bars) + ")",
+                                  "(" + std::to_string(strobe_60hz.inner_bars) + ")",
+                                  "(\"" + std::string(strobe_60hz.caption_1) + "\")",
+                                  "(\"" + std::string(strobe_60hz.caption_2) + "\")"})
+    EXPECT_NE(help.find(text), std::string::npos) << text;
 }
 
 TEST(CliPages, TemplateTraceEqualsThePageForTheSameFields) {

@@ -33,6 +33,18 @@ TEST(FormatThreeDecimals, RoundsTwiceHalfToEven) {
   EXPECT_EQ(format_three_decimals(1.7976931348623157e308).size(), 309u + 4u);
 }
 
+TEST(FormatUpToThreeDecimals, DropsTrailingZerosAndAPointLeftAlone) {
+  const double inf = std::numeric_limits<double>::infinity();
+  // clang-format off
+  const struct { double value; const char* text; } cases[] = {
+      {209, "209"},        {239.3, "239.3"},    {238.1234, "238.123"}, {222.0005, "222"},
+      {100.10, "100.1"},   {0.0015, "0.002"},   {0.0004, "0"},         {-0.0004, "-0"},
+      {1e20, "100000000000000000000"},          {NAN, "0"},            {-inf, "-inf"},
+  };
+  // clang-format on
+  for (const auto& c : cases) EXPECT_EQ(format_up_to_three_decimals(c.value), c.text) << c.value;
+}
+
 TEST(ParameterSummary, InitialContents) {
   ParameterSet set;
   read_parameters(set, initial_main_window_fields());

@@ -1,10 +1,16 @@
+# Pages measured as a user would, through poppler's tools; the CUPS tests use it too.
+add_library(veltrane_pdf_pages STATIC ${CMAKE_CURRENT_LIST_DIR}/pdf_pages.cpp)
+target_include_directories(veltrane_pdf_pages PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+
 # The Qt printing and file back ends: arc accuracy, the painting rules, and pages measured
 # as a user would (file sizes, and marks on a rasterised PDF).
 veltrane_add_test(qt_print_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/print/arc_path_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/print/cli_pdf_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/painter_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/file_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
-  LIBS veltrane_app veltrane_qt_files veltrane_qt_print)
+    ${CMAKE_CURRENT_LIST_DIR}/print/text_extent_test.cpp
+  LIBS veltrane_app veltrane_pdf_pages veltrane_cli_lib veltrane_qt_files veltrane_qt_print PkgConfig::QPDF)

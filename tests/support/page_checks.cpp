@@ -225,6 +225,14 @@ std::vector<std::string> pipeline_problems(const PipelineInput& input,
   };
   const std::string blank(caption_length, ' ');
   check_page("template", [&](const PrintOpener& open) { print_template_page(set, open); });
+  for (const TemplateMark& mark : template_marks(set)) {
+    const MarkBox& box = mark.box;
+    // The paper check compares these with the sheet: a box must be finite and not inside out.
+    if (!(std::isfinite(box.left_mm) && std::isfinite(box.top_mm) && std::isfinite(box.right_mm) &&
+          std::isfinite(box.bottom_mm) && box.left_mm <= box.right_mm &&
+          box.top_mm <= box.bottom_mm))
+      problems.push_back("template: " + mark.name + " has no proper box");
+  }
   check_page("60 Hz strobe", [&](const PrintOpener& open) {
     print_strobe_page(set, strobe_60hz.outer_bars, strobe_60hz.inner_bars, blank, blank, open);
   });

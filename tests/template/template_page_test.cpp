@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <map>
 #include <sstream>
+#include <vector>
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
 #include "golden.h"
 #include "print/mm_drawing.h"
+#include "print/text_extent.h"
 #include "print/trace_device.h"
 #include "ui/control_ids.h"
 
@@ -103,6 +108,143 @@ TEST(TemplatePage, CancelledPrinterChoiceDrawsNothing) {
     return nullptr;
   });
   EXPECT_EQ(opened, 1);
+}
+
+// What a trace draws, in millimetres on the sheet: its straight lines in drawing order and
+// where each text starts.
+struct Drawn {
+  std::vector<MarkBox> lines;  // each line's two ends as a box
+  std::map<std::string, std::pair<double, double>> texts;
+};
+
+Drawn drawn_in(const std::string& trace, int dpi) {
+  const double mm_per_dot = 25.4 / dpi;
+  Drawn drawn;
+  std::istringstream lines(trace);
+  std::string op;
+  double x = 0, y = 0;
+  while (lines >> op) {
+    if (op == "move" || op == "line") {
+      double to_x = 0, to_y = 0;
+      lines >> to_x >> to_y;
+      to_x *= mm_per_dot;
+      to_y *= mm_per_dot;
+      if (op == "line")
+        drawn.lines.push_back(
+            {std::min(x, to_x), std::min(y, to_y), std::max(x, to_x), std::max(y, to_y)});
+      x = to_x;
+      y = to_y;
+    } else if (op == "text") {
+      std::string text;
+      std::getline(lines >> std::ws, text);
+      drawn.texts[text.substr(1, text.size() - 2)] = {x, y};
+    } else {
+      std::string rest;
+      std::getline(lines, rest);
+    }
+  }
+  return drawn;
+}
+
+MarkBox union_of(const std::vector<MarkBox>& boxes, std::size_t first, std::size_t count) {
+  MarkBox box = boxes.at(first);
+  for (std::size_t i = first + 1; i < first + count; ++i) {
+    box.left_mm = std::min(box.left_mm, boxes.at(i).left_mm);
+    box.top_mm = std::min(box.top_mm, boxes.at(i).top_mm);
+    box.right_mm = std::max(box.right_mm, boxes.at(i).right_mm);
+    box.bottom_mm = std::max(box.bottom_mm, boxes.at(i).bottom_mm);
+  }
+  return box;
+}
+
+TEST(TemplateMarks, LineMarksAreTheBoundsOfTheLinesThePageDraws) {
+  // The page's straight lines, in drawing order: the frame's seven lines, its three
+  // crosses, the pivot cross, the spindle's cross, hash and line to the pivot, then the
+  // two grids of sixteen lines each.
+  // clang-format off
+  const struct { const char* mark; std::size_t first, count; } line_marks[] = {
+      {"the left reference line", 0, 1},    {"the top reference line", 1, 1},
+      {"the Y=180mm tick", 2, 1},           {"the Y=200mm tick", 3, 1},
+      {"the Y=100mm tick", 4, 1},           {"the X=200mm tick", 5, 1},
+      {"the X=100mm tick", 6, 1},           {"the X=100mm Y=100mm cross", 7, 2},
+      {"the X=200mm Y=200mm cross", 9, 2},  {"the X=200mm Y=180mm cross", 11, 2},
+      {"the pivot cross", 13, 2},           {"the inner null grid", 22, 16},
+      {"the outer null grid", 38, 16},
+  };
+  const struct { const char* pivot; const char* alignment; const char* cx; const char* cy; } cases[] = {
+      {"209",   "lofgren-a",   "1.0",  "1.0"},
+      {"239.3", "lofgren-b",   "1.0",  "1.0"},
+      {"222",   "stevenson-a", "1.02", "0.97"},
+      {"150",   "lofgren-a",   "-1",   "1.5"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    FieldValues fields = initial_main_window_fields();
+    fields.set_text(id_pivot, c.pivot);
+    fields.set_text(id_correction_x, c.cx);
+    fields.set_text(id_correction_y, c.cy);
+    const int option = std::string(c.alignment) == "lofgren-b"     ? id_lofgren_b
+                       : std::string(c.alignment) == "stevenson-a" ? id_stevenson_a
+                                                                   : id_lofgren_a;
+    fields.set_option(id_lofgren_a, id_stevenson_a, option);
+    ParameterSet set;
+    read_parameters(set, fields);
+    const Drawn drawn = drawn_in(template_trace(fields, 1200), 1200);
+    ASSERT_EQ(drawn.lines.size(), 54u) << c.pivot;
+
+    std::map<std::string, MarkBox> marks;
+    for (const TemplateMark& mark : template_marks(set)) marks[mark.name] = mark.box;
+    EXPECT_EQ(marks.size(), std::size(line_marks) + 2) << "and the pivot label, the value lines";
+    const double dot = 25.4 / 1200;
+    for (const auto& m : line_marks) {
+      ASSERT_EQ(marks.count(m.mark), 1u) << m.mark;
+      const MarkBox expected = union_of(drawn.lines, m.first, m.count);
+      const MarkBox& box = marks[m.mark];
+      EXPECT_NEAR(box.left_mm, expected.left_mm, dot) << m.mark << " at " << c.pivot;
+      EXPECT_NEAR(box.top_mm, expected.top_mm, dot) << m.mark << " at " << c.pivot;
+      EXPECT_NEAR(box.right_mm, expected.right_mm, dot) << m.mark << " at " << c.pivot;
+      EXPECT_NEAR(box.bottom_mm, expected.bottom_mm, dot) << m.mark << " at " << c.pivot;
+    }
+
+    // Texts: the box starts where the text does and is one line of the label font high
+    // (the font's size follows correction_y alone).
+    const double em = std::stod(c.cy) * 12 * 25.4 / 72;
+    const auto pivot_at = drawn.texts.at("pivot");
+    const auto values_at = drawn.texts.at("Inner groove radius = 57.500 (DIN)");
+    const MarkBox pivot = marks["the pivot label"];
+    const MarkBox values = marks["the value lines"];
+    EXPECT_NEAR(pivot.left_mm, pivot_at.first, dot) << c.pivot;
+    EXPECT_NEAR(pivot.top_mm, pivot_at.second, dot) << c.pivot;
+    EXPECT_NEAR(pivot.bottom_mm - pivot.top_mm, text_cell_height_em * em, 0.01) << c.pivot;
+    EXPECT_NEAR(values.left_mm, values_at.first, dot) << c.pivot;
+    EXPECT_NEAR(values.top_mm, values_at.second, dot) << c.pivot;
+    for (const auto& [text, at] : drawn.texts) {
+      if (text.find(" = ") == std::string::npos) continue;
+      EXPECT_GE(at.second, values.top_mm - dot) << text;
+      EXPECT_LE(at.second + text_cell_height_em * em, values.bottom_mm + dot) << text;
+    }
+  }
+}
+
+TEST(TemplateMarks, MarksThePageLeavesOutAreNotListed) {
+  // clang-format off
+  const struct { const char* pivot; std::vector<std::string> missing; } cases[] = {
+      {"0",      {"the inner null grid", "the outer null grid"}},
+      {"1e9999", {"the pivot cross", "the pivot label", "the inner null grid", "the outer null grid"}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    FieldValues fields = initial_main_window_fields();
+    fields.set_text(id_pivot, c.pivot);
+    ParameterSet set;
+    read_parameters(set, fields);
+    const std::vector<TemplateMark> marks = template_marks(set);
+    EXPECT_EQ(marks.size(), 15 - c.missing.size()) << c.pivot;
+    for (const TemplateMark& mark : marks) {
+      EXPECT_EQ(std::count(c.missing.begin(), c.missing.end(), mark.name), 0) << mark.name;
+      EXPECT_TRUE(std::isfinite(mark.box.left_mm) && std::isfinite(mark.box.bottom_mm));
+    }
+  }
 }
 
 TEST(NullGrid, UnrotatedGridAtAKnownPoint) {

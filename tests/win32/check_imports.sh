@@ -12,7 +12,7 @@ status=0
 while read -r dll; do
   case "${dll,,}" in
     kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | msvcrt.dll | \
-      advapi32.dll | shell32.dll | winspool.drv | api-ms-win-crt-*.dll | ucrtbase.dll)
+      advapi32.dll | shell32.dll | winspool.drv | ole32.dll | oleacc.dll | api-ms-win-crt-*.dll | ucrtbase.dll)
       echo "system DLL: $dll" ;;
     *)
       echo "not a system DLL: $dll" >&2

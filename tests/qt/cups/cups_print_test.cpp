@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -17,6 +19,7 @@
 #include "cups_support.h"
 #include "model/standard_strobes.h"
 #include "print/recording_device.h"
+#include "qt/pdf_pages.h"
 #include "qt/ui/window_driver.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
@@ -308,6 +311,26 @@ struct FaultCase {
   const char* mend_command;
   bool jobs_held;  ///< the queue takes jobs and prints them once mended
 };
+
+// The printing service as a machine without printers has it: it answers, and offers no queue.
+TEST_F(CupsPrinting, WithoutAQueueThePrinterChoiceGivesTheNoticeAndEndsAsACancel) {
+  std::string output;
+  ASSERT_TRUE(cups_tool("lpadmin -x " + cups_queue(), output)) << output;
+  std::vector<std::string> notices;
+  int other_windows = 0;
+  when_modal_dialog_opens([&](QDialog& dialog) {
+    if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+      notices.push_back(box->text().toStdString());
+      box->button(QMessageBox::Ok)->click();
+    } else {
+      ++other_windows;
+      dialog.reject();
+    }
+  });
+  EXPECT_EQ(open_qt_printer_with_dialog(print_document_name), nullptr);
+  EXPECT_EQ(notices, std::vector<std::string>{no_printer_text});
+  EXPECT_EQ(other_windows, 0);
+}
 
 // clang-format off
 const FaultCase fault_cases[] = {

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
-#include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "app/field_values.h"
 #include "app/read_fields.h"
 #include "print/file_output.h"
+#include "qt/pdf_pages.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
@@ -23,7 +25,8 @@ constexpr int raster_dpi = 300;
 constexpr double mm_per_pixel = 25.4 / raster_dpi;
 
 bool have_pdftoppm() {
-  return std::system("command -v pdftoppm >/dev/null 2>&1") == 0;
+  std::string output;
+  return run_command("command -v pdftoppm", output);
 }
 
 ParameterSet parameters(const char* correction_x) {
@@ -41,20 +44,14 @@ PrintOpener pdf_opener(std::string& bytes) {
 }
 
 // The page's PDF rasterised in grey at raster_dpi.
-QImage rasterised(const std::string& pdf) {
-  const auto folder =
+GreyPage rasterised(const std::string& pdf) {
+  const auto input =
       std::filesystem::temp_directory_path() / ("veltrane_measure_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  const auto input = folder / "page.pdf";
   std::ofstream(input, std::ios::binary)
       .write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
-  const std::string command = "pdftoppm -r " + std::to_string(raster_dpi) + " -gray -singlefile '" +
-                              input.string() + "' '" + (folder / "page").string() + "'";
-  QImage image;
-  if (std::system(command.c_str()) == 0)
-    image.load(QString::fromStdString((folder / "page.pgm").string()));
-  std::filesystem::remove_all(folder);
-  return image;
+  GreyPage page = rasterise(input.string(), raster_dpi);
+  std::filesystem::remove(input);
+  return page;
 }
 
 // The ink-weighted centre, in mm from the sheet's corner, of what crosses the band
@@ -62,7 +59,7 @@ QImage rasterised(const std::string& pdf) {
 // quarter millimetre). Vertical marks are found along a row, horizontal ones down a column.
 enum class Along { row, column };
 
-double mark_centre(const QImage& image, Along along, double at, double from, double to) {
+double mark_centre(const GreyPage& page, Along along, double at, double from, double to) {
   const int first = static_cast<int>(std::lround(from / mm_per_pixel));
   const int last = static_cast<int>(std::lround(to / mm_per_pixel));
   const int middle = static_cast<int>(std::lround(at / mm_per_pixel));
@@ -71,8 +68,8 @@ double mark_centre(const QImage& image, Along along, double at, double from, dou
     for (int i = std::max(first, 0); i <= last; ++i) {
       const int x = along == Along::row ? i : across;
       const int y = along == Along::row ? across : i;
-      if (x >= image.width() || y >= image.height()) continue;
-      const double dark = 255 - qGray(image.pixel(x, y));
+      if (x >= page.width || y < 0 || y >= page.height || x < 0) continue;
+      const double dark = page.ink(x, y);
       ink += dark;
       moment += dark * (i + 0.5);
     }
@@ -91,9 +88,9 @@ TEST_P(PageMeasure, TemplateReferenceMarksLieAt100And180And200mm) {
   const double cx = GetParam();
   std::string pdf;
   print_template_page(parameters(cx == 1 ? "1.0" : "1.02"), pdf_opener(pdf));
-  const QImage page = rasterised(pdf);
-  ASSERT_FALSE(page.isNull());
-  EXPECT_NEAR(page.width(), 3508, 1) << "A4 landscape";
+  const GreyPage page = rasterised(pdf);
+  ASSERT_GT(page.width, 0);
+  EXPECT_NEAR(page.width, 3508, 1) << "A4 landscape";
 
   // Vertical marks along rows, with their x positions scaled by correction_x.
   const double left_line = mark_centre(page, Along::row, 50, 0, 3 * cx);
@@ -129,9 +126,9 @@ TEST_P(PageMeasure, StrobeDiskIs180mmAcrossScaledByTheCorrection) {
   const std::string blank(caption_length, ' ');
   std::string pdf;
   print_strobe_page(set, 216, 160, blank, blank, pdf_opener(pdf));
-  const QImage page = rasterised(pdf);
-  ASSERT_FALSE(page.isNull());
-  EXPECT_NEAR(page.width(), 2480, 1) << "A4 portrait";
+  const GreyPage page = rasterised(pdf);
+  ASSERT_GT(page.width, 0);
+  EXPECT_NEAR(page.width, 2480, 1) << "A4 portrait";
 
   // The edge circle (radius 90 around (104, 134)) lies 2.5 mm outside the bars.
   const double left = mark_centre(page, Along::row, 134, 14 * cx - 1, 14 * cx + 1);

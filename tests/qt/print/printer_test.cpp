@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include "backends/qt/qt_painter_device.h"
@@ -35,10 +37,44 @@ TEST(QtPrinter, TheDialogOffersNoPagesNorAFileAndCancelOpensNoDocument) {
     file_offered = printers == nullptr || printers->findText("PDF", Qt::MatchContains) >= 0;
     dialog->reject();
   });
-  EXPECT_EQ(open_qt_printer_with_dialog(print_document_name), nullptr);
+  // The dialog as it shows on a machine with a printer, whether or not this one has any.
+  EXPECT_EQ(open_qt_printer_with_dialog_if_any(print_document_name, true), nullptr);
   EXPECT_TRUE(shown);
   EXPECT_FALSE(range_visible);
   EXPECT_FALSE(file_offered);
+}
+
+TEST(QtPrinter, WithNoPrinterInstalledTheNoticeShowsAndNothingOpensAsOnCancel) {
+  if (QCoreApplication::instance() != nullptr) GTEST_SKIP() << "needs an application of its own";
+  char name[] = "printer_test", option[] = "-platform", platform[] = "offscreen";
+  char* argv[] = {name, option, platform, nullptr};
+  int argc = 3;
+  QApplication application(argc, argv);
+
+  int boxes = 0;
+  bool other_window = false;
+  QString title, text;
+  QTimer::singleShot(0, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box == nullptr) {
+      other_window = modal != nullptr;
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+      return;
+    }
+    ++boxes;
+    title = box->windowTitle();
+    text = box->text();
+    EXPECT_EQ(box->parentWidget(), nullptr);
+    EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+    ASSERT_NE(box->button(QMessageBox::Ok), nullptr);
+    box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(open_qt_printer_with_dialog_if_any(print_document_name, false), nullptr);
+  EXPECT_EQ(boxes, 1);
+  EXPECT_FALSE(other_window) << "no printer dialog";
+  EXPECT_EQ(title.toStdString(), no_printer_title);
+  EXPECT_EQ(text.toStdString(), no_printer_text);
 }
 
 }  // namespace

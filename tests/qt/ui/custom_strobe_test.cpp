@@ -16,23 +16,6 @@
 namespace veltrane {
 namespace {
 
-// Opens the custom strobe dialog from the main window and runs `script` on it; returns
-// whether the dialog had closed when the main window took over again.
-bool with_custom_dialog(QDialog& window, const std::function<void(QDialog& dialog)>& script) {
-  bool closed_by_script = true;
-  when_modal_dialog_opens([&](QDialog& dialog) {
-    settle();
-    script(dialog);
-    settle();
-    if (modal_dialog() == &dialog) {
-      closed_by_script = false;
-      dialog.close();
-    }
-  });
-  click(window, id_print_custom);
-  return closed_by_script && modal_dialog() == &window;
-}
-
 std::string custom_trace(const ParameterSet& from, const FieldValues& dialog_fields) {
   ParameterSet set = from;
   read_custom_strobe(set, dialog_fields);

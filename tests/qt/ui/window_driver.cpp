@@ -9,6 +9,7 @@
 
 #include "app/windows.h"
 #include "print/recording_device.h"
+#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
@@ -84,6 +85,21 @@ void when_modal_dialog_opens(std::function<void(QDialog& dialog)> action) {
     }
     action(*dialog);
   });
+}
+
+bool with_custom_dialog(QDialog& window, const std::function<void(QDialog& dialog)>& script) {
+  bool closed_by_script = true;
+  when_modal_dialog_opens([&](QDialog& dialog) {
+    settle();
+    script(dialog);
+    settle();
+    if (modal_dialog() == &dialog) {
+      closed_by_script = false;
+      dialog.close();
+    }
+  });
+  click(window, id_print_custom);
+  return closed_by_script && modal_dialog() == &window;
 }
 
 QDialog* modal_dialog() {

@@ -58,6 +58,10 @@ void click(QWidget& dialog, int id);
 /// Runs `action` from the event loop once the next modal dialog is up; it gets that dialog.
 void when_modal_dialog_opens(std::function<void(QDialog& dialog)> action);
 
+/// Opens the custom strobe dialog from the main window and runs `script` on it; returns
+/// whether the dialog had closed when the main window took over again.
+bool with_custom_dialog(QDialog& window, const std::function<void(QDialog& dialog)>& script);
+
 /// The dialog that is modal now, or nullptr.
 QDialog* modal_dialog();
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace veltrane {
+
+/// A mistake in veltrane-cli's arguments: reported in one line with the usage line, exit 2.
+struct UsageError {
+  std::string message;
+};
+
+/// An ordinary command-line number ("200", "+1.5", "2e2", ".5") that is finite and above 0;
+/// nullopt for anything else, including a text with more after the number.
+std::optional<double> read_positive_number(std::string_view text);
+
+}  // namespace veltrane

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/parameter_set.h"
+
+namespace veltrane {
+
+// What each page of veltrane-cli is called in its PDF and SVG title. (The window's printer
+// jobs keep the name "Print Job".)
+
+/// "Arc template 209 mm, Löfgren A": the pivot-to-spindle distance as the template's value
+/// line has it, less its trailing zeros, and the alignment (left out for an unknown code).
+std::string template_page_title(const ParameterSet& set);
+
+/// "Alignment analysis 209 mm": the chart of the three alignments for one pivot distance.
+std::string analysis_page_title(const ParameterSet& set);
+
+/// "Strobe disk 50 Hz": a standard disk, by the mains frequency it is for.
+std::string standard_strobe_page_title(int mains_hz);
+
+/// "Strobe disk 100/72 bars": a custom disk, by its outer and inner bar counts.
+std::string custom_strobe_page_title(std::int32_t outer_bars, std::int32_t inner_bars);
+
+}  // namespace veltrane

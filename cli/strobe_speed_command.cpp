@@ -1,0 +1,75 @@
+#include "cli/strobe_speed_command.h"
+
+#include <sstream>
+#include <string_view>
+
+#include "cli/arguments.h"
+#include "model/number_format.h"
+#include "model/product_over.h"
+#include "ui/control_ids.h"
+#include "ui/dialog.h"
+
+namespace veltrane {
+
+std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments) {
+  if (!arguments.rpm) throw UsageError{"strobe speed needs --rpm OUTER[,INNER]"};
+  const auto hz = read_positive_number(arguments.hz);
+  if (!hz)
+    throw UsageError{"--hz must be a frequency in Hz, a finite number above 0, not '" +
+                     arguments.hz + "'"};
+
+  std::vector<std::string_view> speeds;
+  std::string_view rest = *arguments.rpm;
+  for (;;) {
+    const auto comma = rest.find(',');
+    speeds.push_back(rest.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    rest.remove_prefix(comma + 1);
+  }
+  if (speeds.size() > 2)
+    throw UsageError{"--rpm takes one or two speeds, OUTER[,INNER], not '" + *arguments.rpm + "'"};
+
+  std::vector<StrobeRing> rings;
+  for (const std::string_view text : speeds) {
+    const auto speed = read_positive_number(text);
+    if (!speed)
+      throw UsageError{"--rpm: a speed must be a finite number of RPM above 0, not '" +
+                       std::string(text) + "'"};
+    const auto ring = make_strobe_ring(*speed, *hz);
+    if (!ring) {
+      std::ostringstream bars;
+      bars << product_over(120, *hz, *speed);
+      throw UsageError{"--rpm: " + std::string(text) + " RPM under " + arguments.hz +
+                       " Hz gives 120 x F / s = " + bars.str() +
+                       " bars; a ring needs from 1 to 2147483647"};
+    }
+    rings.push_back(*ring);
+  }
+  return rings;
+}
+
+void fill_custom_strobe_fields(std::span<const StrobeRing> rings, Dialog& custom_dialog) {
+  const StrobeRing none;
+  const StrobeRing& outer = rings.empty() ? none : rings[0];
+  const StrobeRing& inner = rings.size() < 2 ? none : rings[1];
+  custom_dialog.set_text(id_outer_bars, std::to_string(outer.bars));
+  custom_dialog.set_text(id_inner_bars, std::to_string(inner.bars));
+  custom_dialog.set_text(id_caption_1, rings.empty() ? "" : strobe_caption(outer));
+  custom_dialog.set_text(id_caption_2, rings.size() < 2 ? "" : strobe_caption(inner));
+}
+
+std::string strobe_speed_page_title(std::span<const StrobeRing> rings) {
+  std::string title = "Strobe disk";
+  for (std::size_t i = 0; i < rings.size(); ++i)
+    title += (i == 0 ? " " : " and ") + strobe_speed_text(rings[i].speed_rpm);
+  if (!rings.empty()) title += " RPM, " + format_up_to_three_decimals(rings[0].supply_hz) + " Hz";
+  return title;
+}
+
+void report_strobe_rings(std::span<const StrobeRing> rings, std::ostream& err) {
+  const char* const names[] = {"outer ring", "inner ring"};
+  for (std::size_t i = 0; i < rings.size() && i < 2; ++i)
+    err << describe_strobe_ring(names[i], rings[i]) << '\n';
+}
+
+}  // namespace veltrane

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/strobe_speed_command.h"
+
+namespace veltrane {
+namespace {
+
+struct CliResult {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+CliResult run(std::vector<std::string_view> args) {
+  std::ostringstream out, err;
+  const int code = run_cli(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+std::size_t count_of(const std::string& text, std::string_view part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+void expect_argument_mistake(const std::vector<std::string_view>& args) {
+  const CliResult r = run(args);
+  EXPECT_EQ(r.code, 2) << args.back();
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(r.err.starts_with("veltrane-cli: ")) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+  EXPECT_NE(r.err.find("\nusage: veltrane-cli"), std::string::npos);
+}
+
+TEST(CliCalibrate, NewFactorsFromTheMeasuredReferences) {
+  // clang-format off
+  const struct { std::vector<std::string_view> args; const char* x; const char* y; } cases[] = {
+      {{"--measured-x", "199", "--measured-y", "200.5"}, "1.0050", "0.9975"},
+      {{"--measured-x=200", "--measured-y=200"},         "1.0000", "1.0000"},
+      {{"--measured-x", "201", "--measured-y", "198", "--correction-x", "1.005",
+        "--correction-y", "1.0101"},                     "1.0000", "1.0203"},
+      {{"--measured-x", "160", "--measured-y", "200", "--correction-y", "1.03125"},
+                                                         "1.2500", "1.0312"},
+      {{"--measured-x", "+2e2", "--measured-y", ".5e3", "--correction-x", "  1.1x"},
+                                                         "1.1000", "0.4000"},
+      {{"--measured-x", "200", "--measured-y", "200", "--correction-x", "&H2",
+        "--correction-y", "-1"},                         "2.0000", "-1.0000"},
+      {{"--measured-x", "200", "--measured-y", "200", "--correction-x", "abc",
+        "--correction-y", "1e999"},                      "0.0000", "inf"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::vector<std::string_view> args = {"calibrate"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliResult r = run(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    const auto lines = lines_of(r.out);
+    ASSERT_EQ(lines.size(), 5u) << r.out;
+    EXPECT_EQ(lines[0], std::string("correction_x = ") + c.x);
+    EXPECT_EQ(lines[1], std::string("correction_y = ") + c.y);
+    EXPECT_EQ(lines[3], std::string("  veltrane-cli template --correction-x ") + c.x +
+                            " --correction-y " + c.y + " -o template.pdf");
+    EXPECT_EQ(lines[4], std::string("In the window, type ") + c.x +
+                            " into \"Printer Correction Factor X\" and " + c.y +
+                            " into \"Printer Correction Factor Y\".");
+  }
+}
+
+TEST(CliCalibrate, WarnsOncePerDoubtfulLengthOrUnusableFactorAndStillAnswers) {
+  // clang-format off
+  const struct { std::vector<std::string_view> args; std::size_t lines; std::vector<const char*> parts; } cases[] = {
+      {{"--measured-x", "180", "--measured-y", "220"},   0, {}},
+      {{"--measured-x", "179.9", "--measured-y", "200"}, 1, {"--measured-x 179.9 mm", "\"X=200mm\""}},
+      {{"--measured-x", "200", "--measured-y", "7.87"},  1, {"--measured-y 7.87 mm", "\"Y=200mm\""}},
+      {{"--measured-x", "250", "--measured-y", "150"},   2, {"--measured-x 250 mm", "--measured-y 150 mm"}},
+      {{"--measured-x", "200", "--measured-y", "200", "--correction-x", "0"},
+                                                         1, {"correction_x = 0.0000 prints no page"}},
+      {{"--measured-x", "200", "--measured-y", "200", "--correction-y", "-1.01"},
+                                                         1, {"--correction-y reads as -1.01"}},
+      {{"--measured-x", "200", "--measured-y", "200", "--correction-y", "0.00001"},
+                                                         1, {"correction_y = 0.0000"}},
+      {{"--measured-x", "200", "--measured-y", "200", "--correction-x", "1e999"},
+                                                         1, {"correction_x = inf"}},
+      {{"--measured-x", "100", "--measured-y", "200", "--correction-x", "abc"},
+                                                         2, {"--measured-x 100 mm", "reads as 0,"}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::vector<std::string_view> args = {"calibrate"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliResult r = run(args);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.starts_with("correction_x = "));
+    const auto lines = lines_of(r.err);
+    EXPECT_EQ(lines.size(), c.lines) << r.err;
+    for (const char* part : c.parts) EXPECT_NE(r.err.find(part), std::string::npos) << r.err;
+    for (const auto& line : lines) EXPECT_TRUE(line.starts_with("veltrane-cli: warning: "));
+  }
+}
+
+TEST(CliCalibrate, ArgumentMistakes) {
+  for (const std::string_view bad :
+       {"0", "-200", "inf", "nan", "1e999", "200mm", "", "0x10", "2,5"})
+    expect_argument_mistake({"calibrate", "--measured-x", "200", "--measured-y", bad});
+  // clang-format off
+  const std::vector<std::string_view> cases[] = {
+      {"calibrate"}, {"calibrate", "--measured-x", "200"}, {"calibrate", "--measured-y", "200"},
+      {"calibrate", "--measured-x", "200", "--measured-y"},
+      {"calibrate", "--measured-x", "200", "--measured-y", "200", "--pivot", "209"},
+      {"calibrate", "--measured-x", "200", "--measured-y", "200", "-o", "x.pdf"},
+  };
+  // clang-format on
+  for (const auto& args : cases) expect_argument_mistake(args);
+}
+
+TEST(CliStrobeSpeed, StandardSpeedsDrawTheStandardPages) {
+  // clang-format off
+  const struct { std::vector<std::string_view> speed; std::vector<std::string_view> standard; } cases[] = {
+      {{"--rpm", "33.333,45", "--hz", "60"},     {"60hz"}},
+      {{"--rpm=33.3333333,45", "--hz=60.0"},     {"60hz"}},
+      {{"--rpm", "33.333,45"},                   {"50hz"}},
+      {{"--rpm", "33.333,45", "--hz", "50"},     {"50hz"}},
+      {{"--rpm", "33.34,45", "--hz", "50", "--correction-x", "1.01", "--correction-y", "0.99"},
+       {"50hz", "--correction-x", "1.01", "--correction-y", "0.99"}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::vector<std::string_view> speed = {"strobe", "speed"};
+    speed.insert(speed.end(), c.speed.begin(), c.speed.end());
+    std::vector<std::string_view> standard = {"strobe"};
+    standard.insert(standard.end(), c.standard.begin(), c.standard.end());
+    for (auto* args : {&speed, &standard})
+      args->insert(args->end(), {"--format", "trace", "-o", "-"});
+    const CliResult r = run(speed);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, run(standard).out) << c.speed[1];
+    EXPECT_EQ(lines_of(r.err).size(), 2u);
+  }
+}
+
+TEST(CliStrobeSpeed, CountsCaptionsAndOneLinePerRing) {
+  // clang-format off
+  const struct {
+    std::vector<std::string_view> args; std::size_t pies; const char* caption_1; const char* caption_2;
+    const char* report;
+  } cases[] = {
+      {{"--rpm", "78"}, 77,
+       "      78 RPM - 50 HZ - 77 BARS      ", "                                    ",
+       "outer ring: 77 bars stand still at 77.922 RPM, -0.100 % from 78 RPM; "
+       "at 78 RPM they must drift CW 2 bars per 20sec\n"},
+      {{"--rpm", "78,16.6667", "--hz", "60"}, 92 + 432,
+       "      78 RPM - 60 HZ - 92 BARS      ", "   16 2/3 RPM - 60 HZ - 432 BARS    ",
+       "\ninner ring: 432 bars stand still at 16.667 RPM, 0.000 % from 16.667 RPM; "},
+      {{"--rpm", "45,33.3333333333", "--hz", "50"}, 133 + 180,
+       "     45 RPM - 50 HZ - 133 BARS      ", "   33 1/3 RPM - 50 HZ - 180 BARS    ",
+       "at 45 RPM they must drift CCW 5 bars per 20sec\ninner ring: 180 bars"},
+      // A caption longer than 36 characters is cut, as the custom strobe dialog cuts it.
+      // Over 65,536 bars a ring is drawn as a band.
+      {{"--rpm", "123.4567,1", "--hz", "1234.5678"}, 1200,
+       "123.457 RPM - 1234.568 HZ - 1200 BAR", " 1 RPM - 1234.568 HZ - 148148 BARS  ",
+       "\ninner ring: 148148 bars stand still at 1 RPM"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::vector<std::string_view> args = {"strobe", "speed"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.insert(args.end(), {"--format", "trace", "-o", "-"});
+    const CliResult r = run(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(count_of(r.out, "\npie "), c.pies) << c.args[1];
+    EXPECT_NE(r.out.find(std::string("text \"") + c.caption_1 + "\""), std::string::npos);
+    EXPECT_NE(r.out.find(std::string("text \"") + c.caption_2 + "\""), std::string::npos);
+    EXPECT_EQ(r.out.find("must drift"), std::string::npos);
+    EXPECT_EQ(lines_of(r.err).size(), c.args[1].find(',') == std::string_view::npos ? 1u : 2u);
+    EXPECT_NE(r.err.find(c.report), std::string::npos) << r.err;
+  }
+}
+
+TEST(CliStrobeSpeed, PageTitleNamesTheSpeedsAndTheFrequency) {
+  const StrobeRing r78 = *make_strobe_ring(78, 50);
+  const StrobeRing r16 = *make_strobe_ring(16.667, 59.94);
+  const StrobeRing r45 = *make_strobe_ring(45, 59.94);
+  EXPECT_EQ(strobe_speed_page_title(std::vector{r78}), "Strobe disk 78 RPM, 50 Hz");
+  EXPECT_EQ(strobe_speed_page_title(std::vector{r45, r16}),
+            "Strobe disk 45 and 16 2/3 RPM, 59.94 Hz");
+}
+
+TEST(CliStrobeSpeed, ArgumentMistakes) {
+  for (const std::string_view bad : {"", "0", "-45", "45,", ",45", "45,,78", "33,45,78", "inf",
+                                     "nan", "45,x", "45 ", "45;78", "12000", "1e-9"}) {
+    // 12000 RPM: 0.5 bars round to 0; 1e-9 RPM: more bars than a count holds.
+    expect_argument_mistake({"strobe", "speed", "--rpm", bad, "--format", "trace", "-o", "-"});
+  }
+  for (const std::string_view bad : {"0", "-50", "inf", "50Hz", "", "2147483648"})
+    expect_argument_mistake({"strobe", "speed", "--rpm", "120", "--hz", bad, "-o", "x.trace"});
+  // clang-format off
+  const std::vector<std::string_view> cases[] = {
+      {"strobe", "speed", "-o", "x.trace"}, {"strobe", "speed", "--rpm", "45"},
+      {"strobe", "speed", "--rpm", "45", "--outer", "12", "-o", "x.trace"},
+      {"strobe", "speed", "--rpm", "45", "--caption1", "x", "-o", "x.trace"},
+  };
+  // clang-format on
+  for (const auto& args : cases) expect_argument_mistake(args);
+}
+
+TEST(CliHelp, DocumentsCalibrateAndStrobeSpeed) {
+  const CliResult r = run({"--help"});
+  for (const char* word :
+       {"calibrate --measured-x MM --measured-y MM", "--measured-y",
+        "strobe speed --rpm OUTER[,INNER] [--hz F]", "120 x F / s", "CCW", "33 1/3"})
+    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+}
+
+}  // namespace
+}  // namespace veltrane
