@@ -11,8 +11,10 @@
 #include <QPdfWriter>
 #include <QSemaphore>
 #include <QSvgGenerator>
+#include <QThread>
 #include <QThreadPool>
 #include <cmath>
+#include <exception>
 #include <functional>
 
 #include "backends/qt/grey_png.h"
@@ -91,12 +93,23 @@ std::unique_ptr<QImage> white_sheet(QSize dots) {
 // is some hundred thousand hand-overs of a few dozen dots each, whose waking and waiting
 // cost several times the painting.
 void run_in_pool_thread(const std::function<void()>& draw) {
-  QSemaphore done;
-  QThreadPool::globalInstance()->start([&] {
+  QThreadPool* pool = QThreadPool::globalInstance();
+  if (pool->contains(QThread::currentThread())) {  // already there; waiting would deadlock
     draw();
+    return;
+  }
+  QSemaphore done;
+  std::exception_ptr failure;  // handed back to the caller, as if drawn here
+  pool->start([&] {
+    try {
+      draw();
+    } catch (...) {
+      failure = std::current_exception();
+    }
     done.release();
   });
   done.acquire();
+  if (failure) std::rethrow_exception(failure);
 }
 
 class FilePage final : public PaintTarget {
