@@ -122,6 +122,54 @@ QPainterPath wedge_without_tip(const QRectF& box, double start_rad, double end_r
   return path;
 }
 
+namespace {
+
+// Turns the path round `corner` on a circle of `radius`, from the point in direction
+// `from` to the point in direction `to` (unit vectors), the short way.
+void round_corner(QPainterPath& path, QPointF corner, double radius, QPointF from, QPointF to) {
+  const double start = std::atan2(-from.y(), from.x());
+  const double sweep = std::remainder(std::atan2(-to.y(), to.x()) - start, two_pi);
+  path.arcTo(QRectF(corner - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)),
+             start * 180 / pi, sweep * 180 / pi);
+}
+
+QPointF unit_normal(QPointF from, QPointF to, double side) {
+  const QPointF d = to - from;
+  const double length = std::hypot(d.x(), d.y());
+  return length > 0 ? QPointF(d.y(), -d.x()) * (side / length) : QPointF();
+}
+
+}  // namespace
+
+QPainterPath inked_wedge(const QRectF& box, double start_rad, double end_rad, double from,
+                         double pen_width) {
+  const Ellipse e = inscribed(box);
+  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  const double r = pen_width / 2;
+  const QPointF centre(e.cx, e.cy);
+  const double end = range.start + range.sweep;
+  const QPointF b = e.at(range.start), c = e.at(end);
+  const QPointF a = centre + from * (b - centre), d = centre + from * (c - centre);
+  // Which side of the edges is outside: the arc runs counter-clockwise on the page, which
+  // is clockwise in the page's coordinates, whose y grows downward.
+  const double outside = -1;
+  const QPointF n_ab = unit_normal(a, b, outside), n_cd = unit_normal(c, d, outside);
+  const QPointF out_b(std::cos(range.start), -std::sin(range.start));
+  const QPointF out_c(std::cos(end), -std::sin(end));
+  const Ellipse grown{e.cx, e.cy, e.a + r, e.b + r};
+  QPainterPath path(a + r * n_ab);
+  round_corner(path, b, r, n_ab, out_b);
+  append_arc(path, grown, range);
+  round_corner(path, c, r, out_c, n_cd);
+  if (a == d) {
+    round_corner(path, a, r, n_cd, n_ab);
+  } else {
+    path.lineTo(d + r * n_cd);  // a cut tip is hidden: its corners need no rounding
+  }
+  path.closeSubpath();
+  return path;
+}
+
 std::pair<QPointF, QPointF> wedge_corners(const QRectF& box, double start_rad, double end_rad) {
   const Ellipse e = inscribed(box);
   const ParameterRange range = parameter_range(e, start_rad, end_rad);

@@ -26,6 +26,13 @@ QPainterPath pie_path(const QRectF& box, double start_rad, double end_rad);
 /// centre and a chord joins them. Outside the cut-off triangle it is the wedge, edge for edge.
 QPainterPath wedge_without_tip(const QRectF& box, double start_rad, double end_rad, double from);
 
+/// What a wedge (whole at `from` 0, else as `wedge_without_tip`) filled and outlined with a
+/// round-jointed pen of `pen_width` inks: the wedge grown by half the pen width, its
+/// corners rounded. A cut tip, which is drawn only where something covers it, is cut
+/// straight across instead. For wedges of less than half a turn.
+QPainterPath inked_wedge(const QRectF& box, double start_rad, double end_rad, double from,
+                         double pen_width);
+
 /// The ends of the wedge's arc, where its radii meet the ellipse.
 std::pair<QPointF, QPointF> wedge_corners(const QRectF& box, double start_rad, double end_rad);
 

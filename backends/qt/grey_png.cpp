@@ -1,6 +1,10 @@
 // A page is mostly white paper with black marks: long runs of equal bytes. Run-length
 // matching finds them at a fraction of the cost of a general search and of per-row filter
 // selection, and packs such pages smaller too; the pixels are the same either way.
+// Qt's own PNG writer chooses filters row by row whatever compression it is asked for: on a
+// 600 dpi page it takes 0.35 to 0.42 s at any quality from 50 to 100 (no compression), over
+// the whole page's budget, and 1.4 s at 1200 dpi; this takes 75 ms and 0.25 s for the
+// same pixels in a smaller file.
 #include "backends/qt/grey_png.h"
 
 #include <zlib.h>

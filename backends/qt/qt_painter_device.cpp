@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QString>
@@ -51,7 +52,7 @@ class PainterDevice final : public PrintDevice {
     if (begin_page()) {
       draw_waiting_wedges();
       use_pen_and_fill(Qt::black, false);
-      painter_.drawLine(dot_centre(position_), dot_centre(to));
+      target_->paint([&] { painter_.drawLine(dot_centre(position_), dot_centre(to)); });
     }
     position_ = to;
   }
@@ -62,14 +63,15 @@ class PainterDevice final : public PrintDevice {
     const bool white_disc = outline == Colour::white && fill == Fill::solid;
     draw_waiting_wedges(white_disc ? &ellipse : nullptr);
     use_pen_and_fill(colour_of(outline), fill == Fill::solid);
-    painter_.drawPath(ellipse_path(ellipse));
+    target_->paint([&] { painter_.drawPath(ellipse_path(ellipse)); });
   }
 
   void arc(DotBox box, float start_rad, float end_rad) override {
     if (!begin_page()) return;
     draw_waiting_wedges();
     use_pen_and_fill(Qt::black, false);
-    painter_.drawPath(arc_path(box_through_centres(box), start_rad, end_rad));
+    target_->paint(
+        [&] { painter_.drawPath(arc_path(box_through_centres(box), start_rad, end_rad)); });
   }
 
   // Wedges wait for the next drawing: when that is a white disc over their tips, as on a
@@ -92,8 +94,10 @@ class PainterDevice final : public PrintDevice {
     if (!font_realised_) realise_font();
     painter_.setPen(QPen(Qt::black));
     const QFontMetrics metrics = painter_.fontMetrics();
-    painter_.drawText(QPointF(position_.x(), position_.y() + metrics.ascent()),
-                      QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    target_->paint([&] {
+      painter_.drawText(QPointF(position_.x(), position_.y() + metrics.ascent()),
+                        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    });
     // Lines of text run on downward; past the range a page can address they stay there.
     position_ = {0, static_cast<int>(std::min<qint64>(qint64{position_.y()} + metrics.lineSpacing(),
                                                       qint64{1} << 30))};
@@ -136,6 +140,11 @@ class PainterDevice final : public PrintDevice {
   // Draws the waiting wedges, each without the part of its tip that `white_disc`, painted
   // next, will cover completely.
   void draw_waiting_wedges(const QRectF* white_disc = nullptr) {
+    if (waiting_wedges_.empty()) return;
+    target_->paint([&] { paint_waiting_wedges(white_disc); });
+  }
+
+  void paint_waiting_wedges(const QRectF* white_disc) {
     if (closes_into_band(waiting_wedges_)) {
       // The outlines close every gap: the ring is the solid disc it prints as, with the
       // wedges' outline around it.
@@ -145,10 +154,23 @@ class PainterDevice final : public PrintDevice {
       waiting_wedges_.clear();
       return;
     }
+    // On a raster the outline is stroked as a second shape around the wedge, which costs
+    // the raster engine twice as much as the wedge again; the wedge grown by the outline
+    // is what both ink. (Vector files keep the wedge and its outline; a one-dot outline
+    // is drawn as a hairline, not as a shape, and is left so.)
+    const bool inks_as_one_shape =
+        painter_.paintEngine() != nullptr && painter_.paintEngine()->type() == QPaintEngine::Raster;
     for (const Wedge& wedge : waiting_wedges_) {
       const QRectF box = box_through_centres(wedge.box);
       const double from =
           white_disc != nullptr ? hidden_tip(box, wedge, *white_disc, pen_width_) : 0;
+      const double sweep = std::remainder(double{wedge.end_rad} - wedge.start_rad, 2 * M_PI);
+      if (inks_as_one_shape && wedge.pen_width > 1 && sweep > 0 && sweep < M_PI / 2) {
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(Qt::black);
+        painter_.drawPath(inked_wedge(box, wedge.start_rad, wedge.end_rad, from, wedge.pen_width));
+        continue;
+      }
       use_pen_and_fill(Qt::black, true, wedge.pen_width);
       painter_.drawPath(from > 0 ? wedge_without_tip(box, wedge.start_rad, wedge.end_rad, from)
                                  : pie_path(box, wedge.start_rad, wedge.end_rad));

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPointF>
+#include <functional>
 #include <memory>
 
 #include "print/print_device.h"
@@ -28,6 +29,9 @@ class PaintTarget {
   virtual void finish() = 0;
   /// Whether a document closed before anything was drawn still has its blank page.
   virtual bool keeps_blank_page() const = 0;
+  /// Runs `draw`, which paints on the page, where the page paints quickest: here unless
+  /// the target knows better.
+  virtual void paint(const std::function<void()>& draw) { draw(); }
 };
 
 /// The one painting code path of the Qt back ends. The painter begins lazily, at

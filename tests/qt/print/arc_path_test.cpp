@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+#include <QPen>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -146,6 +149,57 @@ TEST(ArcPath, DegenerateBoxesGiveFinitePaths) {
         EXPECT_TRUE(std::isfinite(path.elementAt(i).y));
       }
     }
+  }
+}
+
+// The inked wedge filled must look as the wedge filled and outlined with a round-jointed
+// pen of two dots or more (thinner pens are drawn as hairlines): the same dots, but for
+// antialiased shades on the edges and a few dots at the corners.
+TEST(ArcPath, AnInkedWedgeIsTheWedgeWithItsOutline) {
+  // clang-format off
+  const struct { QRectF box; double start, end, from, pen; } cases[] = {
+    {{20, 20, 360, 360}, 0.3,   0.45,  0,   3},   // whole, thin
+    {{20, 20, 360, 360}, 1.2,   1.23,  0.6, 3},   // tip cut, a few dots wide
+    {{20, 20, 360, 360}, 2.0,   3.2,   0,   2},   // wide
+    {{20, 40, 360, 330}, 4.0,   4.3,   0.3, 15},  // on an ellipse, a broad pen
+    {{20, 20, 360, 360}, 6.2,   0.1,   0.5, 3},   // across three o'clock
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const auto draw = [&](bool inked) {
+      QImage image(380, 380, QImage::Format_Grayscale8);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      painter.setRenderHint(QPainter::Antialiasing);
+      if (inked) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawPath(inked_wedge(c.box, c.start, c.end, c.from, c.pen));
+      } else {
+        painter.setPen(QPen(Qt::black, c.pen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::black);
+        painter.drawPath(c.from > 0 ? wedge_without_tip(c.box, c.start, c.end, c.from)
+                                    : pie_path(c.box, c.start, c.end));
+      }
+      return image;
+    };
+    const QImage inked = draw(true), outlined = draw(false);
+    // A cut tip is cut straight across: it is drawn only where something covers it.
+    const double hidden =
+        c.from > 0 ? c.from * std::max(c.box.width(), c.box.height()) / 2 + c.pen + 2 : 0;
+    int differing = 0, inked_dots = 0, largest = 0;
+    for (int y = 0; y < inked.height(); ++y)
+      for (int x = 0; x < inked.width(); ++x) {
+        if (std::hypot(x + 0.5 - c.box.center().x(), y + 0.5 - c.box.center().y()) < hidden)
+          continue;
+        const int d = std::abs(qGray(inked.pixel(x, y)) - qGray(outlined.pixel(x, y)));
+        differing += d > 16;
+        inked_dots += qGray(outlined.pixel(x, y)) < 128;
+        largest = std::max(largest, d);
+      }
+    EXPECT_GT(inked_dots, 50) << c.start;
+    EXPECT_LE(differing, 10) << c.start;  // a few dots at corners
+    EXPECT_LE(largest, 128) << c.start;
   }
 }
 

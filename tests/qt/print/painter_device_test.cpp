@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <functional>
 #include <numbers>
 
 namespace veltrane {
@@ -13,6 +14,8 @@ constexpr double pi = std::numbers::pi;
 struct TargetLog {
   int starts = 0;
   int finishes = 0;
+  int paints = 0;              // drawings handed to the target's paint
+  bool drawn_outside = false;  // whether the page changed outside them
   Orientation orientation = Orientation::portrait;
 };
 
@@ -30,10 +33,20 @@ class ImagePage final : public PaintTarget {
     image_.fill(Qt::white);
     image_.setDotsPerMeterX(static_cast<int>(std::lround(dpi_ / 0.0254)));
     image_.setDotsPerMeterY(static_cast<int>(std::lround(dpi_ / 0.0254)));
+    painted_ = image_.copy();
     return {&image_, corner_};
   }
-  void finish() override { ++log_.finishes; }
+  void finish() override {
+    ++log_.finishes;
+    if (image_ != painted_) log_.drawn_outside = true;
+  }
   bool keeps_blank_page() const override { return false; }
+  void paint(const std::function<void()>& draw) override {
+    ++log_.paints;
+    if (image_ != painted_) log_.drawn_outside = true;
+    draw();
+    painted_ = image_.copy();  // a deep copy: the painter writes into the image's own pixels
+  }
 
  private:
   QImage& image_;
@@ -41,6 +54,7 @@ class ImagePage final : public PaintTarget {
   int dpi_;
   bool available_;
   QPointF corner_;
+  QImage painted_;  // the page as the last paint left it
 };
 
 class PainterDeviceTest : public testing::Test {
@@ -274,6 +288,32 @@ TEST_F(PainterDeviceTest, WedgesWhoseOutlinesCloseEveryGapPrintAsTheirBand) {
   // A few wedges with wide gaps are drawn one by one.
   draw_ring(*open(), 12, false, false);
   EXPECT_TRUE(white(292, 112)) << "the gap from 15 to 30 degrees";
+}
+
+// A file target paints where the painting is quickest (a PNG sheet in a thread of Qt's
+// pool), which only works when every drawing goes through the target's paint.
+TEST_F(PainterDeviceTest, EveryDrawingIsHandedToTheTargetsPaint) {
+  // clang-format off
+  const struct { const char* name; std::function<void(PrintDevice&)> draw; } drawings[] = {
+    {"line",    [](PrintDevice& d) { d.move_to(10, 10); d.line_to(300, 200); }},
+    {"ellipse", [](PrintDevice& d) { d.ellipse({50, 50, 250, 200}, Colour::black, Fill::solid); }},
+    {"arc",     [](PrintDevice& d) { d.arc({50, 50, 250, 200}, 0, 2); }},
+    {"text",    [](PrintDevice& d) { d.select_font({"Arial", 20, false}); d.print_text("Mm"); }},
+    {"wedges",  [](PrintDevice& d) { d.pie({50, 50, 250, 200}, 0, 1); d.pie({50, 50, 250, 200}, 2, 3); }},
+    {"ring",    [](PrintDevice& d) { draw_ring(d, 1000, false, false); }},
+  };
+  // clang-format on
+  for (const auto& drawing : drawings) {
+    log = {};
+    const auto device = open();
+    drawing.draw(*device);
+    device->close();
+    EXPECT_GE(log.paints, 1) << drawing.name;
+    EXPECT_FALSE(log.drawn_outside) << drawing.name;
+    QImage blank(image.size(), image.format());
+    blank.fill(Qt::white);
+    EXPECT_NE(image, blank) << drawing.name << ": nothing was drawn";
+  }
 }
 
 }  // namespace
