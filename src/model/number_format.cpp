@@ -22,7 +22,7 @@ bool increment_digits(std::string& digits) {
 
 // The summary's rounding to `places` (1 or more) decimals.
 std::string format_decimals(double value, int places) {
-  const std::size_t kept_places = static_cast<std::size_t>(places);
+  const auto kept_places = static_cast<std::size_t>(places);
   if (std::isnan(value) || value == 0) return "0." + std::string(kept_places, '0');
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   const bool negative = std::signbit(value);

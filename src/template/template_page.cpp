@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -124,7 +125,8 @@ PrintFont label_font_for(const ParameterSet& set) {
 
 // Where a mark reaches on the sheet, and whether every point of it was a finite number.
 struct Extent {
-  MarkBox box{INFINITY, INFINITY, -INFINITY, -INFINITY};
+  static constexpr double inf = std::numeric_limits<double>::infinity();
+  MarkBox box{inf, inf, -inf, -inf};
   bool finite = true;
 };
 
