@@ -11,30 +11,12 @@
 #include "app/read_fields.h"
 #include "chart/chart_page.h"
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "print/trace_device.h"
 #include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
-
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(std::vector<std::string_view> args) {
-  std::ostringstream out, err;
-  const int code = run_cli(args, out, err);
-  return {code, out.str(), err.str()};
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::vector<std::string> fields_of(const std::string& line) {
   std::vector<std::string> fields;

@@ -7,28 +7,10 @@
 
 #include "cli/cli.h"
 #include "cli/strobe_speed_command.h"
+#include "cli_run.h"
 
 namespace veltrane {
 namespace {
-
-struct CliResult {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliResult run(std::vector<std::string_view> args) {
-  std::ostringstream out, err;
-  const int code = run_cli(args, out, err);
-  return {code, out.str(), err.str()};
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
 
 std::size_t count_of(const std::string& text, std::string_view part) {
   std::size_t count = 0;
@@ -37,7 +19,7 @@ std::size_t count_of(const std::string& text, std::string_view part) {
 }
 
 void expect_argument_mistake(const std::vector<std::string_view>& args) {
-  const CliResult r = run(args);
+  const CliRun r = run(args);
   EXPECT_EQ(r.code, 2) << args.back();
   EXPECT_EQ(r.out, "");
   EXPECT_TRUE(r.err.starts_with("veltrane-cli: ")) << r.err;
@@ -65,7 +47,7 @@ TEST(CliCalibrate, NewFactorsFromTheMeasuredReferences) {
   for (const auto& c : cases) {
     std::vector<std::string_view> args = {"calibrate"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const CliResult r = run(args);
+    const CliRun r = run(args);
     EXPECT_EQ(r.code, 0) << r.err;
     const auto lines = lines_of(r.out);
     ASSERT_EQ(lines.size(), 5u) << r.out;
@@ -101,7 +83,7 @@ TEST(CliCalibrate, WarnsOncePerDoubtfulLengthOrUnusableFactorAndStillAnswers) {
   for (const auto& c : cases) {
     std::vector<std::string_view> args = {"calibrate"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const CliResult r = run(args);
+    const CliRun r = run(args);
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.starts_with("correction_x = "));
     const auto lines = lines_of(r.err);
@@ -144,7 +126,7 @@ TEST(CliStrobeSpeed, StandardSpeedsDrawTheStandardPages) {
     standard.insert(standard.end(), c.standard.begin(), c.standard.end());
     for (auto* args : {&speed, &standard})
       args->insert(args->end(), {"--format", "trace", "-o", "-"});
-    const CliResult r = run(speed);
+    const CliRun r = run(speed);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, run(standard).out) << c.speed[1];
     EXPECT_EQ(lines_of(r.err).size(), 2u);
@@ -178,7 +160,7 @@ TEST(CliStrobeSpeed, CountsCaptionsAndOneLinePerRing) {
     std::vector<std::string_view> args = {"strobe", "speed"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     args.insert(args.end(), {"--format", "trace", "-o", "-"});
-    const CliResult r = run(args);
+    const CliRun r = run(args);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(count_of(r.out, "\npie "), c.pies) << c.args[1];
     EXPECT_NE(r.out.find(std::string("text \"") + c.caption_1 + "\""), std::string::npos);
@@ -217,7 +199,7 @@ TEST(CliStrobeSpeed, ArgumentMistakes) {
 }
 
 TEST(CliHelp, DocumentsCalibrateAndStrobeSpeed) {
-  const CliResult r = run({"--help"});
+  const CliRun r = run({"--help"});
   for (const char* word :
        {"calibrate --measured-x MM --measured-y MM", "--measured-y",
         "strobe speed --rpm OUTER[,INNER] [--hz F]", "120 x F / s", "CCW", "33 1/3"})

@@ -11,6 +11,7 @@
 #include "app/read_fields.h"
 #include "cli/page_title.h"
 #include "cli/paper_fit.h"
+#include "cli_run.h"
 #include "model/standard_strobes.h"
 #include "print/file_output.h"
 #include "print/trace_device.h"
@@ -19,18 +20,6 @@
 
 namespace veltrane {
 namespace {
-
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(std::vector<std::string_view> args) {
-  std::ostringstream out, err;
-  const int code = run_cli(args, out, err);
-  return {code, out.str(), err.str()};
-}
 
 std::string line(const std::string& text, int index) {
   std::istringstream lines(text);
