@@ -128,13 +128,21 @@ BENCHMARK_CAPTURE(into_pdf, strobe_2e9_bars, strobe_with(2000000000, 2000000000)
 BENCHMARK_CAPTURE(into_png, template_page, template_page)->Arg(600)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_png, strobe_60hz, strobe_with(216, 160))
     ->Arg(600)
+    ->Arg(1200)
     ->Unit(benchmark::kMillisecond);
-// The most bars the page draws one by one at 1200 dpi (a dot of pitch at the rim), which the
-// back end paints as their band, and the most whose gaps stay open, painted wedge by wedge.
+// At 1200 dpi: the most bars the page draws one by one (a dot of pitch at the rim), which the
+// back end paints as their band; bars whose gaps stay open, painted wedge by wedge, from
+// some thousand long thin ones (the most dots of edge) to a few wide ones.
 BENCHMARK_CAPTURE(into_png, strobe_24000_bars, strobe_with(24000, 18000))
     ->Arg(1200)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_png, strobe_5000_bars, strobe_with(5000, 4000))
+    ->Arg(1200)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_png, strobe_3000_bars, strobe_with(3000, 2000))
+    ->Arg(1200)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_png, strobe_10_bars, strobe_with(10, 7))
     ->Arg(1200)
     ->Unit(benchmark::kMillisecond);
 

@@ -170,6 +170,32 @@ QPainterPath inked_wedge(const QRectF& box, double start_rad, double end_rad, do
   return path;
 }
 
+std::vector<QPointF> flattened(const QPainterPath& path, double tolerance) {
+  std::vector<QPointF> corners;
+  for (int i = 0; i < path.elementCount(); ++i) {
+    const QPainterPath::Element e = path.elementAt(i);
+    if (e.type != QPainterPath::CurveToElement || corners.empty() || i + 2 >= path.elementCount()) {
+      corners.emplace_back(e.x, e.y);
+      continue;
+    }
+    const QPointF p0 = corners.back(), p1 = e, p2 = path.elementAt(i + 1),
+                  p3 = path.elementAt(i + 2);
+    i += 2;
+    // n equal steps stray at most 3/4 of the larger second difference over n squared.
+    const QPointF d1 = p0 - 2 * p1 + p2, d2 = p1 - 2 * p2 + p3;
+    const double bend = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
+    const double steps = std::ceil(std::sqrt(0.75 * bend / tolerance));
+    const int n = steps >= 1 && steps <= 1024 ? static_cast<int>(steps) : steps > 1024 ? 1024 : 1;
+    for (int k = 1; k <= n; ++k) {
+      const double t = static_cast<double>(k) / n, u = 1 - t;
+      corners.push_back(u * u * u * p0 + 3 * u * u * t * p1 + 3 * u * t * t * p2 + t * t * t * p3);
+    }
+  }
+  // A closing line back to the start adds no corner.
+  if (corners.size() > 1 && corners.back() == corners.front()) corners.pop_back();
+  return corners;
+}
+
 std::pair<QPointF, QPointF> wedge_corners(const QRectF& box, double start_rad, double end_rad) {
   const Ellipse e = inscribed(box);
   const ParameterRange range = parameter_range(e, start_rad, end_rad);

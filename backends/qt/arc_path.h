@@ -3,6 +3,7 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <utility>
+#include <vector>
 
 namespace veltrane {
 
@@ -35,5 +36,9 @@ QPainterPath inked_wedge(const QRectF& box, double start_rad, double end_rad, do
 
 /// The ends of the wedge's arc, where its radii meet the ellipse.
 std::pair<QPointF, QPointF> wedge_corners(const QRectF& box, double start_rad, double end_rad);
+
+/// The corners of a polygon that follows `path`, one closed subpath, within `tolerance`
+/// dots: its lines as they are, its curves cut into lines.
+std::vector<QPointF> flattened(const QPainterPath& path, double tolerance);
 
 }  // namespace veltrane

@@ -1,6 +1,7 @@
 # Qt printing: one QPainter code path (qt_painter_device) behind the printer and the files.
 add_library(veltrane_qt_paint STATIC
   ${CMAKE_CURRENT_LIST_DIR}/arc_path.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/grey_fill.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_painter_device.cpp)
 veltrane_expose(veltrane_qt_paint backends/qt backends/qt)
 target_link_libraries(veltrane_qt_paint PUBLIC veltrane_print Qt6::Gui)

@@ -160,7 +160,10 @@ class FilePage final : public PaintTarget {
       case FileFormat::trace:
         break;
     }
-    return {device_.get(), QPointF(0, 0)};  // the whole sheet is printable
+    GreyRaster raster;
+    if (image_ != nullptr)
+      raster = {image_->bits(), image_->width(), image_->height(), image_->bytesPerLine()};
+    return {device_.get(), QPointF(0, 0), raster};  // the whole sheet is printable
   }
 
   // Leaves the bytes empty when the image cannot be encoded, so no partial file is taken
@@ -200,7 +203,7 @@ class FilePage final : public PaintTarget {
   QString title_;
   QBuffer buffer_;
   std::unique_ptr<QPaintDevice> device_;  // goes before the buffer, which it may write to
-  const QImage* image_ = nullptr;
+  QImage* image_ = nullptr;
 };
 
 }  // namespace

@@ -27,6 +27,9 @@ QRectF box_through_centres(DotBox box) {
   return QRectF(dot_centre({box.x1, box.y1}), dot_centre({box.x2, box.y2})).normalized();
 }
 
+// Lines stand in for curves this close to them where shapes are inked into a raster.
+constexpr double flattening_tolerance_dots = 0.02;
+
 QColor colour_of(Colour colour) {
   return colour == Colour::white ? QColor(Qt::white) : QColor(Qt::black);
 }
@@ -121,6 +124,7 @@ class PainterDevice final : public PrintDevice {
       const PageSurface page = target_->start_page(orientation_);
       QPaintDevice* device = page.device;
       if (device != nullptr) resolution_ = {device->logicalDpiX(), device->logicalDpiY()};
+      raster_ = page.raster;
       state_ = device != nullptr && painter_.begin(device) ? State::painting : State::inert;
       if (state_ == State::painting) {
         painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
@@ -166,9 +170,12 @@ class PainterDevice final : public PrintDevice {
           white_disc != nullptr ? hidden_tip(box, wedge, *white_disc, pen_width_) : 0;
       const double sweep = std::remainder(double{wedge.end_rad} - wedge.start_rad, 2 * M_PI);
       if (inks_as_one_shape && wedge.pen_width > 1 && sweep > 0 && sweep < M_PI / 2) {
+        const QPainterPath inked =
+            inked_wedge(box, wedge.start_rad, wedge.end_rad, from, wedge.pen_width);
+        if (ink_into_raster(inked)) continue;
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(Qt::black);
-        painter_.drawPath(inked_wedge(box, wedge.start_rad, wedge.end_rad, from, wedge.pen_width));
+        painter_.drawPath(inked);
         continue;
       }
       use_pen_and_fill(Qt::black, true, wedge.pen_width);
@@ -176,6 +183,21 @@ class PainterDevice final : public PrintDevice {
                                  : pie_path(box, wedge.start_rad, wedge.end_rad));
     }
     waiting_wedges_.clear();
+  }
+
+  // Inks `shape` in black straight into the page's dots where the page is a grey raster
+  // and nothing but an offset lies between the painter and them. Qt's rasteriser walks
+  // all the edges of a shape once for each band of a few dozen rows, so a wedge as long as
+  // a strobe ring's bars costs it the square of its length; here it costs its length.
+  bool ink_into_raster(const QPainterPath& shape) {
+    const QTransform to_device = painter_.combinedTransform();
+    if (raster_.bits == nullptr || to_device.type() > QTransform::TxTranslate ||
+        painter_.hasClipping() || painter_.opacity() != 1 ||
+        painter_.compositionMode() != QPainter::CompositionMode_SourceOver)
+      return false;
+    std::vector<QPointF> corners = flattened(shape, flattening_tolerance_dots);
+    for (QPointF& corner : corners) corner = to_device.map(corner);
+    return ink_polygon(raster_, corners);
   }
 
   // Whether `wedges` go all the way round one ellipse with gaps that their outlines close
@@ -269,6 +291,7 @@ class PainterDevice final : public PrintDevice {
   PrintFont font_;
   bool font_realised_ = false;
   std::vector<Wedge> waiting_wedges_;
+  GreyRaster raster_;
 };
 
 QtMessageHandler handler_outside_start = nullptr;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "backends/qt/grey_fill.h"
 #include "print/print_device.h"
 
 class QPaintDevice;
@@ -16,6 +17,9 @@ namespace veltrane {
 struct PageSurface {
   QPaintDevice* device = nullptr;
   QPointF printable_corner;
+  /// The device's own dots when it is an eight-bit grey image that shapes may be inked
+  /// into directly; no bits otherwise.
+  GreyRaster raster;
 };
 
 /// One output of the Qt painting code: the printer, or a PDF, SVG or PNG page.

@@ -33,7 +33,7 @@ class PrinterPage final : public PaintTarget {
     const QMarginsF upright = layout.minimumMargins();
     const QPointF corner_pt = landscape ? QPointF(upright.bottom(), upright.left())
                                         : QPointF(upright.left(), upright.top());
-    return {printer_.get(), corner_pt * printer_->resolution() / 72.0};
+    return {printer_.get(), corner_pt * printer_->resolution() / 72.0, {}};
   }
 
   void finish() override {}  // ending the painter has spooled the job

@@ -203,5 +203,35 @@ TEST(ArcPath, AnInkedWedgeIsTheWedgeWithItsOutline) {
   }
 }
 
+TEST(ArcPath, FlattenedCurvesStayWithinTheirTolerance) {
+  // clang-format off
+  const struct { const char* name; QPainterPath path; QPointF centre; double radius; } cases[] = {
+    {"large circle", ellipse_path(QRectF(0, 0, 8000, 8000)), {4000, 4000}, 4000},
+    {"small circle", ellipse_path(QRectF(10, 10, 3, 3)), {11.5, 11.5}, 1.5},
+  };
+  // clang-format on
+  for (const auto& c : cases)
+    for (const double tolerance : {0.02, 0.5}) {
+      const std::vector<QPointF> corners = flattened(c.path, tolerance);
+      ASSERT_GE(corners.size(), 4u) << c.name;
+      EXPECT_NE(corners.back(), corners.front()) << c.name << ": the closing corner is left out";
+      double worst = 0;
+      for (std::size_t i = 0; i < corners.size(); ++i) {
+        const QPointF a = corners[i], b = corners[(i + 1) % corners.size()];
+        for (const double t : {0.0, 0.5}) {  // a corner, and a side's middle
+          const QPointF p = a + t * (b - a);
+          worst = std::max(
+              worst, std::fabs(std::hypot(p.x() - c.centre.x(), p.y() - c.centre.y()) - c.radius));
+        }
+      }
+      EXPECT_LE(worst, tolerance + arc_tolerance_dots) << c.name << " " << tolerance;
+      // Not more sides than the tolerance asks for: a side of the large circle spans at
+      // least a few dozen dots at the coarse tolerance.
+      if (tolerance == 0.5 && c.radius > 100) {
+        EXPECT_LT(corners.size(), 800u) << c.name;
+      }
+    }
+}
+
 }  // namespace
 }  // namespace veltrane

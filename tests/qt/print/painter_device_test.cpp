@@ -22,8 +22,13 @@ struct TargetLog {
 // A page in memory, 4 by 3 inches at `dpi`, white, one grey byte per dot.
 class ImagePage final : public PaintTarget {
  public:
-  ImagePage(QImage& image, TargetLog& log, int dpi, bool available = true, QPointF corner = {})
-      : image_(image), log_(log), dpi_(dpi), available_(available), corner_(corner) {}
+  ImagePage(QImage& image, TargetLog& log, int dpi, bool available, QPointF corner, bool raster)
+      : image_(image),
+        log_(log),
+        dpi_(dpi),
+        available_(available),
+        corner_(corner),
+        raster_(raster) {}
 
   PageSurface start_page(Orientation orientation) override {
     ++log_.starts;
@@ -34,7 +39,9 @@ class ImagePage final : public PaintTarget {
     image_.setDotsPerMeterX(static_cast<int>(std::lround(dpi_ / 0.0254)));
     image_.setDotsPerMeterY(static_cast<int>(std::lround(dpi_ / 0.0254)));
     painted_ = image_.copy();
-    return {&image_, corner_};
+    if (!raster_) return {&image_, corner_, {}};
+    return {&image_, corner_,
+            GreyRaster{image_.bits(), image_.width(), image_.height(), image_.bytesPerLine()}};
   }
   void finish() override {
     ++log_.finishes;
@@ -54,6 +61,7 @@ class ImagePage final : public PaintTarget {
   int dpi_;
   bool available_;
   QPointF corner_;
+  bool raster_;     // whether the page offers its dots for inking straight into
   QImage painted_;  // the page as the last paint left it
 };
 
@@ -61,8 +69,13 @@ class PainterDeviceTest : public testing::Test {
  protected:
   void SetUp() override { application_ = offscreen_application_if_none(); }
 
-  std::unique_ptr<PrintDevice> open(int dpi = 100, bool available = true, QPointF corner = {}) {
-    return make_painter_device(std::make_unique<ImagePage>(image, log, dpi, available, corner));
+  std::unique_ptr<PrintDevice> open(int dpi = 100, bool available = true, QPointF corner = {},
+                                    bool raster = false) {
+    return make_painter_device(
+        std::make_unique<ImagePage>(image, log, dpi, available, corner, raster));
+  }
+  std::unique_ptr<PrintDevice> open_raster(QPointF corner = {}) {
+    return open(100, true, corner, true);
   }
 
   bool dark(int x, int y) const { return qGray(image.pixel(x, y)) < 100; }
@@ -244,29 +257,30 @@ void draw_ring(PrintDevice& device, int bars, bool hole, bool flush_first) {
   device.close();
 }
 
-// How many dots differ and by how much at most.
-std::pair<int, int> difference(const QImage& a, const QImage& b) {
+// How many dots differ by more than `shades` and by how much at most.
+std::pair<int, int> difference(const QImage& a, const QImage& b, int shades = 0) {
   int count = 0, largest = 0;
   for (int y = 0; y < a.height(); ++y)
     for (int x = 0; x < a.width(); ++x) {
       const int d = std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
-      count += d != 0;
+      count += d > shades;
       largest = std::max(largest, d);
     }
   return {count, largest};
 }
 
 TEST_F(PainterDeviceTest, WedgesUnderAWhiteDiscLookAsWhenDrawnWhole) {
-  for (const int bars : {3, 40, 216}) {
-    draw_ring(*open(), bars, true, true);
-    const QImage whole = image;
-    draw_ring(*open(), bars, true, false);
-    const auto [count, largest] = difference(whole, image);
-    // Only antialiased edge dots may differ, by a shade no print shows.
-    EXPECT_LE(largest, 8) << bars;
-    EXPECT_LT(count, whole.width() * whole.height() / 100) << bars;
-    EXPECT_TRUE(white(200, 150)) << bars;
-  }
+  for (const bool raster : {false, true})
+    for (const int bars : {3, 40, 216}) {
+      draw_ring(*open(100, true, {}, raster), bars, true, true);
+      const QImage whole = image;
+      draw_ring(*open(100, true, {}, raster), bars, true, false);
+      const auto [count, largest] = difference(whole, image);
+      // Only antialiased edge dots may differ, by a shade no print shows.
+      EXPECT_LE(largest, 8) << bars;
+      EXPECT_LT(count, whole.width() * whole.height() / 100) << bars;
+      EXPECT_TRUE(white(200, 150)) << bars;
+    }
 }
 
 TEST_F(PainterDeviceTest, WedgesWhoseOutlinesCloseEveryGapPrintAsTheirBand) {
@@ -290,6 +304,22 @@ TEST_F(PainterDeviceTest, WedgesWhoseOutlinesCloseEveryGapPrintAsTheirBand) {
   EXPECT_TRUE(white(292, 112)) << "the gap from 15 to 30 degrees";
 }
 
+TEST_F(PainterDeviceTest, WedgesInkedStraightIntoARasterLookAsQtPaintsThem) {
+  // Rings of narrow and wide wedges, with and without a disc over their tips, and a ring
+  // partly off the page, which is cut at the page's edges.
+  for (const int bars : {5, 40, 100}) {
+    for (const QPointF corner : {QPointF(0, 0), QPointF(-120, 60)}) {
+      draw_ring(*open(100, true, corner, false), bars, true, false);
+      const QImage painted = image;
+      draw_ring(*open_raster(corner), bars, true, false);
+      // Both cover each dot by its area; Qt's sums are coarser.
+      const auto [count, largest] = difference(painted, image, 2);
+      EXPECT_LE(largest, 48) << bars << " at " << corner.x();
+      EXPECT_LT(count, painted.width() * painted.height() / 100) << bars << " at " << corner.x();
+    }
+  }
+}
+
 // A file target paints where the painting is quickest (a PNG sheet in a thread of Qt's
 // pool), which only works when every drawing goes through the target's paint.
 TEST_F(PainterDeviceTest, EveryDrawingIsHandedToTheTargetsPaint) {
@@ -303,17 +333,18 @@ TEST_F(PainterDeviceTest, EveryDrawingIsHandedToTheTargetsPaint) {
     {"ring",    [](PrintDevice& d) { draw_ring(d, 1000, false, false); }},
   };
   // clang-format on
-  for (const auto& drawing : drawings) {
-    log = {};
-    const auto device = open();
-    drawing.draw(*device);
-    device->close();
-    EXPECT_GE(log.paints, 1) << drawing.name;
-    EXPECT_FALSE(log.drawn_outside) << drawing.name;
-    QImage blank(image.size(), image.format());
-    blank.fill(Qt::white);
-    EXPECT_NE(image, blank) << drawing.name << ": nothing was drawn";
-  }
+  for (const auto& drawing : drawings)
+    for (const bool raster : {false, true}) {
+      log = {};
+      const auto device = open(100, true, {}, raster);
+      drawing.draw(*device);
+      device->close();
+      EXPECT_GE(log.paints, 1) << drawing.name;
+      EXPECT_FALSE(log.drawn_outside) << drawing.name;
+      QImage blank(image.size(), image.format());
+      blank.fill(Qt::white);
+      EXPECT_NE(image, blank) << drawing.name << ": nothing was drawn";
+    }
 }
 
 }  // namespace
