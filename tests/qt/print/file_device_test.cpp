@@ -176,6 +176,7 @@ TEST(GreyPng, DecodesToTheSamePixels) {
   // clang-format off
   const struct { int width, height, stride; } cases[] = {
       {1, 1, 4}, {7, 5, 8}, {300, 200, 300}, {1001, 3, 1004},
+      {3, 2049, 4}, {40, 5000, 40},  // compressed in bands
   };
   // clang-format on
   for (const auto& c : cases) {
