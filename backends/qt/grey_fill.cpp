@@ -156,7 +156,7 @@ bool ink_polygon(const GreyRaster& raster, std::span<const QPointF> corners) {
     double covered = 0;
     for (int dot = span.first; dot < end; ++dot) {
       covered += sums[span.offset + static_cast<std::size_t>(dot - span.first)];
-      const int share = static_cast<int>(std::min(std::fabs(covered), 1.0) * 255 + 0.5);
+      const auto share = static_cast<int>(std::lrint(std::min(std::fabs(covered), 1.0) * 255));
       if (share > 0) line[dot] = darken(line[dot], share);
     }
   }
