@@ -3,6 +3,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -17,6 +18,7 @@ namespace veltrane {
 namespace {
 
 bool failure_reported = false;
+bool output_was_closed = false;  // descriptor 1 is held by the null device
 
 int close_descriptor(int fd) {
 #ifdef _WIN32
@@ -47,6 +49,10 @@ class DescriptorBuffer final : public std::streambuf {
 
  private:
   bool drain() {
+    if (output_was_closed && pptr() > pbase()) {
+      failed_ = true;
+      error_ = EBADF;
+    }
     const char* next = pbase();
     while (next < pptr() && !failed_) {
       const auto remaining = static_cast<unsigned>(pptr() - next);
@@ -85,12 +91,25 @@ void report(std::ostream& err, int error) {
 
 }  // namespace
 
+void hold_closed_standard_descriptors() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is this one: those below it are open or held already.
+    const int held = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (held != fd && held >= 0) close(held);
+    if (fd == 1 && held == fd) output_was_closed = true;
+  }
+#endif
+}
+
 int write_standard_output(std::ostream& out, std::string_view bytes, std::ostream& err) {
   errno = 0;
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
   if (out) return 0;
-  report(err, errno);
+  const DescriptorBuffer& buffer = descriptor_buffer();
+  report(err, &out == &standard_output() && buffer.failed() ? buffer.error() : errno);
   return 2;
 }
 
@@ -105,7 +124,7 @@ int close_standard_output(int code, std::ostream& err) {
   bool failed = buffer.failed();
   int error = buffer.error();
   // A descriptor that was never open (EBADF) had nothing written to it.
-  if (!failed && close_descriptor(1) != 0 && errno != EBADF) {
+  if (!failed && !output_was_closed && close_descriptor(1) != 0 && errno != EBADF) {
     failed = true;
     error = errno;
   }

@@ -5,6 +5,12 @@
 
 namespace veltrane {
 
+/// Where the process was started with standard input, output or error closed, holds their
+/// descriptors with the null device, so that no file the process opens later takes one of
+/// them and gets what is meant for the stream. Writes to an output closed so still fail as
+/// on a closed descriptor. Call first thing in main.
+void hold_closed_standard_descriptors();
+
 /// Writes a page to standard output, `out`. Returns 0, or 2 after one line on `err` naming
 /// the reason when the write fails.
 int write_standard_output(std::ostream& out, std::string_view bytes, std::ostream& err);

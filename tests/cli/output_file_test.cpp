@@ -245,16 +245,25 @@ struct ProgramRun {
   std::string err;
 };
 
-// veltrane-cli itself, its standard output on `output`.
-ProgramRun run_program(const std::vector<std::string>& args, const char* output) {
+// veltrane-cli itself, its standard output on `output` (closed when nullptr), and its
+// standard error closed when `error_closed`.
+ProgramRun run_program(const std::vector<std::string>& args, const char* output,
+                       bool error_closed = false) {
   const std::string program = VELTRANE_BINARY_DIR "/cli/veltrane-cli";
   int channel[2];
   if (pipe(channel) != 0) return {};
   const pid_t child = fork();
   if (child == 0) {
-    const int out = open(output, O_WRONLY);
-    if (out < 0 || dup2(out, 1) < 0 || dup2(channel[1], 2) < 0) _exit(127);
+    if (output == nullptr) {
+      close(1);
+    } else {
+      const int out = open(output, O_WRONLY);
+      if (out < 0 || dup2(out, 1) < 0) _exit(127);
+      close(out);
+    }
+    if (error_closed ? close(2) != 0 : dup2(channel[1], 2) < 0) _exit(127);
     close(channel[0]);
+    close(channel[1]);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -292,6 +301,33 @@ TEST(StandardOutput, EveryCommandReportsAFullDeviceWithOneLineAndExitCodeTwo) {
     EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(run_program(args, "/dev/null").code, 0) << args[0];
+  }
+}
+
+TEST_F(OutputFile, ClosedStandardStreamsFailAsClosedAndTakeNoFileOfTheProcess) {
+  const std::string page = (dir_ / "page.trace").string();
+  // clang-format off
+  const struct { std::vector<std::string> args; bool error_closed; int code; } cases[] = {
+    {{"summary"},                                              false, 2},
+    {{"template", "-o", "-", "--format", "pdf"},               false, 2},
+    {{"strobe", "60hz", "-o", "-", "--format", "png", "--dpi", "10"}, false, 2},
+    // A file opened while a standard stream is closed would otherwise take its descriptor,
+    // and the lines about the rings would go into the page.
+    {{"strobe", "speed", "--rpm", "45,78", "-o", page},        false, 0},
+    {{"strobe", "speed", "--rpm", "45,78", "-o", page},        true,  0},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    fs::remove(page);
+    const ProgramRun r = run_program(c.args, nullptr, c.error_closed);
+    EXPECT_EQ(r.code, c.code) << c.args[0] << " " << r.err;
+    if (c.code == 2) {
+      EXPECT_EQ(r.err, "veltrane-cli: cannot write to standard output: Bad file descriptor\n");
+    } else {
+      const std::string trace = read_file(page);
+      EXPECT_TRUE(trace.starts_with("open ")) << trace.substr(0, 80);
+      EXPECT_EQ(trace.find("bars per 20"), std::string::npos);
+    }
   }
 }
 
