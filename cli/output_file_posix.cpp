@@ -195,7 +195,10 @@ std::string replace_atomically(const std::string& path, const std::string& targe
   if (fd >= 0) error = 0;
   if (fd < 0) {
     const std::string folder = folder_of(target);
-    if (error == ENOENT) return "cannot write " + quoted(path) + ": no folder " + quoted(folder);
+    struct stat folder_status {};
+    // A folder that is there but takes no new files (as in /proc) says so in its own words.
+    if (error == ENOENT && ::stat(folder.c_str(), &folder_status) != 0)
+      return "cannot write " + quoted(path) + ": no folder " + quoted(folder);
     return "cannot write " + quoted(path) + ": cannot create a file in " + quoted(folder) + ": " +
            std::strerror(error);
   }

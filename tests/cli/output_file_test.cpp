@@ -142,6 +142,10 @@ TEST_F(OutputFile, EachKindOfTargetIsWrittenOrRefusedSoundly) {
       {"folder without write permission", "locked/page.pdf",
        [](const fs::path& d) { fs::create_directory(d / "locked"); fs::permissions(d / "locked", fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)); },
        true, "Permission denied", [](const fs::path& d) { EXPECT_TRUE(fs::is_empty(d / "locked")); }},
+      {"symlink to itself", "loop", [](const fs::path& d) { fs::create_symlink("loop", d / "loop"); },
+       false, "Too many levels of symbolic links", nullptr},
+      {"file in a folder that takes no new files", "/proc/self/status", nullptr, false,
+       root ? "cannot create a file in '/proc/self': No such file or directory" : "Permission denied", nullptr},
       {"character device", "/dev/null", nullptr, false, "", nullptr},
       {"full device", "/dev/full", nullptr, false, "No space left on device", nullptr},
   };
