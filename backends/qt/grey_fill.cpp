@@ -27,6 +27,9 @@ struct Piece {
 // Far enough for any page, near enough that no sum of coordinates overflows.
 constexpr double farthest_corner = 1 << 30;
 
+// How many dots' sums are kept at once: 8 MB.
+constexpr std::size_t most_cells_at_once = std::size_t{1} << 20;
+
 struct RowSpan {
   int first = std::numeric_limits<int>::max();  // leftmost dot an edge touches
   int end = std::numeric_limits<int>::min();    // one past the dot the last area goes to
@@ -136,29 +139,40 @@ bool ink_polygon(const GreyRaster& raster, std::span<const QPointF> corners) {
     span.end =
         std::max(span.end, static_cast<int>(std::floor(std::max(piece.x_in, piece.x_out))) + 2);
   }
-  std::size_t total = 0;
-  for (RowSpan& span : rows) {
-    span.offset = total;
-    if (span.end > span.first) total += static_cast<std::size_t>(span.end - span.first);
-  }
-  sums.assign(total, 0.0);
-  for (const Piece& piece : pieces) {
-    const RowSpan& span = rows[static_cast<std::size_t>(piece.row - first_row)];
-    accumulate(piece, sums.data() + span.offset, span.first);
-  }
-
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const RowSpan& span = rows[i];
-    if (span.end <= span.first) continue;
-    unsigned char* line =
-        raster.bits + (first_row + static_cast<std::ptrdiff_t>(i)) * raster.stride;
-    const int end = std::min(span.end, raster.width);
-    double covered = 0;
-    for (int dot = span.first; dot < end; ++dot) {
-      covered += sums[span.offset + static_cast<std::size_t>(dot - span.first)];
-      const auto share = static_cast<int>(std::lrint(std::min(std::fabs(covered), 1.0) * 255));
-      if (share > 0) line[dot] = darken(line[dot], share);
+  // Rows are summed a band at a time, so that a shape as large as the page needs no more
+  // memory than a few rows of it.
+  for (std::size_t band_first = 0; band_first < rows.size();) {
+    std::size_t band_end = band_first, total = 0;
+    for (; band_end < rows.size(); ++band_end) {
+      RowSpan& span = rows[band_end];
+      const std::size_t cells =
+          span.end > span.first ? static_cast<std::size_t>(span.end - span.first) : 0;
+      if (band_end > band_first && total + cells > most_cells_at_once) break;
+      span.offset = total;
+      total += cells;
     }
+    sums.assign(total, 0.0);
+    const int band_top = first_row + static_cast<int>(band_first);
+    const int band_bottom = first_row + static_cast<int>(band_end);
+    for (const Piece& piece : pieces) {
+      if (piece.row < band_top || piece.row >= band_bottom) continue;
+      const RowSpan& span = rows[static_cast<std::size_t>(piece.row - first_row)];
+      accumulate(piece, sums.data() + span.offset, span.first);
+    }
+    for (std::size_t i = band_first; i < band_end; ++i) {
+      const RowSpan& span = rows[i];
+      if (span.end <= span.first) continue;
+      unsigned char* line =
+          raster.bits + (first_row + static_cast<std::ptrdiff_t>(i)) * raster.stride;
+      const int end = std::min(span.end, raster.width);
+      double covered = 0;
+      for (int dot = span.first; dot < end; ++dot) {
+        covered += sums[span.offset + static_cast<std::size_t>(dot - span.first)];
+        const auto share = static_cast<int>(std::lrint(std::min(std::fabs(covered), 1.0) * 255));
+        if (share > 0) line[dot] = darken(line[dot], share);
+      }
+    }
+    band_first = band_end;
   }
   return true;
 }

@@ -119,6 +119,21 @@ TEST(GreyFill, AgreesWithCountedCoverageOnArbitraryPolygons) {
   }
 }
 
+TEST(GreyFill, AShapeLargerThanWhatIsSummedAtOnceIsInkedWhole) {
+  // Two million dots and more, summed a band of rows at a time: the long side's dots are
+  // half covered, those below it whole, in every band.
+  constexpr int side = 2000;
+  Sheet sheet(side, side);
+  ASSERT_TRUE(ink_polygon(sheet.raster(), std::vector<QPointF>{{0, 0}, {side, 0}, {0, side}}));
+  int wrong = 0;
+  for (int y = 0; y < side; ++y)
+    for (int x = 0; x < side; ++x) {
+      const int expected = x + y < side - 1 ? 0 : x + y == side - 1 ? 127 : 255;
+      wrong += std::abs(sheet.at(x, y) - expected) > 1;
+    }
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST(GreyFill, DarkensWhatIsAlreadyThere) {
   Sheet sheet(2, 1, 200);
   ink_polygon(sheet.raster(), std::vector<QPointF>{{0, 0}, {1.5, 0}, {1.5, 1}, {0, 1}});
