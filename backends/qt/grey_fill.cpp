@@ -44,6 +44,7 @@ void cut_into_rows(QPointF a, QPointF b, int height, std::vector<Piece>& pieces)
   const QPointF top = b.y() > a.y() ? a : b;
   const QPointF bottom = b.y() > a.y() ? b : a;
   const double slope = (bottom.x() - top.x()) / (bottom.y() - top.y());
+  if (!std::isfinite(slope)) return;  // a height of under 1e-300 dot adds nothing either
   const double first_row = std::max(std::floor(top.y()), 0.0);
   const double end_row = std::min(std::ceil(bottom.y()), static_cast<double>(height));
   for (double row = first_row; row < end_row; ++row) {

@@ -153,6 +153,13 @@ TEST(GreyFill, CornersNoPageCanPlaceLeaveTheSheetAlone) {
         << far.x() << "," << far.y();
     EXPECT_EQ(sheet.dots, Sheet(4, 4).dots);
   }
+  // A side whose height is too small for its slope to be a number adds nothing.
+  {
+    Sheet sheet(4, 4);
+    EXPECT_TRUE(ink_polygon(sheet.raster(), std::vector<QPointF>{{0, 0}, {4, 1e-310}, {4, 2}}));
+    EXPECT_NEAR(sheet.ink(1, 0), 0.75, 0.5 / 255);  // over the side from (0, 0) to (4, 2)
+    EXPECT_DOUBLE_EQ(sheet.ink(1, 1), 0);
+  }
   // Far but placeable: a side from far off still cuts the sheet where it should.
   Sheet sheet(4, 4);
   EXPECT_TRUE(
