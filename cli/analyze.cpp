@@ -1,5 +1,6 @@
 #include "cli/analyze.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -390,6 +391,14 @@ std::string render_chart(const AnalyzeRequest& request, const ParameterSet& set,
 
 }  // namespace
 
+namespace {
+std::size_t analysis_radii_limit = max_analysis_radii;
+}  // namespace
+
+void limit_analysis_radii(std::size_t most) {
+  analysis_radii_limit = std::min(most, max_analysis_radii);
+}
+
 std::string shortest_number(double value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -519,9 +528,9 @@ int run_analyze(std::span<const std::string_view> args, std::ostream& out, std::
     if (!request.help) {
       read_parameters(set, request.window);
       if (has_too_many_radii(set.inner_groove_radius, set.outer_groove_radius,
-                             request.options.step_mm))
+                             request.options.step_mm, analysis_radii_limit))
         throw UsageError{"--step " + shortest_number(request.options.step_mm) +
-                         " gives more than " + std::to_string(max_analysis_radii) +
+                         " gives more than " + std::to_string(analysis_radii_limit) +
                          " radii between the groove radii"};
     }
   } catch (const UsageError& error) {

@@ -16,6 +16,11 @@ extern const std::string_view analyze_help_text;
 /// 2 for a mistake in the arguments or an output that cannot be written.
 int run_analyze(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 
+/// Lowers the most radii analyze accepts (max_analysis_radii) for the rest of the process:
+/// a fuzz target's inputs must each run in a few seconds under the sanitizers, where a
+/// million radii take twenty and two gigabytes.
+void limit_analysis_radii(std::size_t most);
+
 /// The comparison and the per-radius table, UTF-8, ending in a line feed.
 std::string analysis_text(const Analysis& analysis);
 

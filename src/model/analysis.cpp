@@ -75,11 +75,11 @@ constexpr AlignmentName alignment_names[] = {
 
 }  // namespace
 
-bool has_too_many_radii(double ri_mm, double ro_mm, double step_mm) {
+bool has_too_many_radii(double ri_mm, double ro_mm, double step_mm, std::size_t most) {
   if (!(std::isfinite(ri_mm) && std::isfinite(ro_mm) && ri_mm < ro_mm)) return false;
   // The count is about (Ro - Ri) / step + 1; the margin covers its rounding.
   const double count = (ro_mm - ri_mm) / step_mm;
-  return !(count <= static_cast<double>(max_analysis_radii) - 2);
+  return !(count <= static_cast<double>(most) - 2);
 }
 
 std::vector<double> analysis_radii(double ri_mm, double ro_mm, double step_mm) {

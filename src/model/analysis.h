@@ -77,8 +77,9 @@ struct Analysis {
 /// number; ends at the first max_analysis_radii + 1 radii whatever the step.
 std::vector<double> analysis_radii(double ri_mm, double ro_mm, double step_mm);
 
-/// Whether analysis_radii would hold more than max_analysis_radii radii.
-bool has_too_many_radii(double ri_mm, double ro_mm, double step_mm);
+/// Whether analysis_radii would hold more than `most` radii.
+bool has_too_many_radii(double ri_mm, double ro_mm, double step_mm,
+                        std::size_t most = max_analysis_radii);
 
 /// Why there are no radii ("" when there are): the radii are not finite or not in order.
 std::string no_radii_reason(double ri_mm, double ro_mm);
