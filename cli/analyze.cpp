@@ -389,10 +389,9 @@ std::string render_chart(const AnalyzeRequest& request, const ParameterSet& set,
   return name == "trace" ? trace.str() : bytes;
 }
 
-}  // namespace
-
-namespace {
+// The most radii one analysis may have: max_analysis_radii unless lowered.
 std::size_t analysis_radii_limit = max_analysis_radii;
+
 }  // namespace
 
 void limit_analysis_radii(std::size_t most) {

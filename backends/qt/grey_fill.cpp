@@ -15,12 +15,12 @@
 namespace veltrane {
 namespace {
 
-// The part of one edge within one row of dots: x where it enters and leaves the row, and
-// its height there, negative where the edge runs upward.
+// The part of one edge within one row of dots: how far left and right it reaches, and its
+// height there, negative where the edge runs upward.
 struct Piece {
   int row = 0;
-  double x_in = 0;
-  double x_out = 0;
+  double left = 0;
+  double right = 0;
   double height = 0;
 };
 
@@ -45,17 +45,18 @@ void cut_into_rows(QPointF a, QPointF b, int height, std::vector<Piece>& pieces)
   const QPointF bottom = b.y() > a.y() ? b : a;
   const double slope = (bottom.x() - top.x()) / (bottom.y() - top.y());
   if (!std::isfinite(slope)) return;  // a height of under 1e-300 dot adds nothing either
+  // x is clamped to the edge's own, since rounding must not take it past the raster's side
+  // the edge was cut at.
+  const double low_x = std::min(top.x(), bottom.x()), high_x = std::max(top.x(), bottom.x());
   const double first_row = std::max(std::floor(top.y()), 0.0);
   const double end_row = std::min(std::ceil(bottom.y()), static_cast<double>(height));
   for (double row = first_row; row < end_row; ++row) {
     const double y_in = std::max(top.y(), row);
     const double y_out = std::min(bottom.y(), row + 1);
-    // Clamped, since rounding must not take x past the raster's side it was cut at.
-    const double low_x = std::min(top.x(), bottom.x()), high_x = std::max(top.x(), bottom.x());
     const double x_in = std::clamp(top.x() + (y_in - top.y()) * slope, low_x, high_x);
     const double x_out = std::clamp(top.x() + (y_out - top.y()) * slope, low_x, high_x);
-    pieces.push_back({static_cast<int>(row), direction > 0 ? x_in : x_out,
-                      direction > 0 ? x_out : x_in, direction * (y_out - y_in)});
+    pieces.push_back({static_cast<int>(row), std::min(x_in, x_out), std::max(x_in, x_out),
+                      direction * (y_out - y_in)});
   }
 }
 
@@ -85,8 +86,7 @@ void add_edge(QPointF a, QPointF b, int width, int height, std::vector<Piece>& p
 // Adds a piece's area to the dots it passes, each from its left side, and the remainder
 // of its height to the dot after it.
 void accumulate(const Piece& piece, double* sums, int first_dot) {
-  const double left = std::min(piece.x_in, piece.x_out);
-  const double right = std::max(piece.x_in, piece.x_out);
+  const double left = piece.left, right = piece.right;
   const auto add = [&](int dot, double from, double to, double height) {
     const double middle = (from + to) / 2 - dot;
     sums[dot - first_dot] += height * (1 - middle);
@@ -135,10 +135,8 @@ bool ink_polygon(const GreyRaster& raster, std::span<const QPointF> corners) {
   rows.assign(static_cast<std::size_t>(end_row - first_row), RowSpan{});
   for (const Piece& piece : pieces) {
     RowSpan& span = rows[static_cast<std::size_t>(piece.row - first_row)];
-    span.first =
-        std::min(span.first, static_cast<int>(std::floor(std::min(piece.x_in, piece.x_out))));
-    span.end =
-        std::max(span.end, static_cast<int>(std::floor(std::max(piece.x_in, piece.x_out))) + 2);
+    span.first = std::min(span.first, static_cast<int>(std::floor(piece.left)));
+    span.end = std::max(span.end, static_cast<int>(std::floor(piece.right)) + 2);
   }
   // Rows are summed a band at a time, so that a shape as large as the page needs no more
   // memory than a few rows of it.

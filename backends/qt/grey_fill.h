@@ -17,10 +17,10 @@ struct GreyRaster {
 
 /// Paints the closed polygon `corners` black over `raster` as an antialiasing painter
 /// does: each dot is darkened by the share of its area the polygon covers, exactly when
-/// the polygon's sides do not cross (where they do, the non-zero rule decides what is in). Dot (x,
-/// y) is the unit square with its top-left corner at (x, y). What lies outside the raster is cut
-/// off. False, with nothing painted, when a corner is not within 2^30 dots of the origin (or not a
-/// number).
+/// the polygon's sides do not cross (where they do, the non-zero rule decides what is in).
+/// Dot (x, y) is the unit square with its top-left corner at (x, y). What lies outside the
+/// raster is cut off. False, with nothing painted, when a corner is not within 2^30 dots
+/// of the origin (or not a number).
 bool ink_polygon(const GreyRaster& raster, std::span<const QPointF> corners);
 
 }  // namespace veltrane

@@ -13,7 +13,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -118,7 +117,7 @@ std::optional<std::string> compressed_rows(const std::uint8_t* rows, int width, 
         static_cast<std::uint64_t>(band.width + 1) * static_cast<std::uint64_t>(band.height);
     adler = adler32_combine(adler, band.adler, static_cast<z_off_t>(length));
   }
-  for (int shift = 24; shift >= 0; shift -= 8) stream += static_cast<char>((adler >> shift) & 0xFF);
+  put_u32(stream, static_cast<std::uint32_t>(adler));
   return stream;
 }
 
