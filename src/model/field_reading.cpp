@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "model/decimal_chars.h"
 
 namespace veltrane {
 namespace {
@@ -73,8 +74,8 @@ double read_number(std::string_view text) {
   if (text.empty()) return 0;
   if (text.front() == '&') return read_radix(text.substr(1));
 
-  // Collect the accepted prefix into a canonical form that from_chars reads with one
-  // correct rounding, whatever the length of the digit string.
+  // Collect the accepted prefix into a canonical form that from_chars (parse_decimal) reads with
+  // one correct rounding, whatever the length of the digit string.
   std::string canonical;
   std::size_t pos = 0;
   bool negative = false;
@@ -115,17 +116,7 @@ double read_number(std::string_view text) {
   canonical.push_back('e');
   canonical += std::to_string(exponent);
 
-  double value = 0;
-  const auto result = std::from_chars(canonical.data(), canonical.data() + canonical.size(), value,
-                                      std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Too large or too small for a double: the position of the leading non-zero digit
-    // relative to the point tells which.
-    const auto point = static_cast<long long>(std::min(canonical.find('.'), canonical.find('e')));
-    const auto lead = static_cast<long long>(canonical.find_first_of("123456789"));
-    const long long magnitude = (lead < point ? point - lead : point - lead + 1) + exponent;
-    value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-  }
+  const double value = parse_decimal(canonical);
   return negative ? -value : value;
 }
 

@@ -1,9 +1,10 @@
 #include "model/number_format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
+
+#include "model/decimal_chars.h"
 
 namespace veltrane {
 namespace {
@@ -30,14 +31,11 @@ std::string format_decimals(double value, int places) {
   // First rounding: 18 significant digits of the exact binary value, half to even. The
   // text is printf's "%.17e"; to_chars writes the same several times faster, which long
   // tables of values notice.
-  char buffer[40];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
-                                     std::chars_format::scientific, 17);
-  *written.ptr = '\0';
+  const std::string buffer = scientific_chars(std::fabs(value), 17);
   std::string digits;
   digits.push_back(buffer[0]);
-  digits.append(buffer + 2, 17);
-  const int exponent = std::atoi(buffer + 20);  // buffer is "d.ddddddddddddddddde+XX"
+  digits.append(buffer, 2, 17);
+  const int exponent = std::atoi(buffer.c_str() + 20);  // buffer is "d.ddddddddddddddddde+XX"
 
   // Place the decimal point: digits[0] has weight 10^exponent. Pad so that there are
   // at least one integer digit and one decimal beyond the kept ones to look at.

@@ -1,15 +1,14 @@
 #include "print/trace_device.h"
 
-#include <charconv>
 #include <cstdio>
 #include <string>
+
+#include "model/decimal_chars.h"
 
 namespace veltrane {
 
 std::string float_text(float value) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return {buffer, result.ptr};
+  return shortest_chars(value);
 }
 
 std::string json_string(std::string_view utf8) {
