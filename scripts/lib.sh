@@ -18,6 +18,11 @@ VELTRANE_WINDOWS_PACKAGES=(
   wine wine64 fonts-wine libcups2 xvfb xauth xdotool imagemagick
 )
 
+# The page (scripts/web): the portable core compiled to WebAssembly by Debian's emscripten;
+# and its test in a real browser, headless Chromium driven through Selenium.
+VELTRANE_WEB_PACKAGES=(emscripten)
+VELTRANE_WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium qpdf)
+
 # Installs the packages of the build and the tests, with their recommended packages (Qt's
 # platform plugins and themes come that way), and whichever other packages are given.
 ensure_build_packages() {

@@ -1,0 +1,330 @@
+// The page's one road into the core: the form's texts go in by element id, and every number,
+// text and page comes out of the same C++ as the command-line tool's. Plain C functions, so
+// that the page's small script calls them without generated glue that evaluates code (the
+// page's Content-Security-Policy allows none).
+#include <emscripten/emscripten.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/field_values.h"
+#include "app/groove_presets.h"
+#include "app/read_fields.h"
+#include "chart/chart_page.h"
+#include "model/analysis.h"
+#include "model/calibration.h"
+#include "model/decimal_chars.h"
+#include "model/field_reading.h"
+#include "model/number_format.h"
+#include "model/standard_strobes.h"
+#include "model/strobe_speed.h"
+#include "model/summary.h"
+#include "page_files.h"
+#include "strobe/strobe_page.h"
+#include "template/template_page.h"
+#include "ui/control_ids.h"
+
+namespace veltrane {
+namespace {
+
+// The main window's text boxes by the page's element ids.
+const std::pair<std::string_view, int> main_window_boxes[] = {
+    {"pivot", id_pivot},
+    {"inner", id_inner_radius},
+    {"outer", id_outer_radius},
+    {"correction-x", id_correction_x},
+    {"correction-y", id_correction_y},
+    {"arm-id", id_id_text},
+};
+
+const std::pair<std::string_view, int> alignment_options[] = {
+    {"lofgren-a", id_lofgren_a}, {"lofgren-b", id_lofgren_b}, {"stevenson-a", id_stevenson_a}};
+
+// Everything the form holds, by element id ("alignment" the checked option's value).
+std::map<std::string, std::string, std::less<>>& form() {
+  static auto texts = [] {
+    std::map<std::string, std::string, std::less<>> initial{
+        {"alignment", "lofgren-a"}, {"paper", "a4"},    {"strobe-rpm", "78"},
+        {"strobe-hz", "50"},        {"measured-x", ""}, {"measured-y", ""}};
+    const FieldValues window = initial_main_window_fields();
+    for (const auto& [name, id] : main_window_boxes)
+      initial[std::string(name)] = window.get_text(id);
+    return initial;
+  }();
+  return texts;
+}
+
+const std::string& text_of(std::string_view name) {
+  static const std::string none;
+  const auto it = form().find(name);
+  return it == form().end() ? none : it->second;
+}
+
+ParameterSet parameters() {
+  FieldValues window;
+  for (const auto& [name, id] : main_window_boxes) window.texts[id] = text_of(name);
+  for (const auto& [key, id] : alignment_options) window.checks[id] = key == text_of("alignment");
+  ParameterSet set;
+  read_parameters(set, window);
+  return set;
+}
+
+Paper chosen_paper() {
+  return paper_named(text_of("paper")).value_or(Paper::a4);
+}
+
+// Where the field reading takes less than the whole text as typed (blanks around it
+// aside), or reads it as something that is not a number of that value: what it reads as.
+std::string reading_note(std::string_view text) {
+  const double value = read_number(text);
+  const std::string reads_as = "reads as " + shortest_chars(value);
+  const auto begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string_view::npos) return reads_as;
+  text = text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
+  std::size_t pos = text[0] == '+' || text[0] == '-' ? 1 : 0;
+  bool digits = false;
+  bool point = false;
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] >= '0' && text[pos] <= '9') {
+      digits = true;
+    } else if (text[pos] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits && pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+    std::size_t exponent = pos + 1;
+    if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+    const std::size_t first = exponent;
+    while (exponent < text.size() && text[exponent] >= '0' && text[exponent] <= '9') ++exponent;
+    if (exponent > first) pos = exponent;
+  }
+  if (digits && pos == text.size() && std::isfinite(value)) return {};
+  if (digits && pos < text.size() && text[pos] == ',')
+    return reads_as + ": the decimal separator is a point";
+  return reads_as;
+}
+
+struct Calibration {
+  bool measured = false;
+  std::string x;  // the factor texts, as calibrate prints them
+  std::string y;
+};
+
+Calibration calibration() {
+  const double measured_x = read_number(text_of("measured-x"));
+  const double measured_y = read_number(text_of("measured-y"));
+  const auto is_length = [](double mm) { return std::isfinite(mm) && mm > 0; };
+  if (!is_length(measured_x) || !is_length(measured_y)) return {};
+  const ParameterSet set = parameters();
+  return {true, format_four_decimals(calibrated_factor(set.correction_x, measured_x)),
+          format_four_decimals(calibrated_factor(set.correction_y, measured_y))};
+}
+
+std::string calibration_text() {
+  const Calibration factors = calibration();
+  if (!factors.measured) return "Type both lengths measured on the printed template, in mm.";
+  std::string text = "correction_x = " + factors.x + "\ncorrection_y = " + factors.y;
+  for (const auto& [axis, name] : {std::pair{"X", "measured-x"}, std::pair{"Y", "measured-y"}}) {
+    if (is_doubtful_measurement(read_number(text_of(name))))
+      text += "\n" + std::string(axis) +
+              " is more than 10 % away from 200 mm: check that it was measured from the "
+              "reference line to the \"" +
+              axis + "=200mm\" tick, in millimetres.";
+  }
+  return text;
+}
+
+std::string template_title(const ParameterSet& set) {
+  std::string title = "Arc template " + format_up_to_three_decimals(set.pivot_to_spindle) + " mm";
+  const std::string_view alignment = alignment_name(set.alignment);
+  if (!alignment.empty()) title += ", " + std::string(alignment);
+  return title;
+}
+
+std::string dash_or(double value) {
+  return std::isnan(value) ? "-" : format_three_decimals(value);
+}
+
+std::string peaks_table(const ParameterSet& set) {
+  const Analysis analysis = analyse_alignments(set, AnalysisOptions{});
+  std::string table;
+  for (const ArmAnalysis& arm : analysis.arms) {
+    table += std::string(arm.name) + '\t' + (arm.chosen ? "1" : "0") + '\t' +
+             dash_or(arm.peak_tracking_error.magnitude) + '\t' +
+             dash_or(arm.peak_tracking_error.radius_mm) + '\t' +
+             dash_or(arm.peak_distortion.magnitude) + '\t' +
+             dash_or(arm.peak_distortion.radius_mm) + '\t' + dash_or(arm.rms_distortion_percent) +
+             '\n';
+  }
+  return table;
+}
+
+std::string& message() {
+  static std::string text;
+  return text;
+}
+
+// The rings of the strobe-for-any-speed form: OUTER[,INNER] speeds under the lamp's supply.
+std::string strobe_speed_pdf(const ParameterSet& set) {
+  const double hz = read_number(text_of("strobe-hz"));
+  std::string_view rest = text_of("strobe-rpm");
+  std::vector<StrobeRing> rings;
+  for (;;) {
+    const auto comma = rest.find(',');
+    const auto ring = make_strobe_ring(read_number(rest.substr(0, comma)), hz);
+    if (!ring) {
+      message() =
+          "A ring needs a speed and a frequency above 0 that give from 1 to "
+          "2147483647 bars.";
+      return {};
+    }
+    rings.push_back(*ring);
+    if (comma == std::string_view::npos) break;
+    rest.remove_prefix(comma + 1);
+  }
+  if (rings.size() > 2) {
+    message() = "One or two speeds, outer ring first.";
+    return {};
+  }
+  std::string title = "Strobe disk";
+  for (std::size_t i = 0; i < rings.size(); ++i)
+    title += (i == 0 ? " " : " and ") + strobe_speed_text(rings[i].speed_rpm);
+  title += " RPM, " + format_up_to_three_decimals(hz) + " Hz";
+  const StrobeRing none;
+  const StrobeRing& inner = rings.size() > 1 ? rings[1] : none;
+  const std::string caption_1 = centred_text(strobe_caption(rings[0]), caption_length);
+  const std::string caption_2 =
+      centred_text(rings.size() > 1 ? strobe_caption(inner) : "", caption_length);
+  message() = describe_strobe_ring("outer ring", rings[0]);
+  if (rings.size() > 1) message() += "\n" + describe_strobe_ring("inner ring", inner);
+  return render_page_file(PageFile::pdf, chosen_paper(), title, [&](const PrintOpener& open) {
+    print_strobe_page(set, rings[0].bars, inner.bars, caption_1, caption_2, open);
+  });
+}
+
+std::string download_pdf(std::string_view what) {
+  message().clear();
+  const ParameterSet set = parameters();
+  const std::string blank(caption_length, ' ');
+  if (what == "template") {
+    return render_page_file(PageFile::pdf, chosen_paper(), template_title(set),
+                            [&](const PrintOpener& open) { print_template_page(set, open); });
+  }
+  if (what == "strobe-60" || what == "strobe-50") {
+    const bool sixty = what == "strobe-60";
+    const StandardStrobe& strobe = sixty ? strobe_60hz : strobe_50hz;
+    return render_page_file(
+        PageFile::pdf, chosen_paper(), std::string("Strobe disk ") + (sixty ? "60" : "50") + " Hz",
+        [&](const PrintOpener& open) {
+          print_strobe_page(set, strobe.outer_bars, strobe.inner_bars, blank, blank, open);
+        });
+  }
+  if (what == "strobe-speed") return strobe_speed_pdf(set);
+  return {};
+}
+
+// The one result the page reads after each call; valid until the next call.
+std::string& result() {
+  static std::string bytes;
+  return bytes;
+}
+
+const char* give(std::string text) {
+  result() = std::move(text);
+  return result().c_str();
+}
+
+}  // namespace
+}  // namespace veltrane
+
+using namespace veltrane;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void vt_set(const char* name, const char* text) {
+  form()[name] = text;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_get(const char* name) {
+  return give(text_of(name));
+}
+
+// Writes a preset's radius texts into the form, as the window's buttons do; 0 for no preset.
+EMSCRIPTEN_KEEPALIVE int vt_preset(const char* key) {
+  for (const GroovePreset& preset : groove_presets) {
+    if (preset.key != key) continue;
+    form()["inner"] = preset.inner_text;
+    form()["outer"] = preset.outer_text;
+    return 1;
+  }
+  return 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_summary() {
+  return give(build_parameter_summary(parameters()));
+}
+
+// "" when the field reads as typed, else a short note of what it reads as.
+EMSCRIPTEN_KEEPALIVE const char* vt_reading_note(const char* name) {
+  return give(reading_note(text_of(name)));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_calibration() {
+  return give(calibration_text());
+}
+
+// Puts the factors calibration suggests into the correction fields and clears the measured
+// lengths (they belonged to the old factors); 0 when there are no factors yet.
+EMSCRIPTEN_KEEPALIVE int vt_apply_calibration() {
+  const Calibration factors = calibration();
+  if (!factors.measured) return 0;
+  form()["correction-x"] = factors.x;
+  form()["correction-y"] = factors.y;
+  form()["measured-x"].clear();
+  form()["measured-y"].clear();
+  return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_template_svg() {
+  const ParameterSet set = parameters();
+  return give(render_page_file(PageFile::svg, chosen_paper(), template_title(set),
+                               [&](const PrintOpener& open) { print_template_page(set, open); }));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_chart_svg() {
+  const ParameterSet set = parameters();
+  const Analysis analysis = analyse_alignments(set, AnalysisOptions{});
+  return give(render_page_file(
+      PageFile::svg, Paper::a4,
+      "Alignment analysis " + format_up_to_three_decimals(set.pivot_to_spindle) + " mm",
+      [&](const PrintOpener& open) { print_chart_page(set, analysis, open); }));
+}
+
+// One line per arm, tab-separated: name, chosen ("1" or "0"), peak tracking error in degrees
+// and its radius, peak distortion in % and its radius, RMS distortion in %.
+EMSCRIPTEN_KEEPALIVE const char* vt_peaks() {
+  return give(peaks_table(parameters()));
+}
+
+// Renders a download ("template", "strobe-60", "strobe-50", "strobe-speed") into the
+// result; its size in bytes, 0 when there is no page (vt_message then says why).
+EMSCRIPTEN_KEEPALIVE int vt_download(const char* what) {
+  result() = download_pdf(what);
+  if (result().empty() && message().empty()) message() = "This build writes no PDF.";
+  return static_cast<int>(result().size());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_result() {
+  return result().data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_message() {
+  return message().c_str();
+}
+
+}  // extern "C"
