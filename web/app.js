@@ -5,7 +5,8 @@
 (function () {
   const textFields = ['pivot', 'inner', 'outer', 'correction-x', 'correction-y', 'arm-id',
     'strobe-rpm', 'strobe-hz', 'measured-x', 'measured-y'];
-  const notedFields = ['pivot', 'inner', 'outer', 'correction-x', 'correction-y'];
+  const notedFields = ['pivot', 'inner', 'outer', 'correction-x', 'correction-y', 'strobe-hz',
+    'measured-x', 'measured-y'];
   const downloads = {
     'download-template': ['template', 'template'],
     'download-strobe-60': ['strobe-60', 'strobe-60hz'],

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -76,15 +77,15 @@ Paper chosen_paper() {
   return paper_named(text_of("paper")).value_or(Paper::a4);
 }
 
-// Where the field reading takes less than the whole text as typed (blanks around it
-// aside), or reads it as something that is not a number of that value: what it reads as.
-std::string reading_note(std::string_view text) {
-  const double value = read_number(text);
-  const std::string reads_as = "reads as " + shortest_chars(value);
+std::string_view trimmed(std::string_view text) {
   const auto begin = text.find_first_not_of(" \t\r\n");
-  if (begin == std::string_view::npos) return reads_as;
-  text = text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
-  std::size_t pos = text[0] == '+' || text[0] == '-' ? 1 : 0;
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
+}
+
+// The length of the plain decimal number ("-12.5e3") that `text` begins with; 0 for none.
+std::size_t decimal_length(std::string_view text) {
+  std::size_t pos = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
   bool digits = false;
   bool point = false;
   for (; pos < text.size(); ++pos) {
@@ -96,17 +97,47 @@ std::string reading_note(std::string_view text) {
       break;
     }
   }
-  if (digits && pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+  if (!digits) return 0;
+  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
     std::size_t exponent = pos + 1;
     if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
     const std::size_t first = exponent;
     while (exponent < text.size() && text[exponent] >= '0' && text[exponent] <= '9') ++exponent;
     if (exponent > first) pos = exponent;
   }
-  if (digits && pos == text.size() && std::isfinite(value)) return {};
-  if (digits && pos < text.size() && text[pos] == ',')
+  return pos;
+}
+
+// Where the field reading takes less than the whole text as typed (blanks around it
+// aside), or reads it as something other than a finite number: what it reads as.
+std::string reading_note(std::string_view text) {
+  if (trimmed(text).empty()) return {};  // an empty box says so itself
+  const double value = read_number(text);
+  const std::string reads_as = "reads as " + shortest_chars(value);
+  text = trimmed(text);
+  const std::size_t length = decimal_length(text);
+  if (length > 0 && length == text.size() && std::isfinite(value)) return {};
+  if (length > 0 && length < text.size() && text[length] == ',')
     return reads_as + ": the decimal separator is a point";
   return reads_as;
+}
+
+// A speed as written: "78", "100/3" or "33 1/3"; nullopt for anything else.
+std::optional<double> speed_of(std::string_view text) {
+  text = trimmed(text);
+  const auto number = [](std::string_view part) -> std::optional<double> {
+    if (part.empty() || decimal_length(part) != part.size()) return std::nullopt;
+    return read_number(part);
+  };
+  const auto slash = text.find('/');
+  if (slash == std::string_view::npos) return number(text);
+  const auto space = text.substr(0, slash).find_last_of(" \t");
+  const auto whole = space == std::string_view::npos ? std::optional<double>(0)
+                                                     : number(trimmed(text.substr(0, space)));
+  const auto numerator = number(trimmed(text.substr(space + 1, slash - space - 1)));
+  const auto denominator = number(trimmed(text.substr(slash + 1)));
+  if (!whole || !numerator || !denominator) return std::nullopt;
+  return *whole + *numerator / *denominator;
 }
 
 struct Calibration {
@@ -176,11 +207,12 @@ std::string strobe_speed_pdf(const ParameterSet& set) {
   std::vector<StrobeRing> rings;
   for (;;) {
     const auto comma = rest.find(',');
-    const auto ring = make_strobe_ring(read_number(rest.substr(0, comma)), hz);
+    const auto speed = speed_of(rest.substr(0, comma));
+    const auto ring = speed ? make_strobe_ring(*speed, hz) : std::nullopt;
     if (!ring) {
       message() =
-          "A ring needs a speed and a frequency above 0 that give from 1 to "
-          "2147483647 bars.";
+          "A speed is a number of RPM such as 78, 100/3 or 33 1/3; with the frequency "
+          "it must give from 1 to 2147483647 bars.";
       return {};
     }
     rings.push_back(*ring);
