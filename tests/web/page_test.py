@@ -19,6 +19,7 @@ from selenium.webdriver.chrome.options import Options
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import Select
 
 SITE = pathlib.Path(sys.argv[1]).resolve()
 CLI = pathlib.Path(sys.argv[2]).resolve()
@@ -169,6 +170,63 @@ class PageTest(unittest.TestCase):
         self.driver.find_element(By.CSS_SELECTOR, 'input[name=alignment]:checked').send_keys(Keys.ARROW_DOWN)
         self.assertEqual(self.driver.find_element(By.CSS_SELECTOR, 'input[name=alignment]:checked')
                          .get_attribute('value'), 'lofgren-b')
+
+    def download(self, button):
+        before = set(os.listdir(self.downloads.name))
+        self.by_id(button).click()
+        started = time.monotonic()
+        while time.monotonic() - started < 10:
+            new = [name for name in set(os.listdir(self.downloads.name)) - before
+                   if not name.endswith('.crdownload')]
+            if new:
+                return pathlib.Path(self.downloads.name, new[0]).read_bytes()
+            if self.by_id('download-message').text == 'This build writes no PDF.':
+                self.skipTest('this build writes no PDF')
+            time.sleep(0.05)
+        self.fail('nothing was downloaded by ' + button)
+
+    def check_pdf(self, pdf, *cli_args):
+        with tempfile.TemporaryDirectory() as folder:
+            downloaded = pathlib.Path(folder, 'page.pdf')
+            downloaded.write_bytes(pdf)
+            subprocess.run(['qpdf', '--check', str(downloaded)], check=True, capture_output=True)
+            uncompressed = subprocess.run(['qpdf', '--qdf', '--object-streams=disable', str(downloaded), '-'],
+                                          check=True, capture_output=True).stdout
+            self.assertIn(b'/PrintScaling /None', uncompressed)
+            expected = pathlib.Path(folder, 'expected.pdf')
+            cli(*cli_args, '--format', 'pdf', '-o', str(expected))
+            self.assertEqual(pdf, expected.read_bytes())
+
+    def test_downloads_are_the_cli_pdfs(self):
+        self.open()
+        self.type_text('pivot', '239,3')
+        self.type_text('inner', '60.325')
+        self.type_text('arm-id', 'Löfgren test')
+        self.type_text('correction-x', '1.005')
+        self.choose('lofgren-b')
+        Select(self.by_id('paper')).select_by_value('letter')
+        fields = ['--pivot', '239,3', '--inner', '60.325', '--id', 'Löfgren test',
+                  '--correction-x', '1.005', '--paper', 'letter']
+        self.check_pdf(self.download('download-template'), 'template', '--alignment', 'lofgren-b', *fields)
+        self.check_pdf(self.download('download-strobe-60'), 'strobe', '60hz', *fields[6:])
+        self.check_pdf(self.download('download-strobe-50'), 'strobe', '50hz', *fields[6:])
+        self.type_text('strobe-rpm', '33 1/3,45')
+        self.type_text('strobe-hz', '60')
+        self.check_pdf(self.download('download-strobe-speed'), 'strobe', 'speed', '--rpm', '33 1/3,45',
+                       '--hz', '60', *fields[6:])
+
+    def test_preview_and_chart_are_svg_pages(self):
+        self.open()
+        for element_id in ['template-preview', 'chart']:
+            svg = self.driver.execute_script(
+                'return document.querySelector("#%s svg")?.outerHTML ?? ""' % element_id)
+            if not svg:
+                self.skipTest('this build draws no SVG')
+            self.assertIn('<svg', svg)
+        # One curve per alignment in each plot, and a row of figures per alignment.
+        rows = self.driver.find_elements(By.CSS_SELECTOR, '#peaks tbody tr')
+        self.assertEqual([row.find_element(By.TAG_NAME, 'th').text for row in rows],
+                         ['Löfgren A (chosen)', 'Löfgren B', 'Stevenson A'])
 
     def test_every_input_has_a_label_and_the_page_its_language(self):
         self.open()
