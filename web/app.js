@@ -67,6 +67,7 @@
         $(id + '-note').textContent = withStrings([id], (name) => core.UTF8ToString(core._vt_reading_note(name)));
       });
       $('calibration').value = text(core._vt_calibration);
+      $('strobe-rings').value = text(core._vt_strobe_rings);
       showSvg($('template-preview'), text(core._vt_template_svg));
       showSvg($('chart'), text(core._vt_chart_svg));
       showPeaks();

@@ -200,40 +200,61 @@ std::string& message() {
   return text;
 }
 
-// The rings of the strobe-for-any-speed form: OUTER[,INNER] speeds under the lamp's supply.
-std::string strobe_speed_pdf(const ParameterSet& set) {
+// The rings of the strobe-for-any-speed form, OUTER[,INNER] speeds under the lamp's supply,
+// or why there are none.
+struct StrobeRings {
+  std::vector<StrobeRing> rings;
+  std::string problem;
+};
+
+StrobeRings strobe_rings() {
   const double hz = read_number(text_of("strobe-hz"));
   std::string_view rest = text_of("strobe-rpm");
-  std::vector<StrobeRing> rings;
+  StrobeRings result;
   for (;;) {
     const auto comma = rest.find(',');
     const auto speed = speed_of(rest.substr(0, comma));
     const auto ring = speed ? make_strobe_ring(*speed, hz) : std::nullopt;
     if (!ring) {
-      message() =
-          "A speed is a number of RPM such as 78, 100/3 or 33 1/3; with the frequency "
-          "it must give from 1 to 2147483647 bars.";
-      return {};
+      return {{},
+              "A speed is a number of RPM such as 78, 100/3 or 33 1/3; with the lamp's "
+              "frequency it must give from 1 to 2147483647 bars."};
     }
-    rings.push_back(*ring);
+    result.rings.push_back(*ring);
     if (comma == std::string_view::npos) break;
     rest.remove_prefix(comma + 1);
   }
-  if (rings.size() > 2) {
-    message() = "One or two speeds, outer ring first.";
+  if (result.rings.size() > 2) return {{}, "One or two speeds, the outer ring's first."};
+  return result;
+}
+
+// What each ring shows at its speed, as veltrane-cli reports it.
+std::string strobe_rings_text() {
+  const StrobeRings found = strobe_rings();
+  if (found.rings.empty()) return found.problem;
+  const char* const names[] = {"outer ring", "inner ring"};
+  std::string text;
+  for (std::size_t i = 0; i < found.rings.size(); ++i)
+    text += (i == 0 ? "" : "\n") + describe_strobe_ring(names[i], found.rings[i]);
+  return text;
+}
+
+std::string strobe_speed_pdf(const ParameterSet& set) {
+  const StrobeRings found = strobe_rings();
+  if (found.rings.empty()) {
+    message() = found.problem;
     return {};
   }
+  const auto& rings = found.rings;
   std::string title = "Strobe disk";
   for (std::size_t i = 0; i < rings.size(); ++i)
     title += (i == 0 ? " " : " and ") + strobe_speed_text(rings[i].speed_rpm);
-  title += " RPM, " + format_up_to_three_decimals(hz) + " Hz";
+  title += " RPM, " + format_up_to_three_decimals(rings[0].supply_hz) + " Hz";
   const StrobeRing none;
   const StrobeRing& inner = rings.size() > 1 ? rings[1] : none;
   const std::string caption_1 = centred_text(strobe_caption(rings[0]), caption_length);
   const std::string caption_2 =
       centred_text(rings.size() > 1 ? strobe_caption(inner) : "", caption_length);
-  message() = describe_strobe_ring("outer ring", rings[0]);
-  if (rings.size() > 1) message() += "\n" + describe_strobe_ring("inner ring", inner);
   return render_page_file(PageFile::pdf, chosen_paper(), title, [&](const PrintOpener& open) {
     print_strobe_page(set, rings[0].bars, inner.bars, caption_1, caption_2, open);
   });
@@ -304,6 +325,10 @@ EMSCRIPTEN_KEEPALIVE const char* vt_summary() {
 // "" when the field reads as typed, else a short note of what it reads as.
 EMSCRIPTEN_KEEPALIVE const char* vt_reading_note(const char* name) {
   return give(reading_note(text_of(name)));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vt_strobe_rings() {
+  return give(strobe_rings_text());
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vt_calibration() {
