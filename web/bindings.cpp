@@ -11,13 +11,13 @@
 #include <string_view>
 #include <utility>
 
-#include "app/field_values.h"
 #include "app/groove_presets.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "chart/chart_page.h"
+#include "model/alignments.h"
 #include "model/analysis.h"
 #include "model/calibration.h"
-#include "model/decimal_chars.h"
 #include "model/field_reading.h"
 #include "model/number_format.h"
 #include "model/standard_strobes.h"
@@ -26,33 +26,32 @@
 #include "page_files.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
-#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
 
 // The main window's text boxes by the page's element ids.
-const std::pair<std::string_view, int> main_window_boxes[] = {
-    {"pivot", id_pivot},
-    {"inner", id_inner_radius},
-    {"outer", id_outer_radius},
-    {"correction-x", id_correction_x},
-    {"correction-y", id_correction_y},
-    {"arm-id", id_id_text},
+const std::pair<std::string_view, std::string MainWindowFields::*> main_window_boxes[] = {
+    {"pivot", &MainWindowFields::pivot},
+    {"inner", &MainWindowFields::inner_radius},
+    {"outer", &MainWindowFields::outer_radius},
+    {"correction-x", &MainWindowFields::correction_x},
+    {"correction-y", &MainWindowFields::correction_y},
+    {"arm-id", &MainWindowFields::id_text},
 };
-
-const std::pair<std::string_view, int> alignment_options[] = {
-    {"lofgren-a", id_lofgren_a}, {"lofgren-b", id_lofgren_b}, {"stevenson-a", id_stevenson_a}};
 
 // Everything the form holds, by element id ("alignment" the checked option's value).
 std::map<std::string, std::string, std::less<>>& form() {
   static auto texts = [] {
-    std::map<std::string, std::string, std::less<>> initial{
-        {"alignment", "lofgren-a"}, {"paper", "a4"},    {"strobe-rpm", "78"},
-        {"strobe-hz", "50"},        {"measured-x", ""}, {"measured-y", ""}};
-    const FieldValues window = initial_main_window_fields();
-    for (const auto& [name, id] : main_window_boxes)
-      initial[std::string(name)] = window.get_text(id);
+    std::map<std::string, std::string, std::less<>> initial{{"paper", "a4"},
+                                                            {"strobe-rpm", "78"},
+                                                            {"strobe-hz", "50"},
+                                                            {"measured-x", ""},
+                                                            {"measured-y", ""}};
+    const MainWindowFields window = initial_main_window_fields();
+    for (const auto& [name, text] : main_window_boxes) initial[std::string(name)] = window.*text;
+    const Alignment* alignment = alignment_of(window.alignment);
+    initial["alignment"] = alignment ? alignment->key : "";
     return initial;
   }();
   return texts;
@@ -65,9 +64,10 @@ const std::string& text_of(std::string_view name) {
 }
 
 ParameterSet parameters() {
-  FieldValues window;
-  for (const auto& [name, id] : main_window_boxes) window.texts[id] = text_of(name);
-  for (const auto& [key, id] : alignment_options) window.checks[id] = key == text_of("alignment");
+  MainWindowFields window;
+  for (const auto& [name, text] : main_window_boxes) window.*text = text_of(name);
+  const Alignment* alignment = alignment_keyed(text_of("alignment"));
+  window.alignment = alignment ? alignment->code : std::int16_t{0};
   ParameterSet set;
   read_parameters(set, window);
   return set;
@@ -113,7 +113,7 @@ std::size_t decimal_length(std::string_view text) {
 std::string reading_note(std::string_view text) {
   if (trimmed(text).empty()) return {};  // an empty box says so itself
   const double value = read_number(text);
-  const std::string reads_as = "reads as " + shortest_chars(value);
+  const std::string reads_as = "reads as " + shortest_number(value);
   text = trimmed(text);
   const std::size_t length = decimal_length(text);
   if (length > 0 && length == text.size() && std::isfinite(value)) return {};

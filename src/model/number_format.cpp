@@ -87,4 +87,8 @@ std::string format_up_to_three_decimals(double value) {
   return text;
 }
 
+std::string shortest_number(double value) {
+  return shortest_chars(value);
+}
+
 }  // namespace veltrane
