@@ -9,7 +9,7 @@
 #include "cli/arguments.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "cli/page_title.h"
+#include "app/page_title.h"
 #include "cli/render.h"
 #include "model/number_format.h"
 

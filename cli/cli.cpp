@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "app/page_title.h"
 #include "app/read_fields.h"
 #include "cli/analyze.h"
 #include "cli/arguments.h"
 #include "cli/calibrate_command.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "cli/page_title.h"
 #include "cli/paper_fit.h"
 #include "cli/render.h"
 #include "cli/strobe_speed_command.h"

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 
+#include "app/page_title.h"
 #include "cli/arguments.h"
 #include "model/alignments.h"
 #include "print/file_output.h"

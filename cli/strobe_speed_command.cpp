@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "cli/arguments.h"
-#include "model/number_format.h"
 #include "model/product_over.h"
 
 namespace veltrane {
@@ -44,23 +43,6 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
     rings.push_back(*ring);
   }
   return rings;
-}
-
-CustomStrobeFields custom_strobe_fields_for(std::span<const StrobeRing> rings) {
-  const StrobeRing none;
-  const StrobeRing& outer = rings.empty() ? none : rings[0];
-  const StrobeRing& inner = rings.size() < 2 ? none : rings[1];
-  return {std::to_string(outer.bars), std::to_string(inner.bars),
-          rings.empty() ? "" : strobe_caption(outer),
-          rings.size() < 2 ? "" : strobe_caption(inner)};
-}
-
-std::string strobe_speed_page_title(std::span<const StrobeRing> rings) {
-  std::string title = "Strobe disk";
-  for (std::size_t i = 0; i < rings.size(); ++i)
-    title += (i == 0 ? " " : " and ") + strobe_speed_text(rings[i].speed_rpm);
-  if (!rings.empty()) title += " RPM, " + format_up_to_three_decimals(rings[0].supply_hz) + " Hz";
-  return title;
 }
 
 void report_strobe_rings(std::span<const StrobeRing> rings, std::ostream& err) {

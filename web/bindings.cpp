@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/groove_presets.h"
+#include "app/page_title.h"
 #include "app/read_fields.h"
 #include "app/window_fields.h"
 #include "chart/chart_page.h"
@@ -170,13 +171,6 @@ std::string calibration_text() {
   return text;
 }
 
-std::string template_title(const ParameterSet& set) {
-  std::string title = "Arc template " + format_up_to_three_decimals(set.pivot_to_spindle) + " mm";
-  const std::string_view alignment = alignment_name(set.alignment);
-  if (!alignment.empty()) title += ", " + std::string(alignment);
-  return title;
-}
-
 std::string dash_or(double value) {
   return std::isnan(value) ? "-" : format_three_decimals(value);
 }
@@ -239,25 +233,20 @@ std::string strobe_rings_text() {
   return text;
 }
 
-std::string strobe_speed_pdf(const ParameterSet& set) {
+// The disk for the typed speeds: the custom disk with the fields those speeds fill in, as
+// veltrane-cli's strobe speed draws it.
+std::string strobe_speed_pdf(ParameterSet set) {
   const StrobeRings found = strobe_rings();
   if (found.rings.empty()) {
     message() = found.problem;
     return {};
   }
-  const auto& rings = found.rings;
-  std::string title = "Strobe disk";
-  for (std::size_t i = 0; i < rings.size(); ++i)
-    title += (i == 0 ? " " : " and ") + strobe_speed_text(rings[i].speed_rpm);
-  title += " RPM, " + format_up_to_three_decimals(rings[0].supply_hz) + " Hz";
-  const StrobeRing none;
-  const StrobeRing& inner = rings.size() > 1 ? rings[1] : none;
-  const std::string caption_1 = centred_text(strobe_caption(rings[0]), caption_length);
-  const std::string caption_2 =
-      centred_text(rings.size() > 1 ? strobe_caption(inner) : "", caption_length);
-  return render_page_file(PageFile::pdf, chosen_paper(), title, [&](const PrintOpener& open) {
-    print_strobe_page(set, rings[0].bars, inner.bars, caption_1, caption_2, open);
-  });
+  read_custom_strobe(set, custom_strobe_fields_for(found.rings));
+  return render_page_file(PageFile::pdf, chosen_paper(), strobe_speed_page_title(found.rings),
+                          [&](const PrintOpener& open) {
+                            print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars,
+                                              set.custom_caption_1, set.custom_caption_2, open);
+                          });
 }
 
 std::string download_pdf(std::string_view what) {
@@ -265,14 +254,14 @@ std::string download_pdf(std::string_view what) {
   const ParameterSet set = parameters();
   const std::string blank(caption_length, ' ');
   if (what == "template") {
-    return render_page_file(PageFile::pdf, chosen_paper(), template_title(set),
+    return render_page_file(PageFile::pdf, chosen_paper(), template_page_title(set),
                             [&](const PrintOpener& open) { print_template_page(set, open); });
   }
   if (what == "strobe-60" || what == "strobe-50") {
     const bool sixty = what == "strobe-60";
     const StandardStrobe& strobe = sixty ? strobe_60hz : strobe_50hz;
     return render_page_file(
-        PageFile::pdf, chosen_paper(), std::string("Strobe disk ") + (sixty ? "60" : "50") + " Hz",
+        PageFile::pdf, chosen_paper(), standard_strobe_page_title(sixty ? 60 : 50),
         [&](const PrintOpener& open) {
           print_strobe_page(set, strobe.outer_bars, strobe.inner_bars, blank, blank, open);
         });
@@ -349,17 +338,16 @@ EMSCRIPTEN_KEEPALIVE int vt_apply_calibration() {
 
 EMSCRIPTEN_KEEPALIVE const char* vt_template_svg() {
   const ParameterSet set = parameters();
-  return give(render_page_file(PageFile::svg, chosen_paper(), template_title(set),
+  return give(render_page_file(PageFile::svg, chosen_paper(), template_page_title(set),
                                [&](const PrintOpener& open) { print_template_page(set, open); }));
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vt_chart_svg() {
   const ParameterSet set = parameters();
   const Analysis analysis = analyse_alignments(set, AnalysisOptions{});
-  return give(render_page_file(
-      PageFile::svg, Paper::a4,
-      "Alignment analysis " + format_up_to_three_decimals(set.pivot_to_spindle) + " mm",
-      [&](const PrintOpener& open) { print_chart_page(set, analysis, open); }));
+  return give(
+      render_page_file(PageFile::svg, Paper::a4, analysis_page_title(set),
+                       [&](const PrintOpener& open) { print_chart_page(set, analysis, open); }));
 }
 
 // One line per arm, tab-separated: name, chosen ("1" or "0"), peak tracking error in degrees

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/page_title.h"
 #include "cli/cli.h"
 #include "cli/strobe_speed_command.h"
 #include "cli_run.h"

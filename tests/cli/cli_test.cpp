@@ -7,10 +7,10 @@
 #include <sstream>
 #include <vector>
 
+#include "app/page_title.h"
 #include "app/read_fields.h"
 #include "cli/arguments.h"
 #include "cli/options.h"
-#include "cli/page_title.h"
 #include "cli/paper_fit.h"
 #include "cli_run.h"
 #include "model/standard_strobes.h"
