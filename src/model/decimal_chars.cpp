@@ -1,5 +1,6 @@
 #include "model/decimal_chars.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -76,6 +77,10 @@ std::string fixed_chars(double value, int precision) {
   return printed("%.*f", precision, value);
 }
 
+std::string general_chars(double value, int precision) {
+  return printed("%.*g", precision, value);
+}
+
 std::string shortest_chars(double value) {
   return shortest(value);
 }
@@ -93,37 +98,6 @@ double parse_decimal(std::string_view text) {
 }  // namespace decimal_chars_fallback
 
 #if defined(__cpp_lib_to_chars)
-
-namespace {
-
-template <typename... Format>
-std::string charconv_text(Format... format) {
-  char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, format...);
-  if (result.ec == std::errc{}) return {buffer, result.ptr};
-  std::string text(1100, '\0');  // fixed notation of a double with many decimals
-  const auto retried = std::to_chars(text.data(), text.data() + text.size(), format...);
-  text.resize(static_cast<std::size_t>(retried.ptr - text.data()));
-  return text;
-}
-
-}  // namespace
-
-std::string scientific_chars(double value, int precision) {
-  return charconv_text(value, std::chars_format::scientific, precision);
-}
-
-std::string fixed_chars(double value, int precision) {
-  return charconv_text(value, std::chars_format::fixed, precision);
-}
-
-std::string shortest_chars(double value) {
-  return charconv_text(value);
-}
-
-std::string shortest_chars(float value) {
-  return charconv_text(value);
-}
 
 double parse_decimal(std::string_view text) {
   double value = 0;
@@ -143,22 +117,6 @@ double parse_decimal(std::string_view text) {
 }
 
 #else
-
-std::string scientific_chars(double value, int precision) {
-  return decimal_chars_fallback::scientific_chars(value, precision);
-}
-
-std::string fixed_chars(double value, int precision) {
-  return decimal_chars_fallback::fixed_chars(value, precision);
-}
-
-std::string shortest_chars(double value) {
-  return decimal_chars_fallback::shortest_chars(value);
-}
-
-std::string shortest_chars(float value) {
-  return decimal_chars_fallback::shortest_chars(value);
-}
 
 double parse_decimal(std::string_view text) {
   return decimal_chars_fallback::parse_decimal(text);

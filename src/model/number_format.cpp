@@ -1,13 +1,52 @@
 #include "model/number_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <span>
+#include <string_view>
 
 #include "model/decimal_chars.h"
 
 namespace veltrane {
 namespace {
+
+// Every number this program writes becomes text here, through std::to_chars, which no
+// locale touches: a comma-decimal desktop gets "0.5" like everyone else (or, where the
+// standard library has no floating-point to_chars, through decimal_chars_fallback). A negative
+// precision asks for the shortest text that reads back as the same number, fixed or
+// scientific, whichever is shorter (`format` is then not used). Returns the text in
+// `buffer`, or an empty view when it does not fit.
+template <typename Number>
+std::string_view number_chars(std::span<char> buffer, Number value, std::chars_format format,
+                              int precision) {
+  char* const first = buffer.data();
+#if defined(__cpp_lib_to_chars)
+  char* const last = first + buffer.size();
+  const std::to_chars_result result = precision < 0
+                                          ? std::to_chars(first, last, value)
+                                          : std::to_chars(first, last, value, format, precision);
+  if (result.ec != std::errc()) return {};
+  return {first, static_cast<std::size_t>(result.ptr - first)};
+#else
+  // No floating-point to_chars in this standard library: the same text from the C library.
+  namespace fallback = decimal_chars_fallback;
+  const double number = value;
+  std::string text;
+  if (precision < 0)
+    text = fallback::shortest_chars(value);
+  else if (format == std::chars_format::scientific)
+    text = fallback::scientific_chars(number, precision);
+  else if (format == std::chars_format::fixed)
+    text = fallback::fixed_chars(number, precision);
+  else
+    text = fallback::general_chars(number, precision);
+  if (text.size() > buffer.size()) return {};
+  std::copy(text.begin(), text.end(), first);
+  return {first, text.size()};
+#endif
+}
 
 // Adds one unit in the last place of a string of decimal digits; returns the carry.
 bool increment_digits(std::string& digits) {
@@ -31,11 +70,14 @@ std::string format_decimals(double value, int places) {
   // First rounding: 18 significant digits of the exact binary value, half to even. The
   // text is printf's "%.17e"; to_chars writes the same several times faster, which long
   // tables of values notice.
-  const std::string buffer = scientific_chars(std::fabs(value), 17);
+  char buffer[40];
+  const std::string_view written = number_chars(
+      std::span(buffer, sizeof buffer - 1), std::fabs(value), std::chars_format::scientific, 17);
+  buffer[written.size()] = '\0';
   std::string digits;
   digits.push_back(buffer[0]);
-  digits.append(buffer, 2, 17);
-  const int exponent = std::atoi(buffer.c_str() + 20);  // buffer is "d.ddddddddddddddddde+XX"
+  digits.append(buffer + 2, 17);
+  const int exponent = std::atoi(buffer + 20);  // buffer is "d.ddddddddddddddddde+XX"
 
   // Place the decimal point: digits[0] has weight 10^exponent. Pad so that there are
   // at least one integer digit and one decimal beyond the kept ones to look at.
@@ -88,7 +130,25 @@ std::string format_up_to_three_decimals(double value) {
 }
 
 std::string shortest_number(double value) {
-  return shortest_chars(value);
+  char buffer[32];
+  return std::string(number_chars(buffer, value, std::chars_format::general, -1));
+}
+
+std::string shortest_number(float value) {
+  char buffer[32];
+  return std::string(number_chars(buffer, value, std::chars_format::general, -1));
+}
+
+std::string format_significant(double value, int digits) {
+  char buffer[64];
+  return std::string(number_chars(buffer, value, std::chars_format::general, std::max(digits, 0)));
+}
+
+std::string format_fixed(double value, int decimals) {
+  // Up to 309 integer digits, a sign, a point and the decimals.
+  std::string text(320 + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
+  text.resize(number_chars(text, value, std::chars_format::fixed, std::max(decimals, 0)).size());
+  return text;
 }
 
 }  // namespace veltrane
