@@ -165,6 +165,8 @@ std::string_view alignment_name(int alignment) {
       return "L\u00F6fgren B";
     case alignment_stevenson_a:
       return "Stevenson A";
+    case alignment_custom_nulls:
+      return "Custom nulls";
     default:
       return {};
   }

@@ -95,9 +95,10 @@ bool inside(const DotFrame& f, double x, double y) {
 
 // Lines that enter a plot's interior must lie wholly within its frame: the curves are cut
 // at the frame, and nothing else is drawn across it.
-std::vector<std::string> frame_problems(const Recording& recording, std::size_t& inside_lines) {
+std::vector<std::string> frame_problems(const Recording& recording, std::size_t& inside_lines,
+                                        std::size_t arms) {
   std::vector<std::string> problems;
-  for (const FrameMm& frame : {error_plot_frame, distortion_plot_frame}) {
+  for (const FrameMm& frame : {error_plot_frame_for(arms), distortion_plot_frame}) {
     const DotFrame interior = in_dots(frame, -2);
     const DotFrame outline = in_dots(frame, 1);
     for (const DotLine& l : recording.lines) {
@@ -169,7 +170,16 @@ TEST(ChartPage, CurvesStayInsideTheirFramesForAnyInput) {
     AnalysisOptions options;
     options.step_mm = c.step;
     options.velocity_mm_per_s = c.v;
-    if (c.arm_length != 0) options.as_given = ArmAsGiven{c.arm_length, c.arm_offset};
+    if (c.arm_length != 0) {
+      options.as_given = ArmAsGiven{c.arm_length, c.arm_offset};
+      // The chosen alignment mounted as far off as the arm is from it, among custom nulls.
+      options.mounting_error =
+          MountingError{c.arm_length - set.effective_length, c.arm_offset - set.offset_angle};
+      set.alignment = alignment_custom_nulls;
+      set.custom_null_radius_1 = set.inner_groove_radius + 5;
+      set.custom_null_radius_2 = set.outer_groove_radius - 20;
+      compute_alignment(set);
+    }
     const Analysis analysis = analyse_alignments(set, options);
     const Recording recording = record(set, analysis);
     EXPECT_LT(recording.lines.size(), 200'000u) << c.what;
@@ -183,10 +193,23 @@ TEST(ChartPage, CurvesStayInsideTheirFramesForAnyInput) {
       ASSERT_TRUE(l.y1 >= 0 && l.y2 >= 0 && l.y1 <= page_y && l.y2 <= page_y) << c.what;
     }
     std::size_t inside_lines = 0;
-    for (const std::string& problem : frame_problems(recording, inside_lines))
+    for (const std::string& problem : frame_problems(recording, inside_lines, analysis.arms.size()))
       ADD_FAILURE() << c.what << ": " << problem;
     // With radii at least the zero lines and the grids; without, empty frames.
     EXPECT_EQ(inside_lines > 0, !analysis.radii_mm.empty()) << c.what;
+  }
+}
+
+TEST(ChartPage, MoreCurvesLowerTheErrorPlotBelowTheirLegend) {
+  // clang-format off
+  const struct { std::size_t arms; double top; } cases[] = {
+      {0, 43}, {3, 43}, {4, 43}, {5, 48.5}, {6, 48.5}, {8, 54}, {1000, 109 - 66.0 / 3},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const FrameMm frame = error_plot_frame_for(c.arms);
+    EXPECT_DOUBLE_EQ(frame.top, c.top) << c.arms;
+    EXPECT_EQ(frame.bottom, error_plot_frame.bottom);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "model/number_format.h"
+#include "model/summary.h"
 
 namespace veltrane {
 namespace {
@@ -26,6 +27,7 @@ std::string shown(const ParameterSet& s) {
          format_three_decimals(s.offset_angle);
 }
 
+constexpr double inf = INFINITY;
 constexpr std::int16_t A = alignment_lofgren_a;
 constexpr std::int16_t B = alignment_lofgren_b;
 constexpr std::int16_t S = alignment_stevenson_a;
@@ -110,6 +112,69 @@ TEST(ComputeAlignment, UnknownCodeOnlyRecomputesTheOffsetAngle) {
   EXPECT_EQ(set.effective_length, before.effective_length);
   EXPECT_EQ(set.overhang, before.overhang);
   EXPECT_NE(set.offset_angle, before.offset_angle);
+}
+
+TEST(ComputeAlignment, CustomNullsEqualToAnAlignmentsReproduceIt) {
+  // Nulls given in either order; pivot distances from short arms to long ones, each groove
+  // standard's radii. Every printed digit of the summary agrees.
+  // clang-format off
+  const struct { double ri, ro; } radii[] = {{57.5, 146.05}, {60.325, 146.05}, {57.6, 146.5},
+                                             {63, 145}, {50, 150}};
+  // clang-format on
+  for (const auto& r : radii) {
+    for (double d : {150.0, 209.0, 211.3, 222.004, 239.3, 295.5, 600.0}) {
+      for (std::int16_t alignment : {A, B, S}) {
+        const ParameterSet expected = computed(d, r.ri, r.ro, alignment);
+        ParameterSet custom = expected;
+        custom.alignment = alignment_custom_nulls;
+        custom.custom_null_radius_1 = expected.outer_null_radius;
+        custom.custom_null_radius_2 = expected.inner_null_radius;
+        compute_alignment(custom);
+        EXPECT_EQ(build_parameter_summary(custom), build_parameter_summary(expected))
+            << d << ' ' << r.ri << ' ' << r.ro << ' ' << alignment;
+      }
+    }
+  }
+}
+
+TEST(ComputeAlignment, CustomNulls) {
+  ParameterSet set;
+  set.pivot_to_spindle = 222;
+  set.alignment = alignment_custom_nulls;
+  set.custom_null_radius_1 = 66;
+  set.custom_null_radius_2 = 121;
+  compute_alignment(set);
+  // L = sqrt(222^2 + 66 x 121) = sqrt(57270); the offset angle asin((L^2 + 66^2 - 222^2) /
+  // (2 L 66)).
+  EXPECT_DOUBLE_EQ(set.effective_length, std::sqrt(57270.0));
+  EXPECT_EQ(shown(set), "66.000 121.000 239.312 17.312 22.998");
+  EXPECT_EQ(null_radii_product(set), 66.0 * 121);
+}
+
+TEST(PivotForEffectiveLength, RoundTripsThroughComputeAlignment) {
+  // The worked example: IEC radii, Löfgren A, an arm of effective length 239.3 mm.
+  ParameterSet iec = computed(0, 60.325, 146.05, A);
+  const double d = pivot_for_effective_length(239.3, null_radii_product(iec));
+  EXPECT_EQ(format_three_decimals(d), "222.004");
+  for (std::int16_t alignment : {A, B, S}) {
+    for (double length : {100.0, 212.25, 239.3, 250.0, 1000.0}) {
+      ParameterSet set = computed(0, 57.6, 146.5, alignment);
+      set.pivot_to_spindle = pivot_for_effective_length(length, null_radii_product(set));
+      compute_alignment(set);
+      EXPECT_NEAR(set.effective_length, length, 1e-12 * length) << alignment << ' ' << length;
+      EXPECT_EQ(format_three_decimals(set.effective_length), format_three_decimals(length));
+    }
+  }
+  // No arm reaches both null radii, or the numbers are beyond the doubles.
+  // clang-format off
+  const struct { double length, product; } none[] = {
+      {89, 89.0 * 89}, {50, 7978.5}, {-89, 89.0 * 89}, {1e200, 5}, {239.3, inf}, {239.3, NAN},
+      {NAN, 5},
+  };
+  // clang-format on
+  for (const auto& c : none)
+    EXPECT_TRUE(std::isnan(pivot_for_effective_length(c.length, c.product))) << c.length;
+  EXPECT_TRUE(std::isnan(null_radii_product(computed(209, 57.5, 146.05, 7))));
 }
 
 TEST(IntersectCircles, ReturnsTheCrossingBelowTheCentreLine) {
