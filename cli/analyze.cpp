@@ -9,6 +9,8 @@
 #include "app/field_values.h"
 #include "app/read_fields.h"
 #include "chart/chart_page.h"
+#include "cli/alignment_options.h"
+#include "cli/arguments.h"
 #include "cli/cli.h"
 #include "cli/page_title.h"
 #include "model/number_format.h"
@@ -21,12 +23,13 @@ namespace veltrane {
 const std::string_view analyze_help_text =
     R"(analyze: tracking error and distortion of the three alignments across the record.
 
-  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
-                       [--arm-length N --arm-offset N]
+  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N] [--mounting-error E,B]
                        [--format text|csv|json|pdf|svg|png|trace] [--dpi N]
                        [--paper a4|a3|letter|legal|tabloid] [-o FILE]
 
-  FIELDS are read as summary reads them; --alignment only marks the chosen one.
+  FIELDS and ARM are read as summary reads them; --alignment only marks the
+  chosen one, and --nulls adds a column "Custom" (key custom), the chosen one.
   Each N is a decimal number greater than 0 (for example 33.3 or 1e-3).
   --rpm N               turntable speed (100/3)
   --velocity N          peak lateral velocity of the recorded signal, mm/s (100)
@@ -39,6 +42,15 @@ const std::string_view analyze_help_text =
                         offset angle in degrees), mounted at --pivot: a fourth
                         column "As given" with the null radii where it has them
                         (marked * when they lie between the groove radii)
+  --mounting-error E,B  the chosen alignment as mounted with the stylus E mm too
+                        far forward (effective length L + E at the same pivot;
+                        negative is behind) and turned B degrees too far
+                        (offset angle + B): a column "As mounted" (key mounted),
+                        analysed as an arm as given, and one more curve on the
+                        chart; the text adds, per alignment, how much its peak
+                        |distortion| grows (percentage points) for +0.5 mm,
+                        -0.5 mm of overhang and +0.5, -0.5 degrees of offset,
+                        and json its peak_distortion_growth_percent
   --format FORMAT       text (the default), csv or json; or a chart page in
                         pdf, svg, png or trace; by default from FILE's extension
   -o FILE               where it goes; standard output when left out or "-"
@@ -57,17 +69,16 @@ namespace {
 
 constexpr std::string_view usage_line =
     "usage: veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N] "
-    "[--arm-length N --arm-offset N] [--format FORMAT] [-o FILE] (see --help)";
-
-struct UsageError {
-  std::string message;
-};
+    "[--arm-length N --arm-offset N] [--mounting-error E,B] [--format FORMAT] [-o FILE] "
+    "(see --help)";
 
 enum class AnalysisFormat { text, csv, json, page };
 
 struct AnalyzeRequest {
   FieldValues window = initial_main_window_fields();
   AnalysisOptions options;
+  AlignmentOptions alignment;
+  std::vector<std::string> given;  ///< the window's options given, for those that exclude them
   std::optional<double> arm_length;
   std::optional<double> arm_offset;
   std::optional<std::string> format_name;
@@ -136,10 +147,23 @@ void apply_option(AnalyzeRequest& r, std::string_view name, std::string_view val
   for (const auto& field : fields) {
     if (name == field.name) {
       r.window.set_text(field.id, value);
+      r.given.emplace_back(name);
       return;
     }
   }
-  if (name == "--alignment") {
+  if (name == "--radii") {
+    const GroovePreset preset = radii_argument(value);
+    r.window.set_text(id_inner_radius, preset.inner_mm);
+    r.window.set_text(id_outer_radius, preset.outer_mm);
+    r.given.emplace_back(name);
+  } else if (name == "--nulls") {
+    r.alignment.nulls_mm = nulls_argument(value);
+  } else if (name == "--effective-length") {
+    r.alignment.effective_length_mm = effective_length_argument(value);
+    r.given.emplace_back(name);
+  } else if (name == "--mounting-error") {
+    r.options.mounting_error = mounting_error_argument(value);
+  } else if (name == "--alignment") {
     int id = 0;
     if (value == "lofgren-a") id = id_lofgren_a;
     if (value == "lofgren-b") id = id_lofgren_b;
@@ -209,6 +233,7 @@ AnalyzeRequest parse(std::span<const std::string_view> args) {
     }
     apply_option(request, name, value);
   }
+  check_exclusive_options(request.given);
   if (request.arm_length.has_value() != request.arm_offset.has_value())
     throw UsageError{"--arm-length and --arm-offset go together"};
   if (request.arm_length)
@@ -286,7 +311,7 @@ void comparison(std::string& text, const Analysis& analysis) {
   };
   const auto none = [](const ArmAnalysis&) { return ' '; };
   const auto on_record = [](bool on, const ArmAnalysis& arm) {
-    return arm.key == "as-given" && on ? '*' : ' ';
+    return arm.by_length_and_offset && on ? '*' : ' ';
   };
   line(
       "Inner null radius (mm)", [](const ArmAnalysis& a) { return a.inner_null_radius_mm; },
@@ -313,6 +338,29 @@ void comparison(std::string& text, const Analysis& analysis) {
       "  at radius (mm)", [](const ArmAnalysis& a) { return a.peak_distortion.radius_mm; }, none);
   line(
       "RMS distortion (%)", [](const ArmAnalysis& a) { return a.rms_distortion_percent; }, none);
+}
+
+// What each alignment's peak distortion costs when mounted a little off, one line each.
+void sensitivity_table(std::string& text, const Analysis& analysis) {
+  const auto has = [](const ArmAnalysis& arm) { return arm.sensitivity.has_value(); };
+  if (std::none_of(analysis.arms.begin(), analysis.arms.end(), has)) return;
+  const std::string mm = format_up_to_three_decimals(sensitivity_overhang_mm) + " mm";
+  const std::string deg = format_up_to_three_decimals(sensitivity_offset_deg) + " deg";
+  text += '\n' + left("Peak |distortion| growth", label_width);
+  for (const char* caption : {"overhang", "overhang", "offset", "offset"})
+    text += right(caption, column_width);
+  text += '\n' + left("(%) when mounted off by", label_width);
+  for (const std::string& caption : {"+" + mm, "-" + mm, "+" + deg, "-" + deg})
+    text += right(caption, column_width);
+  text += '\n';
+  for (const ArmAnalysis& arm : analysis.arms) {
+    if (!arm.sensitivity) continue;
+    const MountingSensitivity& g = *arm.sensitivity;
+    text += left(arm.name, label_width);
+    for (double growth : {g.overhang_longer, g.overhang_shorter, g.offset_larger, g.offset_smaller})
+      text += right(three(growth), column_width);
+    text += '\n';
+  }
 }
 
 constexpr std::size_t radius_width = 11;
@@ -419,9 +467,10 @@ std::string analysis_text(const Analysis& analysis) {
   comparison(text, analysis);
   bool marked = false;
   for (const ArmAnalysis& arm : analysis.arms)
-    marked =
-        marked || (arm.key == "as-given" && (arm.inner_null_on_record || arm.outer_null_on_record));
+    marked = marked ||
+             (arm.by_length_and_offset && (arm.inner_null_on_record || arm.outer_null_on_record));
   if (marked) text += "* a null radius between the inner and outer groove radius\n";
+  sensitivity_table(text, analysis);
   text += '\n';
   if (analysis.radii_mm.empty()) {
     text += "No radii: " + analysis.no_radii_reason + ".\n";
@@ -456,8 +505,10 @@ std::string analysis_csv(const Analysis& analysis) {
 std::string analysis_json(const Analysis& analysis) {
   const AnalysisOptions& o = analysis.options;
   std::string chosen = "null";
+  const ArmAnalysis* custom = nullptr;
   for (const ArmAnalysis& arm : analysis.arms) {
     if (arm.chosen) chosen = json_string(arm.key);
+    if (arm.key == "custom") custom = &arm;
   }
   std::string text = "{\n  \"inputs\": {\n";
   const auto member = [&text](std::string_view indent, std::string_view key,
@@ -479,7 +530,19 @@ std::string analysis_json(const Analysis& analysis) {
   member("    ", "arm_length_mm",
          o.as_given ? json_number(o.as_given->effective_length_mm) : "null");
   member("    ", "arm_offset_deg", o.as_given ? json_number(o.as_given->offset_angle_deg) : "null",
-         true);
+         !o.mounting_error && !custom);
+  if (custom) {
+    member("    ", "custom_nulls_mm",
+           "[" + json_number(custom->inner_null_radius_mm) + ", " +
+               json_number(custom->outer_null_radius_mm) + "]",
+           !o.mounting_error);
+  }
+  if (o.mounting_error) {
+    member("    ", "mounting_error",
+           "{\"overhang_mm\": " + json_number(o.mounting_error->overhang_mm) +
+               ", \"offset_deg\": " + json_number(o.mounting_error->offset_deg) + "}",
+           true);
+  }
   text += "  },\n";
   member("  ", "no_radii_reason",
          analysis.radii_mm.empty() ? json_string(analysis.no_radii_reason) : "null");
@@ -503,6 +566,14 @@ std::string analysis_json(const Analysis& analysis) {
     member(in, "peak_distortion_percent", json_number(arm.peak_distortion.magnitude));
     member(in, "peak_distortion_radius_mm", json_number(arm.peak_distortion.radius_mm));
     member(in, "rms_distortion_percent", json_number(arm.rms_distortion_percent));
+    if (arm.sensitivity) {
+      const MountingSensitivity& g = *arm.sensitivity;
+      member(in, "peak_distortion_growth_percent",
+             "{\"overhang_longer\": " + json_number(g.overhang_longer) +
+                 ", \"overhang_shorter\": " + json_number(g.overhang_shorter) +
+                 ", \"offset_larger\": " + json_number(g.offset_larger) +
+                 ", \"offset_smaller\": " + json_number(g.offset_smaller) + "}");
+    }
     text += "      \"rows\": [";
     for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
       const TrackingValues& row = arm.rows[i];
@@ -526,6 +597,7 @@ int run_analyze(std::span<const std::string_view> args, std::ostream& out, std::
     request = parse(args);
     if (!request.help) {
       read_parameters(set, request.window);
+      apply_alignment_options(request.alignment, set);
       if (has_too_many_radii(set.inner_groove_radius, set.outer_groove_radius,
                              request.options.step_mm, analysis_radii_limit))
         throw UsageError{"--step " + shortest_number(request.options.step_mm) +

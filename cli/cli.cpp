@@ -8,6 +8,7 @@
 
 #include "app/field_values.h"
 #include "app/read_fields.h"
+#include "cli/alignment_options.h"
 #include "cli/analyze.h"
 #include "cli/arguments.h"
 #include "cli/calibrate_command.h"
@@ -36,15 +37,16 @@ constexpr std::string_view help_text =
 strobe disks.
 
 usage:
-  veltrane-cli summary  [FIELDS]
-  veltrane-cli template [FIELDS] [OUTPUT] -o FILE
+  veltrane-cli summary  [FIELDS] [ARM]
+  veltrane-cli template [FIELDS] [ARM] [OUTPUT] -o FILE
   veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
                              [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli strobe speed --rpm OUTER[,INNER] [--hz F] [CORRECTION] [OUTPUT] -o FILE
   veltrane-cli calibrate --measured-x MM --measured-y MM [CORRECTION]
-  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
-                       [--arm-length N --arm-offset N] [--format FORMAT] [-o FILE]
+  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N] [--mounting-error E,B]
+                       [--format FORMAT] [-o FILE]
   veltrane-cli --help
 
 Every TEXT is read exactly as the window reads what is typed into its box: the
@@ -59,6 +61,24 @@ FIELDS (the main window):
   --correction-x TEXT   printer correction factor X (1.0)
   --correction-y TEXT   printer correction factor Y (1.0)
   --id TEXT             arm or turntable ID, first 40 characters (empty)
+
+ARM (summary, template and analyze; plain decimal numbers, not read as FIELDS):
+  --radii NAME          both groove radii of a standard: din (57.5/146.05),
+                        iec (60.325/146.05), jis (57.6/146.5) or typical
+                        (63/145); not with --inner or --outer
+  --nulls N1,N2         your own null radii in mm, both above 0 and different,
+                        in either order (the smaller is the inner one), in place
+                        of the alignment: effective length sqrt(d^2 + N1 N2),
+                        overhang and offset angle as for the three alignments;
+                        the template is headed "Custom nulls" (--alignment
+                        is then left aside)
+  --effective-length L  an arm given by its effective length in mm, in place
+                        of --pivot: the pivot distance becomes d = sqrt(L^2 -
+                        N1 N2), N1 and N2 the null radii of the alignment (or
+                        --nulls), so the arm keeps its length; for example
+                        --radii iec --effective-length 239.3 gives Löfgren A
+                        at d = sqrt(239.3^2 - 65.998 x 120.891) = 222.004 mm.
+                        An arm too short to reach both null radii is refused.
 
 CORRECTION: --correction-x TEXT and --correction-y TEXT, as above.
 
@@ -134,6 +154,8 @@ struct Request {
   std::string command_name;  ///< as typed, for the messages
   FieldValues window = initial_main_window_fields();
   FieldValues custom = initial_custom_strobe_fields();
+  AlignmentOptions alignment;
+  std::vector<std::string> given;  ///< the window's options given, for those that exclude them
   CalibrateArguments calibrate;
   StrobeSpeedArguments speed;
   std::vector<StrobeRing> speed_rings;
@@ -192,10 +214,29 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
   options["--correction-x"] = window_text(id_correction_x);
   options["--correction-y"] = window_text(id_correction_y);
   if (request.command == Command::summary || request.command == Command::template_page) {
-    options["--pivot"] = window_text(id_pivot);
-    options["--inner"] = window_text(id_inner_radius);
-    options["--outer"] = window_text(id_outer_radius);
+    const auto arm_text = [](const char* name, int id) {
+      return [name, id](Request& r, std::string_view v) {
+        r.window.set_text(id, v);
+        r.given.emplace_back(name);
+      };
+    };
+    options["--pivot"] = arm_text("--pivot", id_pivot);
+    options["--inner"] = arm_text("--inner", id_inner_radius);
+    options["--outer"] = arm_text("--outer", id_outer_radius);
     options["--id"] = window_text(id_id_text);
+    options["--radii"] = [](Request& r, std::string_view v) {
+      const GroovePreset preset = radii_argument(v);
+      r.window.set_text(id_inner_radius, preset.inner_mm);
+      r.window.set_text(id_outer_radius, preset.outer_mm);
+      r.given.emplace_back("--radii");
+    };
+    options["--nulls"] = [](Request& r, std::string_view v) {
+      r.alignment.nulls_mm = nulls_argument(v);
+    };
+    options["--effective-length"] = [](Request& r, std::string_view v) {
+      r.alignment.effective_length_mm = effective_length_argument(v);
+      r.given.emplace_back("--effective-length");
+    };
     options["--alignment"] = [](Request& r, std::string_view v) {
       int id = 0;
       if (v == "lofgren-a") id = id_lofgren_a;
@@ -244,6 +285,14 @@ std::map<std::string, OptionHandler, std::less<>> options_for(const Request& req
     };
   }
   return options;
+}
+
+// The parameter set of the window's fields and the alignment options.
+ParameterSet read_arm(const Request& request) {
+  ParameterSet set;
+  read_parameters(set, request.window);
+  apply_alignment_options(request.alignment, set);
+  return set;
 }
 
 Request parse(std::span<const std::string_view> args) {
@@ -303,6 +352,9 @@ Request parse(std::span<const std::string_view> args) {
     }
     option->second(request, value);
   }
+  check_exclusive_options(request.given);
+  if (request.command == Command::summary || request.command == Command::template_page)
+    read_arm(request);  // an arm that cannot be is a mistake in the arguments
   if (request.command == Command::calibrate) check_calibrate_arguments(request.calibrate);
   if (request.command == Command::strobe_speed) {
     request.speed_rings = strobe_speed_rings(request.speed);
@@ -345,8 +397,7 @@ std::string page_title(const Request& request, const ParameterSet& set) {
 }
 
 std::string render_page(Request& request, std::ostream& err) {
-  ParameterSet set;
-  read_parameters(set, request.window);
+  ParameterSet set = read_arm(request);
   if (request.command == Command::strobe_custom || request.command == Command::strobe_speed)
     read_custom_strobe(set, request.custom);
   const std::string title = page_title(request, set);
@@ -406,9 +457,7 @@ int run_cli(std::span<const std::string_view> args, std::ostream& out, std::ostr
     return 0;
   }
   if (request.command == Command::summary) {
-    ParameterSet set;
-    read_parameters(set, request.window);
-    out << build_parameter_summary(set) << '\n';
+    out << build_parameter_summary(read_arm(request)) << '\n';
     return 0;
   }
   if (request.command == Command::calibrate)

@@ -21,6 +21,7 @@ constexpr double legend_y = 26;  // first legend row; two fit above the plots' u
 constexpr double legend_row = 5.5;
 constexpr double legend_column = 124;
 constexpr double legend_sample_mm = 12;
+constexpr double legend_text_gap_mm = 2.5;
 constexpr double tick_mm = 1.5;
 constexpr double marker_radius_mm = 0.8;
 constexpr double min_vertex_spacing_mm = 0.1;
@@ -388,29 +389,55 @@ std::string null_text(const ArmAnalysis& arm) {
          format_three_decimals(arm.outer_null_radius_mm) + " mm";
 }
 
+std::string legend_text(const ArmAnalysis& arm) {
+  std::string text(arm.name);
+  if (arm.chosen) text += " (chosen)";
+  if (arm.by_length_and_offset) {
+    text += ": L = " + format_three_decimals(arm.effective_length_mm) +
+            " mm, offset = " + format_three_decimals(arm.offset_angle_deg) + "\u00B0";
+  }
+  return text + ", " + null_text(arm);
+}
+
+struct LegendSlot {
+  std::size_t row = 0;
+  std::size_t column = 0;
+};
+
+// Two entries to a row; an entry too wide for the left column has its row to itself. The
+// widths are those of the uncorrected page, so that the layout is the analysis' alone.
+std::vector<LegendSlot> legend_slots(const Analysis& analysis) {
+  const double room = legend_column - legend_sample_mm - legend_text_gap_mm - legend_text_gap_mm;
+  std::vector<LegendSlot> slots;
+  LegendSlot next;
+  for (const ArmAnalysis& arm : analysis.arms) {
+    slots.push_back(next);
+    const bool wide = text_width_em(legend_text(arm)) * points_to_mm(text_pt) > room;
+    if (next.column == 0 && !wide) {
+      next.column = 1;
+    } else {
+      next = {next.row + 1, 0};
+    }
+  }
+  return slots;
+}
+
 void draw_legend(Page& page, const Analysis& analysis) {
   const FrameMm whole{0, 0, 1e4, 1e4};
+  const std::vector<LegendSlot> slots = legend_slots(analysis);
   for (std::size_t a = 0; a < analysis.arms.size(); ++a) {
     const ArmAnalysis& arm = analysis.arms[a];
-    // Two entries to a row.
-    const std::size_t row = a / 2;
-    const double x = page_left + static_cast<double>(a % 2) * legend_column;
-    const double y = legend_y + static_cast<double>(row) * legend_row;
+    const double x = page_left + static_cast<double>(slots[a].column) * legend_column;
+    const double y = legend_y + static_cast<double>(slots[a].row) * legend_row;
     page.job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
     DashedPen pen(page, pattern_for(analysis, a));
     pen.segment(x, y, x + legend_sample_mm, y);
     page.job.set_pen_width(pen_dots(page, marker_pen_mm));
     if (!std::isnan(arm.inner_null_radius_mm))
       draw_marker(page, whole, x + legend_sample_mm / 2, y);
-    std::string text(arm.name);
-    if (arm.chosen) text += " (chosen)";
-    if (arm.by_length_and_offset) {
-      text += ": L = " + format_three_decimals(arm.effective_length_mm) +
-              " mm, offset = " + format_three_decimals(arm.offset_angle_deg) + "\u00B0";
-    }
-    text += ", " + null_text(arm);
     select_font(page, text_pt, false);
-    text_at(page, x + legend_sample_mm + 2.5, y, text, text_pt, Align::left);
+    text_at(page, x + legend_sample_mm + legend_text_gap_mm, y, legend_text(arm), text_pt,
+            Align::left);
   }
 }
 
@@ -472,12 +499,16 @@ double tick_spacing(double low, double high, double parts) {
 
 }  // namespace
 
-FrameMm error_plot_frame_for(std::size_t arms) {
+std::size_t legend_rows(const Analysis& analysis) {
+  const std::vector<LegendSlot> slots = legend_slots(analysis);
+  return slots.empty() ? 0 : slots.back().row + 1;
+}
+
+FrameMm error_plot_frame_for(std::size_t legend_rows) {
   FrameMm frame = error_plot_frame;
-  const std::size_t rows = (arms + 1) / 2;
-  if (rows <= 2) return frame;
+  if (legend_rows <= 2) return frame;
   const double lowest_top = frame.bottom - (frame.bottom - frame.top) / 3;
-  frame.top = std::min(lowest_top, frame.top + static_cast<double>(rows - 2) * legend_row);
+  frame.top = std::min(lowest_top, frame.top + static_cast<double>(legend_rows - 2) * legend_row);
   return frame;
 }
 
@@ -572,7 +603,7 @@ void print_chart_page(const ParameterSet& set, const Analysis& analysis, const P
                   : AxisScale{0, 1, {}, 0};
     // Without radii the frames stay empty but for the reason.
     const AxisScale none{-1, 1, {}, 0};
-    const Plot error{error_plot_frame_for(analysis.arms.size()), x,
+    const Plot error{error_plot_frame_for(legend_rows(analysis)), x,
                      has_radii ? value_axis(analysis, &TrackingValues::tracking_error_deg) : none,
                      has_radii};
     const Plot distortion{
