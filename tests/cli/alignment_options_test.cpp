@@ -169,10 +169,10 @@ TEST(CliAlignmentOptions, AnalyzeNamesCustomAndMounted) {
                                "\nL\u00F6fgren A     ", "\nCustom     "})
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   const std::string json = with({"--format", "json"}).out;
-  for (const char* expected : {"\"chosen_alignment\": \"custom\"", "\"custom_nulls_mm\": [66, 121]",
-                               "\"mounting_error\": {\"overhang_mm\": -0.5, \"offset_deg\": 1}",
-                               "\"alignment\": \"mounted\"", "\"name\": \"As mounted\"",
-                               "\"peak_distortion_growth_percent\": {\"overhang_longer\": "})
+  for (const char* expected :
+       {R"("chosen_alignment": "custom")", R"("custom_nulls_mm": [66, 121])",
+        R"("mounting_error": {"overhang_mm": -0.5, "offset_deg": 1})", R"("alignment": "mounted")",
+        R"("name": "As mounted")", R"("peak_distortion_growth_percent": {"overhang_longer": )"})
     EXPECT_NE(json.find(expected), std::string::npos) << expected;
   const std::string csv = with({"--format", "csv"}).out;
   for (const char* expected : {"\ncustom,57.5,", "\nmounted,146.05,"})
