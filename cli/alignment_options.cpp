@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "cli/analyze.h"
+#include "app/read_fields.h"
 #include "cli/arguments.h"
 #include "model/geometry.h"
 #include "model/number_format.h"
@@ -34,21 +34,6 @@ std::pair<double, double> nulls_argument(std::string_view text) {
   return *nulls;
 }
 
-double effective_length_argument(std::string_view text) {
-  const std::optional<double> length = read_positive_number(text);
-  if (!length)
-    throw UsageError{"--effective-length must be a number greater than 0, not '" +
-                     std::string(text) + "'"};
-  return *length;
-}
-
-GroovePreset radii_argument(std::string_view text) {
-  const std::optional<GroovePreset> preset = groove_preset_named(text);
-  if (!preset)
-    throw UsageError{"--radii must be din, iec, jis or typical, not '" + std::string(text) + "'"};
-  return *preset;
-}
-
 MountingError mounting_error_argument(std::string_view text) {
   const auto error = read_number_pair(text);
   if (!error)
@@ -59,7 +44,7 @@ MountingError mounting_error_argument(std::string_view text) {
   return {error->first, error->second};
 }
 
-void check_exclusive_options(const std::vector<std::string>& given) {
+void check_exclusive_options(std::span<const std::string_view> given) {
   const auto has = [&given](std::string_view name) {
     return std::find(given.begin(), given.end(), name) != given.end();
   };
@@ -107,6 +92,13 @@ void apply_alignment_options(const AlignmentOptions& options, ParameterSet& set)
     set.pivot_to_spindle = pivot;
   }
   compute_alignment(set);
+}
+
+ParameterSet read_arm(const MainWindowFields& window, const AlignmentOptions& options) {
+  ParameterSet set;
+  read_parameters(set, window);
+  apply_alignment_options(options, set);
+  return set;
 }
 
 }  // namespace veltrane
