@@ -3,7 +3,9 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
 
+#include "model/alignments.h"
 #include "model/field_reading.h"
 #include "model/geometry.h"
 
@@ -61,20 +63,7 @@ void fill_rows(ArmAnalysis& arm, const Analysis& analysis) {
   arm.outer_null_on_record = on_record(arm.outer_null_radius_mm, ri, ro);
 }
 
-struct AlignmentName {
-  AlignmentCode code;
-  std::string_view key;
-  std::string_view name;
-};
-
-constexpr AlignmentName alignment_names[] = {
-    {alignment_lofgren_a, "lofgren-a", "L\u00F6fgren A"},
-    {alignment_lofgren_b, "lofgren-b", "L\u00F6fgren B"},
-    {alignment_stevenson_a, "stevenson-a", "Stevenson A"},
-};
-constexpr AlignmentName custom_nulls_name{alignment_custom_nulls, "custom", "Custom"};
-
-ArmAnalysis alignment_arm(const ParameterSet& set, const AlignmentName& alignment,
+ArmAnalysis alignment_arm(const ParameterSet& set, const Alignment& alignment,
                           const Analysis& analysis) {
   // The same computation as the summary's, from the same inputs.
   ParameterSet computed = set;
@@ -196,10 +185,10 @@ Analysis analyse_alignments(const ParameterSet& set, const AnalysisOptions& opti
       analysis_radii(set.inner_groove_radius, set.outer_groove_radius, options.step_mm);
   analysis.no_radii_reason = no_radii_reason(set.inner_groove_radius, set.outer_groove_radius);
 
-  for (const AlignmentName& alignment : alignment_names)
+  for (const Alignment& alignment : alignments)
     analysis.arms.push_back(alignment_arm(set, alignment, analysis));
   if (set.alignment == alignment_custom_nulls)
-    analysis.arms.push_back(alignment_arm(set, custom_nulls_name, analysis));
+    analysis.arms.push_back(alignment_arm(set, custom_nulls, analysis));
   if (options.mounting_error) {
     for (ArmAnalysis& arm : analysis.arms) arm.sensitivity = sensitivity_of(arm, analysis);
   }

@@ -4,36 +4,26 @@
 #include <vector>
 
 #include "cli_run.h"
+#include "computed_set.h"
 #include "golden.h"
-#include "model/geometry.h"
+#include "model/alignments.h"
 #include "model/groove_presets.h"
 #include "model/number_format.h"
 
 namespace veltrane {
 namespace {
 
-ParameterSet alignment_of(double d, const GroovePreset& radii, std::int16_t alignment) {
-  ParameterSet set;
-  set.pivot_to_spindle = d;
-  set.inner_groove_radius = std::stod(std::string(radii.inner_mm));
-  set.outer_groove_radius = std::stod(std::string(radii.outer_mm));
-  set.alignment = alignment;
-  compute_alignment(set);
-  return set;
+// The set of a groove preset's radii.
+ParameterSet computed_for(double d, const GroovePreset& radii, std::int16_t alignment) {
+  return computed_set(d, std::stod(std::string(radii.inner_mm)),
+                      std::stod(std::string(radii.outer_mm)), alignment);
 }
-
-// clang-format off
-const struct { std::int16_t code; std::string_view key; } alignments[] = {
-    {alignment_lofgren_a, "lofgren-a"}, {alignment_lofgren_b, "lofgren-b"},
-    {alignment_stevenson_a, "stevenson-a"},
-};
-// clang-format on
 
 TEST(CliAlignmentOptions, NullsOfAnAlignmentReproduceItsSummary) {
   for (const GroovePreset& radii : groove_presets) {
     for (const char* pivot : {"180", "209", "222.004", "239.3", "310.5"}) {
       for (const auto& a : alignments) {
-        const ParameterSet set = alignment_of(std::stod(pivot), radii, a.code);
+        const ParameterSet set = computed_for(std::stod(pivot), radii, a.code);
         // Given as the shortest text that reads back as the same double, outer first.
         const std::string nulls =
             shortest_number(set.outer_null_radius) + "," + shortest_number(set.inner_null_radius);
@@ -56,7 +46,7 @@ TEST(CliAlignmentOptions, EffectiveLengthSetsThePivotDistance) {
   for (const GroovePreset& radii : groove_presets) {
     for (const auto& a : alignments) {
       for (double length : {150.0, 211.75, 239.3, 265.0}) {
-        const ParameterSet set = alignment_of(0, radii, a.code);
+        const ParameterSet set = computed_for(0, radii, a.code);
         const double d = pivot_for_effective_length(length, null_radii_product(set));
         const std::string l = shortest_number(length);
         const CliRun by_length =
