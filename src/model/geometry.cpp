@@ -55,7 +55,7 @@ double stevenson_a(ParameterSet& s) {
   return p;
 }
 
-double custom_nulls(ParameterSet& s) {
+double custom_null_radii(ParameterSet& s) {
   s.inner_null_radius = std::min(s.custom_null_radius_1, s.custom_null_radius_2);
   s.outer_null_radius = std::max(s.custom_null_radius_1, s.custom_null_radius_2);
   return s.inner_null_radius * s.outer_null_radius;
@@ -72,7 +72,7 @@ std::optional<double> null_radii(ParameterSet& set) {
     case alignment_stevenson_a:
       return stevenson_a(set);
     case alignment_custom_nulls:
-      return custom_nulls(set);
+      return custom_null_radii(set);
     default:
       return std::nullopt;
   }
