@@ -6,7 +6,6 @@
 
 #include "computed_set.h"
 #include "model/number_format.h"
-#include "model/summary.h"
 
 namespace veltrane {
 namespace {
@@ -105,29 +104,6 @@ TEST(ComputeAlignment, UnknownCodeOnlyRecomputesTheOffsetAngle) {
   EXPECT_NE(set.offset_angle, before.offset_angle);
 }
 
-TEST(ComputeAlignment, CustomNullsEqualToAnAlignmentsReproduceIt) {
-  // Nulls given in either order; pivot distances from short arms to long ones, each groove
-  // standard's radii. Every printed digit of the summary agrees.
-  // clang-format off
-  const struct { double ri, ro; } radii[] = {{57.5, 146.05}, {60.325, 146.05}, {57.6, 146.5},
-                                             {63, 145}, {50, 150}};
-  // clang-format on
-  for (const auto& r : radii) {
-    for (double d : {150.0, 209.0, 211.3, 222.004, 239.3, 295.5, 600.0}) {
-      for (std::int16_t alignment : {A, B, S}) {
-        const ParameterSet expected = computed_set(d, r.ri, r.ro, alignment);
-        ParameterSet custom = expected;
-        custom.alignment = alignment_custom_nulls;
-        custom.custom_null_radius_1 = expected.outer_null_radius;
-        custom.custom_null_radius_2 = expected.inner_null_radius;
-        compute_alignment(custom);
-        EXPECT_EQ(build_parameter_summary(custom), build_parameter_summary(expected))
-            << d << ' ' << r.ri << ' ' << r.ro << ' ' << alignment;
-      }
-    }
-  }
-}
-
 TEST(ComputeAlignment, CustomNulls) {
   ParameterSet set;
   set.pivot_to_spindle = 222;
@@ -142,20 +118,15 @@ TEST(ComputeAlignment, CustomNulls) {
   EXPECT_EQ(null_radii_product(set), 66.0 * 121);
 }
 
-TEST(PivotForEffectiveLength, RoundTripsThroughComputeAlignment) {
+TEST(PivotForEffectiveLength, KeepsTheLengthWhereAnArmReachesTheNulls) {
   // The worked example: IEC radii, Löfgren A, an arm of effective length 239.3 mm.
   ParameterSet iec = computed_set(0, 60.325, 146.05, A);
   const double d = pivot_for_effective_length(239.3, null_radii_product(iec));
   EXPECT_EQ(format_three_decimals(d), "222.004");
-  for (std::int16_t alignment : {A, B, S}) {
-    for (double length : {100.0, 212.25, 239.3, 250.0, 1000.0}) {
-      ParameterSet set = computed_set(0, 57.6, 146.5, alignment);
-      set.pivot_to_spindle = pivot_for_effective_length(length, null_radii_product(set));
-      compute_alignment(set);
-      EXPECT_NEAR(set.effective_length, length, 1e-12 * length) << alignment << ' ' << length;
-      EXPECT_EQ(format_three_decimals(set.effective_length), format_three_decimals(length));
-    }
-  }
+  // The distance gives the length back (veltrane-cli's tests run every alignment).
+  iec.pivot_to_spindle = d;
+  compute_alignment(iec);
+  EXPECT_NEAR(iec.effective_length, 239.3, 1e-12);
   // No arm reaches both null radii, or the numbers are beyond the doubles.
   // clang-format off
   const struct { double length, product; } none[] = {
