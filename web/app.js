@@ -4,8 +4,10 @@
 
 (function () {
   const textFields = ['pivot', 'inner', 'outer', 'correction-x', 'correction-y', 'arm-id',
+    'null-inner', 'null-outer',
     'strobe-rpm', 'strobe-hz', 'measured-x', 'measured-y'];
-  const notedFields = ['pivot', 'inner', 'outer', 'correction-x', 'correction-y', 'strobe-hz',
+  const notedFields = ['pivot', 'inner', 'outer', 'correction-x', 'correction-y', 'null-inner',
+    'null-outer', 'strobe-hz',
     'measured-x', 'measured-y'];
   const downloads = {
     'download-template': ['template', 'template'],

@@ -11,7 +11,6 @@
 #include <string_view>
 #include <utility>
 
-#include "app/groove_presets.h"
 #include "app/page_title.h"
 #include "app/read_fields.h"
 #include "app/window_fields.h"
@@ -20,6 +19,8 @@
 #include "model/analysis.h"
 #include "model/calibration.h"
 #include "model/field_reading.h"
+#include "model/geometry.h"
+#include "model/groove_presets.h"
 #include "model/number_format.h"
 #include "model/standard_strobes.h"
 #include "model/strobe_speed.h"
@@ -64,6 +65,8 @@ const std::string& text_of(std::string_view name) {
   return it == form().end() ? none : it->second;
 }
 
+// The set of the form: the main window's fields read as the window reads them, then, for
+// the custom option, the null radii of the two boxes, as veltrane-cli's --nulls gives them.
 ParameterSet parameters() {
   MainWindowFields window;
   for (const auto& [name, text] : main_window_boxes) window.*text = text_of(name);
@@ -71,6 +74,12 @@ ParameterSet parameters() {
   window.alignment = alignment ? alignment->code : std::int16_t{0};
   ParameterSet set;
   read_parameters(set, window);
+  if (text_of("alignment") == custom_nulls.key) {
+    set.alignment = alignment_custom_nulls;
+    set.custom_null_radius_1 = read_number(text_of("null-inner"));
+    set.custom_null_radius_2 = read_number(text_of("null-outer"));
+    compute_alignment(set);
+  }
   return set;
 }
 
@@ -298,13 +307,11 @@ EMSCRIPTEN_KEEPALIVE const char* vt_get(const char* name) {
 
 // Writes a preset's radius texts into the form, as the window's buttons do; 0 for no preset.
 EMSCRIPTEN_KEEPALIVE int vt_preset(const char* key) {
-  for (const GroovePreset& preset : groove_presets) {
-    if (preset.key != key) continue;
-    form()["inner"] = preset.inner_text;
-    form()["outer"] = preset.outer_text;
-    return 1;
-  }
-  return 0;
+  const auto preset = groove_preset_named(key);
+  if (!preset) return 0;
+  form()["inner"] = preset->inner_mm;
+  form()["outer"] = preset->outer_mm;
+  return 1;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vt_summary() {

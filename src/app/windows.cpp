@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "app/dialog_fields.h"
-#include "app/groove_presets.h"
 #include "app/read_fields.h"
+#include "model/groove_presets.h"
 #include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
@@ -43,8 +43,8 @@ void without_input(Dialog& dialog, Command command) {
 }
 
 void set_groove_texts(Dialog& dialog, const GroovePreset& preset) {
-  dialog.set_text(id_inner_radius, preset.inner_text);
-  dialog.set_text(id_outer_radius, preset.outer_text);
+  dialog.set_text(id_inner_radius, preset.inner_mm);
+  dialog.set_text(id_outer_radius, preset.outer_mm);
 }
 
 }  // namespace
@@ -126,13 +126,13 @@ DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
         show_help(toolkit);
         break;
       case id_preset_din:
-        set_groove_texts(window, groove_presets[0]);
+        set_groove_texts(window, groove_din);
         break;
       case id_preset_iec:
-        set_groove_texts(window, groove_presets[1]);
+        set_groove_texts(window, groove_iec);
         break;
       case id_preset_typical:
-        set_groove_texts(window, groove_presets[2]);
+        set_groove_texts(window, groove_typical);
         break;
       default:
         break;

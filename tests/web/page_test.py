@@ -40,6 +40,8 @@ SUMMARY_CASES = [
     ({'pivot': '0', 'inner': '0', 'outer': '0'}, 'lofgren-a'),
     ({'arm-id': 'Löfgren’s arm № 7 ✓ with a very long name beyond forty characters'}, 'lofgren-a'),
     ({'pivot': '-209', 'inner': '146.05', 'outer': '57.5', 'arm-id': 'tab\there'}, 'lofgren-b'),
+    ({'null-inner': '66', 'null-outer': '121'}, 'custom'),
+    ({'pivot': '239.3', 'null-inner': '120.9', 'null-outer': '65.998'}, 'custom'),
 ]
 
 
@@ -101,6 +103,8 @@ class PageTest(unittest.TestCase):
     def test_summary_equals_the_cli_as_typed(self):
         self.assertLess(self.open(), 1.0)
         initial = {name: self.by_id(name).get_attribute('value') for name in MAIN_FIELDS}
+        self.assertEqual(initial, {'pivot': '209', 'inner': '57.5', 'outer': '146.05',
+                                   'correction-x': '1.0', 'correction-y': '1.0', 'arm-id': ''})
         for texts, alignment in SUMMARY_CASES:
             with self.subTest(texts=texts, alignment=alignment):
                 self.open()
@@ -108,7 +112,10 @@ class PageTest(unittest.TestCase):
                 for name, text in texts.items():
                     self.type_text(name, text)
                 self.choose(alignment)
-                args = ['summary', '--alignment', alignment]
+                if alignment == 'custom':
+                    args = ['summary', '--nulls', texts['null-inner'] + ',' + texts['null-outer']]
+                else:
+                    args = ['summary', '--alignment', alignment]
                 for name in MAIN_FIELDS:
                     args.append(CLI_OPTION[name] + '=' + fields[name])
                 expected = cli(*args).rstrip('\n')
@@ -128,6 +135,9 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.by_id('inner').get_attribute('value'), '60.325')
         self.assertEqual(self.by_id('outer').get_attribute('value'), '146.05')
         self.assertIn('Inner groove radius = 60.325', self.by_id('summary').text)
+        self.by_id('preset-jis').click()
+        self.assertEqual(self.by_id('inner').get_attribute('value'), '57.6')
+        self.assertEqual(self.by_id('outer').get_attribute('value'), '146.5')
 
     def test_recomputing_is_fast(self):
         self.open()
