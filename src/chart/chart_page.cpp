@@ -476,8 +476,7 @@ AxisScale radius_axis(double low, double high) {
 }
 
 std::string tick_label(double value, int decimals) {
-  const std::string text =
-      decimals < 0 ? format_significant(value, 4) : format_fixed(value, decimals);
+  std::string text = decimals < 0 ? format_significant(value, 4) : format_fixed(value, decimals);
   if (text.starts_with('-')) {
     if (text.find_first_not_of("-0.") == std::string::npos) return text.substr(1);
     return "\u2212" + text.substr(1);
