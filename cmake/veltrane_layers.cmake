@@ -18,6 +18,7 @@ function(veltrane_expose target)
     target_include_directories(${target} INTERFACE ${root})
   else()
     target_include_directories(${target} PUBLIC ${root})
+    add_dependencies(${target} veltrane_include_walls)
   endif()
   # A link left from an earlier configuration would still let its folder through.
   set(names)
@@ -69,3 +70,20 @@ function(veltrane_expose target)
     endif()
   endwhile()
 endfunction()
+
+# The include roots are walls only for includes that take no way around them: a path that
+# climbs with ".." out of a root's link into the sources beside it, or a bare header name
+# that the including file's own folder finds. Every build checks the sources for both
+# before any layer compiles, and fails on either.
+file(GLOB_RECURSE veltrane_walled_sources CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/src/*.h ${PROJECT_SOURCE_DIR}/src/*.cpp
+     ${PROJECT_SOURCE_DIR}/cli/*.h ${PROJECT_SOURCE_DIR}/cli/*.cpp
+     ${PROJECT_SOURCE_DIR}/backends/*.h ${PROJECT_SOURCE_DIR}/backends/*.cpp)
+add_custom_command(
+  OUTPUT ${PROJECT_BINARY_DIR}/include_walls.stamp
+  COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/include_walls.cmake
+          ${PROJECT_BINARY_DIR}/include_walls.stamp ${PROJECT_SOURCE_DIR} src cli backends
+  DEPENDS ${veltrane_walled_sources} ${PROJECT_SOURCE_DIR}/cmake/include_walls.cmake
+  COMMENT "Checking that no include goes around the layers' include roots"
+  VERBATIM)
+add_custom_target(veltrane_include_walls DEPENDS ${PROJECT_BINARY_DIR}/include_walls.stamp)

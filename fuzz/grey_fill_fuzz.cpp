@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace veltrane;
-  constexpr int width = 23, height = 17, stride = 32;
+  constexpr std::size_t width = 23, height = 17, stride = 32;
   std::vector<RasterPoint> corners(size / sizeof(RasterPoint));
   if (!corners.empty()) std::memcpy(corners.data(), data, corners.size() * sizeof(RasterPoint));
   // The sheet, with a guard band right of each row that must stay untouched.
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<unsigned char> before = dots;
   ink_polygon({dots.data(), width, height, stride}, corners);
   for (std::size_t i = 0; i < dots.size(); ++i) {
-    if (static_cast<int>(i % stride) >= width) require(dots[i] == before[i], "a dot off the sheet");
+    if (i % stride >= width) require(dots[i] == before[i], "a dot off the sheet");
     require(dots[i] <= before[i], "a dot made lighter");
   }
   return 0;

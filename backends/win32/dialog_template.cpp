@@ -1,11 +1,11 @@
-#include "dialog_template.h"
+#include "backends/win32/dialog_template.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <utility>
 
-#include "text.h"
+#include "backends/win32/text.h"
 
 namespace veltrane {
 namespace {

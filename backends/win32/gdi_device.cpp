@@ -1,4 +1,4 @@
-#include "gdi_device.h"
+#include "backends/win32/gdi_device.h"
 
 #include <commdlg.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "text.h"
+#include "backends/win32/text.h"
 
 namespace veltrane {
 namespace {

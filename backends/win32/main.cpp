@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "app/windows.h"
+#include "backends/win32/win32_toolkit.h"
 #include "model/parameter_set.h"
-#include "win32_toolkit.h"
 
 // The command line and the first window's show hint are ignored; the exit code is always 0.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

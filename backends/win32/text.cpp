@@ -1,4 +1,4 @@
-#include "text.h"
+#include "backends/win32/text.h"
 
 #include <windows.h>
 

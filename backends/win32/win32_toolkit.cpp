@@ -1,4 +1,4 @@
-#include "win32_toolkit.h"
+#include "backends/win32/win32_toolkit.h"
 
 #include <commctrl.h>
 #include <oleacc.h>
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog_template.h"
-#include "gdi_device.h"
-#include "text.h"
+#include "backends/win32/dialog_template.h"
+#include "backends/win32/gdi_device.h"
+#include "backends/win32/text.h"
 
 namespace veltrane {
 namespace {

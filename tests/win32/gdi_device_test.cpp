@@ -1,4 +1,4 @@
-#include "gdi_device.h"
+#include "backends/win32/gdi_device.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,12 @@
 
 #include "app/read_fields.h"
 #include "app/window_fields.h"
+#include "backends/win32/text.h"
 #include "model/field_reading.h"
 #include "print/json_text.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
-#include "text.h"
 
 namespace veltrane {
 namespace {

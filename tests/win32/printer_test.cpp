@@ -10,11 +10,11 @@
 
 #include "app/read_fields.h"
 #include "app/window_fields.h"
+#include "backends/win32/text.h"
+#include "backends/win32/win32_toolkit.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
-#include "text.h"
 #include "ui/control_ids.h"
-#include "win32_toolkit.h"
 
 namespace veltrane {
 namespace {

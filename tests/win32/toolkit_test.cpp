@@ -1,4 +1,4 @@
-#include "win32_toolkit.h"
+#include "backends/win32/win32_toolkit.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <utility>
 
 #include "app/windows.h"
+#include "backends/win32/text.h"
 #include "model/field_reading.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
-#include "text.h"
 #include "ui/control_ids.h"
 
 namespace veltrane {

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "text.h"
+#include "backends/win32/text.h"
 
 namespace {
 
