@@ -223,8 +223,9 @@ AnalyzeRequest parse(std::span<const std::string_view> args) {
   const std::string& format = *request.format_name;
   if (format == "png" && request.dpi > 1200)
     throw UsageError{"--dpi for png must be from 1 to 1200"};
-  if ((format == "pdf" || format == "svg" || format == "png") && !rendered_formats_available())
-    throw UsageError{"this build writes only the text, csv, json and trace formats"};
+  if (format == "png" && !file_format_available(FileFormat::png))
+    throw UsageError{
+        "this build writes no png files; it writes text, csv, json, trace, pdf and svg"};
   return request;
 }
 

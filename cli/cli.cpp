@@ -317,8 +317,8 @@ Request parse(std::span<const std::string_view> args) {
           "no format: use --format, or an output file ending in .pdf, .svg, .png or .trace"};
     if (*request.format == FileFormat::png && request.dpi > 1200)
       throw UsageError{"--dpi for png must be from 1 to 1200"};
-    if (*request.format != FileFormat::trace && !rendered_formats_available())
-      throw UsageError{"this build writes only the trace format"};
+    if (!file_format_available(*request.format))
+      throw UsageError{"this build writes no png files; it writes pdf, svg and trace"};
   }
   return request;
 }

@@ -15,6 +15,7 @@ VELTRANE_CHECK_PACKAGES=(clang-14 libclang-rt-14-dev llvm-14 clang-tidy-14)
 # the list above, so that scripts/test installs none of it.
 VELTRANE_WINDOWS_PACKAGES=(
   cmake make python3 googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev
   wine wine64 fonts-wine libcups2 xvfb xauth xdotool imagemagick
 )
 

@@ -208,7 +208,7 @@ class FilePage final : public PaintTarget {
 
 }  // namespace
 
-bool rendered_formats_available() {
+bool file_format_available(FileFormat /*format*/) {
   return true;
 }
 

@@ -12,7 +12,7 @@ set(veltrane_layer_probes
   ui_includes_pages        veltrane_ui         strobe/strobe_page.h        fails
   ui_includes_app          veltrane_ui         app/windows.h               fails
   app_includes_cli         veltrane_app        cli/cli.h                   fails
-  files_include_cli        veltrane_files_none cli/cli.h                   fails
+  files_include_cli        veltrane_files_portable cli/cli.h                   fails
   qt_files_include_cli     veltrane_qt_files   cli/cli.h                   fails
   qt_toolkit_includes_app  veltrane_qt_ui      app/windows.h               fails
   app_includes_every_layer veltrane_app        app/windows.h               builds

@@ -1,7 +1,3 @@
-# Pages measured as a user would, through poppler's tools; the CUPS tests use it too.
-add_library(veltrane_pdf_pages STATIC ${CMAKE_CURRENT_LIST_DIR}/pdf_pages.cpp)
-target_include_directories(veltrane_pdf_pages PUBLIC ${PROJECT_SOURCE_DIR}/tests)
-
 # The Qt printing and file back ends: arc accuracy, the painting rules, and pages measured
 # as a user would (file sizes, and marks on a rasterised PDF).
 veltrane_add_test(qt_print_tests

@@ -208,7 +208,7 @@ TEST(FileDevice, ASheetThatCannotBePaintedLeavesNoBytes) {
 
 TEST(FileDevice, TraceIsNotARenderedFormat) {
   std::string bytes;
-  EXPECT_TRUE(rendered_formats_available());
+  EXPECT_TRUE(file_format_available(FileFormat::png));
   EXPECT_EQ(make_file_device({FileFormat::trace, 0, Paper::a4}, bytes, "x"), nullptr);
 }
 
