@@ -10,17 +10,9 @@ target_link_libraries(veltrane_qt_paint PUBLIC veltrane_print Qt6::Gui)
 add_library(veltrane_qt_print STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_printer.cpp)
 target_link_libraries(veltrane_qt_print PUBLIC veltrane_qt_paint Qt6::PrintSupport Qt6::Widgets)
 
-# PDF, SVG and PNG for veltrane-cli (print/file_output.h); libqpdf gives the PDFs the viewer
-# preference that Qt's PDF writer cannot.
+# PNG for veltrane-cli (print/file_output.h); PDF and SVG come from the print layer.
 find_package(ZLIB REQUIRED)
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(QPDF REQUIRED IMPORTED_TARGET GLOBAL libqpdf)
-# Declares that this code uses no PointerHolder, which qpdf 11 otherwise warns about.
-set_property(TARGET PkgConfig::QPDF APPEND PROPERTY
-  INTERFACE_COMPILE_DEFINITIONS POINTERHOLDER_TRANSITION=4)
 add_library(veltrane_qt_files STATIC
   ${CMAKE_CURRENT_LIST_DIR}/grey_png.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pdf_print_scaling.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
-target_link_libraries(veltrane_qt_files
-  PUBLIC veltrane_qt_paint PRIVATE Qt6::Svg ZLIB::ZLIB PkgConfig::QPDF)
+target_link_libraries(veltrane_qt_files PUBLIC veltrane_qt_paint PRIVATE ZLIB::ZLIB)
