@@ -84,7 +84,8 @@ class SvgCanvas final : public VectorCanvas {
 
   std::string finish(const VectorSheet& sheet, std::string_view title) override {
     // The sheet in millimetres with a view box in dots: one dot is 25.4 / dpi mm however the
-    // document is shown.
+    // document is shown. Texts keep their spaces, a leading one included, as on the other
+    // back ends.
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
            number_text(sheet.width_mm) + "mm\" height=\"" + number_text(sheet.height_mm) +
@@ -93,7 +94,8 @@ class SvgCanvas final : public VectorCanvas {
            "</title>\n<g transform=\"translate(" + number_text(sheet.margin_dots) + ' ' +
            number_text(sheet.margin_dots) +
            ")\" fill=\"none\" stroke=\"#000\" stroke-linecap=\"round\" "
-           "stroke-linejoin=\"round\" font-family=\"Helvetica, Arial, sans-serif\">\n" +
+           "stroke-linejoin=\"round\" font-family=\"Arial, Helvetica, sans-serif\" "
+           "xml:space=\"preserve\">\n" +
            body_ + "</g>\n</svg>\n";
   }
 
