@@ -15,7 +15,7 @@
 #include "print/svg_writer.h"
 #include "print/trace_device.h"
 #include "print/vector_page.h"
-#include "qt/pdf_pages.h"
+#include "support/pdf_pages.h"
 
 namespace veltrane {
 namespace {
