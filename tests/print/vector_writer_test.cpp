@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "golden.h"
+#include "print/json_text.h"
 #include "print/pdf_writer.h"
 #include "print/svg_writer.h"
-#include "print/trace_device.h"
 #include "print/vector_page.h"
 #include "support/pdf_pages.h"
 
