@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "model/field_reading.h"
 #include "print/vector_page.h"
 
 namespace veltrane {
@@ -36,21 +37,20 @@ std::string literal_string(std::string_view bytes) {
   return out + ')';
 }
 
-// A text string in UTF-16BE with its byte order mark, which every reader takes for a title.
+// A text string in UTF-16BE with its byte order mark, which every reader takes for a title;
+// its characters are those the page's texts can show.
 std::string utf16_hex_string(std::string_view utf8) {
+  const std::string shown = cp1252_to_utf8(winansi_text(utf8));  // at most three bytes each
   std::string out = "<FEFF";
-  const auto unit = [&out](unsigned value) {
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(shown[i]);
+    const int extra = byte < 0x80 ? 0 : byte < 0xE0 ? 1 : 2;
+    unsigned unit = extra == 0 ? byte : byte & (extra == 1 ? 0x1F : 0x0F);
+    for (int k = 0; k < extra; ++k)
+      unit = unit << 6 | (static_cast<unsigned char>(shown[++i]) & 0x3F);
     char hex[8];
-    std::snprintf(hex, sizeof hex, "%04X", value & 0xFFFF);
+    std::snprintf(hex, sizeof hex, "%04X", unit);
     out += hex;
-  };
-  for (char32_t c : decode_utf8(utf8)) {
-    if (c >= 0x10000) {
-      unit(0xD800 + ((c - 0x10000) >> 10));
-      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      unit(static_cast<unsigned>(c));
-    }
   }
   return out + '>';
 }
@@ -96,8 +96,7 @@ class PdfCanvas final : public VectorCanvas {
 
   void text(PathPoint baseline, int em_dots, bool italic, std::string_view utf8) override {
     use_colour(Colour::black);
-    std::string bytes;
-    for (char32_t c : decode_utf8(utf8)) bytes += winansi_byte(c);
+    const std::string bytes = winansi_text(utf8);
     // The page's y grows downward; the text matrix turns the glyphs upright again.
     const std::string em = std::to_string(em_dots);
     content_ += "BT /F" + std::string(italic ? "2" : "1") + " 1 Tf " + em + " 0 0 -" + em + ' ' +

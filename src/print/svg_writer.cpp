@@ -1,5 +1,6 @@
 #include "print/svg_writer.h"
 
+#include "model/field_reading.h"
 #include "print/vector_page.h"
 
 namespace veltrane {
@@ -9,43 +10,26 @@ std::string point_text(PathPoint p) {
   return number_text(p.x) + ' ' + number_text(p.y);
 }
 
-// Text for XML character data or attributes: markup characters escaped, and characters XML
-// cannot carry (controls, unpaired surrogates, invalid bytes) drawn as '?'.
+// Text for XML character data or attributes, with the characters a PDF of the page shows:
+// markup characters escaped.
 std::string xml_text(std::string_view utf8) {
   std::string out;
-  for (char32_t c : decode_utf8(utf8)) {
+  for (char c : cp1252_to_utf8(winansi_text(utf8))) {
     switch (c) {
       case '<':
         out += "&lt;";
-        continue;
+        break;
       case '>':
         out += "&gt;";
-        continue;
+        break;
       case '&':
         out += "&amp;";
-        continue;
+        break;
       case '"':
         out += "&quot;";
-        continue;
-      default:
         break;
-    }
-    if (c < 0x20 || c == 0xFFFD || c == 0xFFFE || c == 0xFFFF || (c >= 0x7F && c < 0xA0)) {
-      out += '?';
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      default:
+        out += c;
     }
   }
   return out;

@@ -1,7 +1,8 @@
 #include "print/vector_page.h"
 
+#include "model/field_reading.h"
+
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -29,47 +30,24 @@ DotPath pie_curve(PathPoint p, PathPoint q, double start_rad, double end_rad) {
   return path;
 }
 
-std::u32string decode_utf8(std::string_view utf8) {
-  constexpr char32_t replacement = 0xFFFD;
-  std::u32string out;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    int length = lead < 0x80                   ? 1
-                 : lead >= 0xC2 && lead < 0xE0 ? 2
-                 : lead >= 0xE0 && lead < 0xF0 ? 3
-                 : lead >= 0xF0 && lead < 0xF5 ? 4
-                                               : 0;
-    char32_t c = length == 1   ? lead
-                 : length == 2 ? lead & 0x1F
-                 : length == 3 ? lead & 0x0F
-                               : lead & 0x07;
-    bool valid = length > 0 && i + static_cast<std::size_t>(length) <= utf8.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-      valid = (next & 0xC0) == 0x80;
-      c = c << 6 | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond Unicode are no characters.
-    valid = valid && !(length == 3 && c < 0x800) &&
-            !(length == 4 && (c < 0x10000 || c > 0x10FFFF)) && !(c >= 0xD800 && c < 0xE000);
-    out.push_back(valid ? c : replacement);
-    i += valid ? static_cast<std::size_t>(length) : 1;
+std::string winansi_text(std::string_view utf8) {
+  // The minus sign, which WinAnsi lacks, as the hyphen-minus.
+  constexpr std::string_view minus = "\u2212";
+  std::string text;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const bool is_minus = utf8.substr(i, minus.size()) == minus;
+    text += is_minus ? '-' : utf8[i];
+    i += is_minus ? minus.size() : 1;
   }
-  return out;
-}
-
-char winansi_byte(char32_t c) {
-  if ((c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  if (c == 0x2212) return '-';  // the minus sign, which WinAnsi lacks, as the hyphen-minus
-  // Windows-1252 puts these characters at 0x80 to 0x9F, where Latin-1 has controls.
-  static constexpr std::array<char32_t, 32> high = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  for (std::size_t i = 0; i < high.size(); ++i)
-    if (high[i] != 0 && high[i] == c) return static_cast<char>(0x80 + i);
-  return '?';
+  std::string bytes = utf8_to_cp1252(text);
+  // Controls, and the five bytes Windows-1252 leaves undefined, draw nothing in a font.
+  for (char& c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+        byte == 0x90 || byte == 0x9D)
+      c = '?';
+  }
+  return bytes;
 }
 
 std::string number_text(double value) {

@@ -41,12 +41,10 @@ struct PathPaint {
   int pen_dots = 1;
 };
 
-/// Unicode code points of UTF-8 text; a byte that starts no valid character reads as U+FFFD.
-std::u32string decode_utf8(std::string_view utf8);
-
-/// The character's byte in the Windows-1252 (WinAnsi) encoding: the minus sign as the
-/// hyphen-minus, '?' for any other character it lacks.
-char winansi_byte(char32_t c);
+/// UTF-8 text in the bytes of the Windows-1252 (WinAnsi) encoding, as the files set it: the
+/// minus sign as the hyphen-minus; '?' for any other character WinAnsi lacks, for controls
+/// and for bytes that are no UTF-8.
+std::string winansi_text(std::string_view utf8);
 
 /// Where a writer draws a page: the sheet and the page's dots on it.
 struct VectorSheet {

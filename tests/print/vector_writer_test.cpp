@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "golden.h"
+#include "model/field_reading.h"
 #include "print/json_text.h"
 #include "print/pdf_writer.h"
 #include "print/svg_writer.h"
@@ -265,13 +266,10 @@ void replay(const std::string& trace, PrintDevice& device) {
   device.close();
 }
 
-// The text a file holds for a trace's text: WinAnsi bytes in a PDF, UTF-8 in an SVG; each
-// has '?' for what it cannot carry (of the test's texts: a control and an invalid byte).
+// The text a file holds for a trace's text: WinAnsi bytes in a PDF, the same characters in
+// UTF-8 in an SVG.
 std::string expected_text(const std::string& utf8, bool winansi) {
-  if (!winansi) return std::regex_replace(utf8, std::regex("[\x01\xFF]"), "?");
-  std::string bytes;
-  for (char32_t c : decode_utf8(utf8)) bytes += winansi_byte(c);
-  return bytes;
+  return winansi ? winansi_text(utf8) : cp1252_to_utf8(winansi_text(utf8));
 }
 
 // Replays `trace` into `device` and checks each operation against `marks`, in order.
