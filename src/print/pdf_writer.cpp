@@ -55,6 +55,12 @@ std::string utf16_hex_string(std::string_view utf8) {
   return out + '>';
 }
 
+// One of the standard fonts every reader has, so none is embedded.
+std::string font_dictionary(std::string_view name) {
+  return "<< /Type /Font /Subtype /Type1 /BaseFont /" + std::string(name) +
+         " /Encoding /WinAnsiEncoding >>";
+}
+
 // The content stream's dictionary entries after /Length, and the stream itself.
 struct Stream {
   std::string filter;
@@ -122,9 +128,8 @@ class PdfCanvas final : public VectorCanvas {
             "] /Resources << /Font << /F1 5 0 R /F2 6 0 R >> >> /Contents 4 0 R >>",
         "<< /Length " + std::to_string(stream.data.size()) + stream.filter + " >>\nstream\n" +
             stream.data + "\nendstream",
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Oblique /Encoding /WinAnsiEncoding "
-        ">>",
+        font_dictionary("Helvetica"),
+        font_dictionary("Helvetica-Oblique"),
         "<< /Title " + utf16_hex_string(title) + " /Creator (Veltrane) /Producer (Veltrane) >>",
     };
     // A binary comment after the header marks the file as binary for transfer programs.

@@ -62,7 +62,7 @@ class SvgCanvas final : public VectorCanvas {
   void text(PathPoint baseline, int em_dots, bool italic, std::string_view utf8) override {
     body_ += "<text x=\"" + number_text(baseline.x) + "\" y=\"" + number_text(baseline.y) +
              "\" font-size=\"" + std::to_string(em_dots) + '"' +
-             (italic ? " font-style=\"italic\"" : "") + " fill=\"#000\" stroke=\"none\">" +
+             (italic ? " font-style=\"italic\"" : "") + R"( fill="#000" stroke="none">)" +
              xml_text(utf8) + "</text>\n";
   }
 

@@ -44,7 +44,7 @@ std::vector<double> numbers_in(const std::string& text) {
 
 std::string inflated(const std::string& packed) {
   std::string out(packed.size() * 20 + 1024, '\0');
-  uLongf size = static_cast<uLongf>(out.size());
+  auto size = static_cast<uLongf>(out.size());
   if (uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
                  reinterpret_cast<const Bytef*>(packed.data()), packed.size()) != Z_OK)
     return {};
@@ -282,10 +282,11 @@ void expect_marks_match_trace(const std::string& trace, const std::vector<Mark>&
   while (std::getline(lines, line)) {
     const std::string op = line.substr(0, line.find(' '));
     const std::vector<double> n = trace_numbers(line);
-    const std::string where = name + ": " + line;
+    std::string where = name;
+    where.append(": ").append(line);
     if (op == "pen") pen = std::max(n[0], 1.0);
     if (op == "move") x = n[0], y = n[1];
-    if (op == "font") em = std::lround(n[0] * 600 / 72);
+    if (op == "font") em = std::round(n[0] * 600 / 72);
     if (op != "line" && op != "ellipse" && op != "arc" && op != "pie" && op != "text") continue;
     ASSERT_LT(next, marks.size()) << where;
     const Mark& mark = marks[next++];
@@ -293,10 +294,10 @@ void expect_marks_match_trace(const std::string& trace, const std::vector<Mark>&
     if (op == "text") {
       EXPECT_EQ(mark.text, expected_text(json_text(line.substr(5)), winansi)) << where;
       EXPECT_NEAR(mark.x, x, tolerance) << where;
-      EXPECT_NEAR(mark.y, y + std::lround(em * 1854 / 2048), tolerance) << where;
+      EXPECT_NEAR(mark.y, y + std::round(em * 1854 / 2048), tolerance) << where;
       EXPECT_EQ(mark.em, em) << where;
-      x = 0, y += std::lround(em * 1854 / 2048) + std::lround(em * 434 / 2048) +
-                  std::lround(em * 67 / 2048);
+      x = 0,
+      y += std::round(em * 1854 / 2048) + std::round(em * 434 / 2048) + std::round(em * 67 / 2048);
       continue;
     }
     EXPECT_EQ(mark.pen, pen) << where;
