@@ -14,9 +14,9 @@
 #include <exception>
 #include <functional>
 
-#include "backends/qt/grey_png.h"
 #include "backends/qt/qt_painter_device.h"
 #include "print/file_output.h"
+#include "raster/grey_png.h"
 
 namespace veltrane {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "backends/qt/grey_png.h"
 #include "gdi_device.h"
 #include "print/file_output.h"
+#include "raster/grey_png.h"
 
 namespace veltrane {
 namespace {

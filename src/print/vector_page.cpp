@@ -1,9 +1,9 @@
 #include "print/vector_page.h"
 
 #include "model/field_reading.h"
+#include "model/number_format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -52,13 +52,7 @@ std::string winansi_text(std::string_view utf8) {
 
 std::string number_text(double value) {
   if (!std::isfinite(value)) return "0";
-  char buffer[64];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-  if (result.ec != std::errc()) return "0";
-  std::string text(buffer, result.ptr);
-  while (text.back() == '0') text.pop_back();
-  if (text.back() == '.') text.pop_back();
+  const std::string text = format_up_to_three_decimals(value);
   return text == "-0" ? "0" : text;
 }
 

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <regex>
 
-#include "backends/qt/grey_png.h"
 #include "backends/qt/qt_painter_device.h"
 #include "pdf_facts.h"
 #include "print/file_output.h"
@@ -119,30 +118,6 @@ TEST(FileDevice, PdfIsOnePageOfThePaperAskingForActualSize) {
     EXPECT_EQ(pdf.width_pt, c.width_pt) << paper_size(c.paper).name;
     EXPECT_EQ(pdf.height_pt, c.height_pt) << paper_size(c.paper).name;
   }
-}
-
-TEST(GreyPng, DecodesToTheSamePixels) {
-  // clang-format off
-  const struct { int width, height, stride; } cases[] = {
-      {1, 1, 4}, {7, 5, 8}, {300, 200, 300}, {1001, 3, 1004},
-      {3, 2049, 4}, {40, 5000, 40},  // compressed in bands
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.stride) * c.height);
-    for (std::size_t i = 0; i < pixels.size(); ++i)
-      pixels[i] = static_cast<std::uint8_t>(i % 7 == 0 ? 255 : (i * 37) % 256);
-    const QImage image =
-        decoded(encode_grey_png(pixels.data(), c.width, c.height, c.stride, 23622));
-    ASSERT_EQ(image.width(), c.width);
-    ASSERT_EQ(image.height(), c.height);
-    EXPECT_EQ(image.dotsPerMeterX(), 23622);
-    for (int y = 0; y < c.height; ++y)
-      for (int x = 0; x < c.width; ++x)
-        ASSERT_EQ(qGray(image.pixel(x, y)), pixels[static_cast<std::size_t>(y * c.stride + x)])
-            << c.width << " at " << x << "," << y;
-  }
-  EXPECT_EQ(encode_grey_png(nullptr, 0, 0, 0, 1), "");
 }
 
 TEST(FileDevice, ASheetThatCannotBePaintedLeavesNoBytes) {
