@@ -28,11 +28,10 @@ bool file_format_available(FileFormat format);
 
 /// A device for PDF, SVG or PNG that renders one page into `bytes` when it is closed: the
 /// paper in the page's orientation, its printable area the sheet less `margin_mm` on every
-/// side (origin at that area's corner), `document_name` the title of a PDF or SVG. A PDF asks
-/// viewers to print it at actual size. nullptr when the build has no such back end. `bytes` stays
-/// empty when the page cannot be rendered (no memory for the sheet, a painter that cannot begin, an
-/// image that cannot be encoded, a PDF that cannot be given its preference): a rendered
-/// page is never empty.
+/// side (origin at that area's corner), `document_name` the title of a PDF or SVG. A PDF
+/// asks viewers to print it at actual size. nullptr when the build has no such back end.
+/// `bytes` stays empty when the page cannot be rendered (no memory for the sheet, a painter
+/// that cannot begin, an image that cannot be encoded): a rendered page is never empty.
 std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
                                               std::string_view document_name);
 
