@@ -65,7 +65,7 @@ void into_trace(benchmark::State& state, const Print& print) {
 // One page into the PDF back end at its default resolution, the file kept in memory.
 template <typename Print>
 void into_pdf(benchmark::State& state, const Print& print) {
-  if (!rendered_formats_available()) {
+  if (!file_format_available(FileFormat::pdf)) {
     state.SkipWithError("this build has no PDF back end");
     return;
   }
@@ -82,7 +82,7 @@ void into_pdf(benchmark::State& state, const Print& print) {
 // One page into the PNG back end at `dpi` (the benchmark's argument), the file in memory.
 template <typename Print>
 void into_png(benchmark::State& state, const Print& print) {
-  if (!rendered_formats_available()) {
+  if (!file_format_available(FileFormat::png)) {
     state.SkipWithError("this build has no PNG back end");
     return;
   }

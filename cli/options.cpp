@@ -6,6 +6,7 @@
 
 #include "app/page_title.h"
 #include "cli/arguments.h"
+#include "cli/render.h"
 #include "model/alignments.h"
 #include "model/groove_presets.h"
 #include "print/file_output.h"
@@ -419,8 +420,8 @@ void finish_page_output(Request& request) {
         "no format: use --format, or an output file ending in .pdf, .svg, .png or .trace"};
   if (*request.format == "png" && request.dpi > 1200)
     throw UsageError{"--dpi for png must be from 1 to 1200"};
-  if (*request.format != "trace" && !rendered_formats_available())
-    throw UsageError{"this build writes only the trace format"};
+  if (!file_format_available(*file_format_named(*request.format)))
+    throw UsageError{"this build writes no " + *request.format + " files"};
 }
 
 void finish_analysis(Request& request) {
@@ -439,8 +440,9 @@ void finish_analysis(Request& request) {
   const std::string& format = *request.format;
   if (format == "png" && request.dpi > 1200)
     throw UsageError{"--dpi for png must be from 1 to 1200"};
-  if ((format == "pdf" || format == "svg" || format == "png") && !rendered_formats_available())
-    throw UsageError{"this build writes only the text, csv, json and trace formats"};
+  const std::optional<FileFormat> page_format = file_format_named(format);
+  if (page_format && !file_format_available(*page_format))
+    throw UsageError{"this build writes no " + format + " files"};
 }
 
 }  // namespace

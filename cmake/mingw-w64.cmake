@@ -17,3 +17,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The C and C++ runtimes go into every executable, so a program needs nothing on the user's
 # machine but the system's own DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# zlib goes into the programs too (libz-mingw-w64-dev's static library), not beside them.
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -103,7 +103,7 @@ set(CPACK_STRIP_FILES ON)
 # veltrane_<version>_<architecture>.deb, the architecture from dpkg.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-# The Qt, qpdf and C++ runtime libraries come from dpkg-shlibdeps. The pages ask for "Arial", which
+# The Qt and C++ runtime libraries come from dpkg-shlibdeps. The pages ask for "Arial", which
 # fontconfig maps to Liberation Sans; Qt loads its platform plugins at run time, so no linked
 # library names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

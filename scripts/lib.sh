@@ -3,8 +3,8 @@
 
 VELTRANE_PACKAGES=(
   g++ cmake make pkg-config libgtest-dev
-  qt6-base-dev qt6-svg-dev libgl-dev libqpdf-dev zlib1g-dev fonts-liberation2
-  poppler-utils xvfb xauth libbenchmark-dev
+  qt6-base-dev libgl-dev libqpdf-dev zlib1g-dev fonts-liberation2
+  poppler-utils qpdf libxml2-utils xvfb xauth libbenchmark-dev
 )
 
 # The quality gates of scripts/tidy and scripts/fuzz: clang-tidy, and clang with the
@@ -15,7 +15,8 @@ VELTRANE_CHECK_PACKAGES=(clang-14 libclang-rt-14-dev llvm-14 clang-tidy-14)
 # the list above, so that scripts/test installs none of it.
 VELTRANE_WINDOWS_PACKAGES=(
   cmake make python3 googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine libcups2 xvfb xauth xdotool imagemagick
+  libz-mingw-w64-dev
+  wine wine64 fonts-wine libcups2 xvfb xauth xdotool imagemagick poppler-utils qpdf libxml2-utils
 )
 
 # The page (scripts/web): the portable core compiled to WebAssembly by Debian's emscripten;

@@ -12,7 +12,7 @@ namespace veltrane {
 enum class PageFile { pdf, svg };
 
 /// Renders the page `print` draws (given the device opener) as a PDF or SVG on `paper`,
-/// titled `title`; "" where this build has no writer for it.
+/// titled `title`, as veltrane-cli writes it; "" when it cannot be rendered.
 std::string render_page_file(PageFile kind, Paper paper, const std::string& title,
                              const std::function<void(const PrintOpener&)>& print);
 

@@ -4,88 +4,35 @@
 #include <cmath>
 #include <numbers>
 
+#include "print/ellipse_arcs.h"
+
 namespace veltrane {
 namespace {
 
 constexpr double pi = std::numbers::pi;
 constexpr double two_pi = 2 * std::numbers::pi;
 
-// A cubic with tangent lengths 4/3 tan(d/4) through both ends of a unit-circle arc of angle
-// d strays at most this coefficient times d^6 from the circle (for d up to pi/2; the
-// largest ratio is at pi/2). An ellipse is an affine image of the circle, so its error is
-// at most this times its larger semi-axis.
-constexpr double error_per_sixth_power = 1.82e-5;
+using Ellipse = EllipseShape;
 
-struct Ellipse {
-  double cx = 0, cy = 0, a = 0, b = 0;
-
-  QPointF at(double t) const { return {cx + a * std::cos(t), cy - b * std::sin(t)}; }
-  QPointF velocity(double t) const { return {-a * std::sin(t), -b * std::cos(t)}; }
-};
+QPointF point(PathPoint p) {
+  return {p.x, p.y};
+}
 
 Ellipse inscribed(const QRectF& box) {
   const QRectF r = box.normalized();
-  return {r.center().x(), r.center().y(), r.width() / 2, r.height() / 2};
-}
-
-// Counter-clockwise turn from `from` to `to`, in [0, 2pi].
-double turn(double from, double to) {
-  double sweep = std::fmod(to - from, two_pi);
-  if (sweep < 0) sweep += two_pi;
-  return sweep;
-}
-
-// The ellipse parameter of the point where the ray at `angle` meets the ellipse, in
-// [-pi, pi]. On a circle it is the angle itself.
-double parameter_of_ray(const Ellipse& e, double angle) {
-  if (e.a == e.b) return std::remainder(angle, two_pi);
-  return std::atan2(e.a * std::sin(angle), e.b * std::cos(angle));
-}
-
-struct ParameterRange {
-  double start = 0;
-  double sweep = 0;
-};
-
-// Scaling the axes keeps the order of rays around the centre and keeps opposite rays
-// opposite, so the parameter turn lies on the same side of pi as the ray turn; that
-// corrects a rounding that would wrap a sliver into almost a whole ellipse or back.
-ParameterRange parameter_range(const Ellipse& e, double start_rad, double end_rad) {
-  const double ray_sweep = turn(start_rad, end_rad);
-  const double start = parameter_of_ray(e, start_rad);
-  if (ray_sweep == 0 || ray_sweep == two_pi) return {start, two_pi};
-  if (ray_sweep == pi) return {start, pi};
-  double sweep = turn(start, parameter_of_ray(e, end_rad));
-  if (ray_sweep < pi && sweep > pi) sweep = 0;
-  if (ray_sweep > pi && sweep < pi) sweep = two_pi;
-  return {start, sweep};
-}
-
-int pieces_for(const Ellipse& e, double sweep) {
-  const double radius = std::max(std::fabs(e.a), std::fabs(e.b));
-  double longest = pi / 2;
-  if (radius > 0)
-    longest =
-        std::min(longest, std::pow(arc_tolerance_dots / (radius * error_per_sixth_power), 1.0 / 6));
-  return std::max(1, static_cast<int>(std::ceil(sweep / longest)));
+  return inscribed_ellipse({r.left(), r.top()}, {r.right(), r.bottom()});
 }
 
 void append_arc(QPainterPath& path, const Ellipse& e, ParameterRange range) {
-  const int pieces = pieces_for(e, range.sweep);
-  const double step = range.sweep / pieces;
-  const double k = 4.0 / 3.0 * std::tan(step / 4);
-  for (int i = 0; i < pieces; ++i) {
-    const double t0 = range.start + step * i;
-    const double t1 = range.start + step * (i + 1);
-    path.cubicTo(e.at(t0) + k * e.velocity(t0), e.at(t1) - k * e.velocity(t1), e.at(t1));
-  }
+  for (const PathSegment& s : arc_segments(e, range, arc_tolerance_dots))
+    path.cubicTo(point(s.c1), point(s.c2), point(s.to));
 }
 
 }  // namespace
 
 QPainterPath ellipse_path(const QRectF& box) {
   const Ellipse e = inscribed(box);
-  QPainterPath path(e.at(0));
+  QPainterPath path(point(e.at(0)));
   append_arc(path, e, {0, two_pi});
   path.closeSubpath();
   return path;
@@ -93,17 +40,17 @@ QPainterPath ellipse_path(const QRectF& box) {
 
 QPainterPath arc_path(const QRectF& box, double start_rad, double end_rad) {
   const Ellipse e = inscribed(box);
-  const ParameterRange range = parameter_range(e, start_rad, end_rad);
-  QPainterPath path(e.at(range.start));
+  const ParameterRange range = ray_range(e, start_rad, end_rad);
+  QPainterPath path(point(e.at(range.start)));
   append_arc(path, e, range);
   return path;
 }
 
 QPainterPath pie_path(const QRectF& box, double start_rad, double end_rad) {
   const Ellipse e = inscribed(box);
-  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  const ParameterRange range = ray_range(e, start_rad, end_rad);
   QPainterPath path(QPointF(e.cx, e.cy));
-  path.lineTo(e.at(range.start));
+  path.lineTo(point(e.at(range.start)));
   append_arc(path, e, range);
   path.closeSubpath();
   return path;
@@ -111,9 +58,9 @@ QPainterPath pie_path(const QRectF& box, double start_rad, double end_rad) {
 
 QPainterPath wedge_without_tip(const QRectF& box, double start_rad, double end_rad, double from) {
   const Ellipse e = inscribed(box);
-  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  const ParameterRange range = ray_range(e, start_rad, end_rad);
   const QPointF centre(e.cx, e.cy);
-  const QPointF first = e.at(range.start);
+  const QPointF first = point(e.at(range.start));
   QPainterPath path(centre + from * (first - centre));
   path.lineTo(first);
   append_arc(path, e, range);
@@ -144,11 +91,11 @@ QPointF unit_normal(QPointF from, QPointF to, double side) {
 QPainterPath inked_wedge(const QRectF& box, double start_rad, double end_rad, double from,
                          double pen_width) {
   const Ellipse e = inscribed(box);
-  const ParameterRange range = parameter_range(e, start_rad, end_rad);
+  const ParameterRange range = ray_range(e, start_rad, end_rad);
   const double r = pen_width / 2;
   const QPointF centre(e.cx, e.cy);
   const double end = range.start + range.sweep;
-  const QPointF b = e.at(range.start), c = e.at(end);
+  const QPointF b = point(e.at(range.start)), c = point(e.at(end));
   const QPointF a = centre + from * (b - centre), d = centre + from * (c - centre);
   // Which side of the edges is outside: the arc runs counter-clockwise on the page, which
   // is clockwise in the page's coordinates, whose y grows downward.
@@ -198,8 +145,8 @@ std::vector<QPointF> flattened(const QPainterPath& path, double tolerance) {
 
 std::pair<QPointF, QPointF> wedge_corners(const QRectF& box, double start_rad, double end_rad) {
   const Ellipse e = inscribed(box);
-  const ParameterRange range = parameter_range(e, start_rad, end_rad);
-  return {e.at(range.start), e.at(range.start + range.sweep)};
+  const ParameterRange range = ray_range(e, start_rad, end_rad);
+  return {point(e.at(range.start)), point(e.at(range.start + range.sweep))};
 }
 
 }  // namespace veltrane

@@ -1,38 +1,25 @@
-// PDF, SVG and PNG pages for veltrane-cli, painted by the same code as the printer.
+// PNG pages for veltrane-cli, painted by the same code as the printer. (PDF and SVG come from
+// the print layer's own writers.)
 #if defined(__linux__)
 #include <sys/mman.h>
 
 #include <cstring>
 #endif
 
-#include <QBuffer>
 #include <QImage>
-#include <QPageLayout>
-#include <QPdfWriter>
 #include <QSemaphore>
-#include <QSvgGenerator>
 #include <QThread>
 #include <QThreadPool>
 #include <cmath>
 #include <exception>
 #include <functional>
 
-#include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_painter_device.h"
 #include "print/file_output.h"
 #include "raster/grey_png.h"
 
 namespace veltrane {
 namespace {
-
-QPageLayout paper_layout(Paper paper, Orientation orientation) {
-  const PaperSize& size = paper_size(paper);
-  // Qt matches the size to its own standard sheet of that size, by which a PDF viewer
-  // names it.
-  return {QPageSize(QSizeF(size.width_mm, size.height_mm), QPageSize::Millimeter),
-          orientation == Orientation::landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-          QMarginsF(), QPageLayout::Millimeter};
-}
 
 // The whole sheet in dots at `dpi`, to the nearest dot. (Qt keeps page sizes in inches to
 // two decimals only, so the millimetres of the paper table it is.)
@@ -114,85 +101,35 @@ void run_in_pool_thread(const std::function<void()>& draw) {
 
 class FilePage final : public PaintTarget {
  public:
-  FilePage(const FileTarget& target, std::string& bytes, std::string_view title)
-      : application_(offscreen_application_if_none()),
-        target_(target),
-        bytes_(bytes),
-        title_(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))) {}
+  FilePage(const FileTarget& target, std::string& bytes)
+      : application_(offscreen_application_if_none()), target_(target), bytes_(bytes) {}
 
   PageSurface start_page(Orientation orientation) override {
-    const QPageLayout layout = paper_layout(target_.paper, orientation);
-    const QSize dots = sheet_dots(target_.paper, orientation, target_.dpi);
-    buffer_.open(QIODevice::WriteOnly);
-    switch (target_.format) {
-      case FileFormat::pdf: {
-        auto pdf = std::make_unique<QPdfWriter>(&buffer_);
-        pdf->setResolution(target_.dpi);
-        pdf->setTitle(title_);
-        pdf->setCreator(QStringLiteral("Veltrane"));
-        pdf->setPageLayout(layout);
-        device_ = std::move(pdf);
-        break;
-      }
-      case FileFormat::svg: {
-        // The size in millimetres, derived from the dots and the resolution, makes the
-        // drawing print at full scale.
-        auto svg = std::make_unique<QSvgGenerator>();
-        svg->setOutputDevice(&buffer_);
-        svg->setResolution(target_.dpi);
-        svg->setSize(dots);
-        svg->setViewBox(QRect(QPoint(0, 0), dots));
-        svg->setTitle(title_);
-        device_ = std::move(svg);
-        break;
-      }
-      case FileFormat::png: {
-        // Black and white pages: eight-bit grey keeps a 1200 dpi sheet affordable.
-        std::unique_ptr<QImage> image = white_sheet(dots);
-        if (image == nullptr || image->isNull()) break;  // too big for memory: nothing to paint on
-        const int dots_per_metre = static_cast<int>(std::lround(target_.dpi / 0.0254));
-        image->setDotsPerMeterX(dots_per_metre);
-        image->setDotsPerMeterY(dots_per_metre);
-        image_ = image.get();
-        device_ = std::move(image);
-        break;
-      }
-      case FileFormat::trace:
-        break;
-    }
-    GreyRaster raster;
-    if (image_ != nullptr)
-      raster = {image_->bits(), image_->width(), image_->height(), image_->bytesPerLine()};
-    return {device_.get(), QPointF(0, 0), raster};  // the whole sheet is printable
+    // Black and white pages: eight-bit grey keeps a 1200 dpi sheet affordable.
+    std::unique_ptr<QImage> image =
+        white_sheet(sheet_dots(target_.paper, orientation, target_.dpi));
+    if (image == nullptr || image->isNull()) return {};  // too big for memory: nothing to paint on
+    const int dots_per_metre = static_cast<int>(std::lround(target_.dpi / 0.0254));
+    image->setDotsPerMeterX(dots_per_metre);
+    image->setDotsPerMeterY(dots_per_metre);
+    image_ = std::move(image);
+    const double margin = std::isfinite(target_.margin_mm) ? std::max(target_.margin_mm, 0.0) : 0;
+    const double margin_dots = std::round(margin / 25.4 * target_.dpi);
+    return {image_.get(),
+            QPointF(margin_dots, margin_dots),
+            {image_->bits(), image_->width(), image_->height(), image_->bytesPerLine()}};
   }
 
   // Leaves the bytes empty when the image cannot be encoded, so no partial file is taken
   // for a page.
   void finish() override {
-    if (image_ != nullptr) {
-      bytes_ = encode_grey_png(image_->constBits(), image_->width(), image_->height(),
-                               image_->bytesPerLine(), image_->dotsPerMeterX());
-      return;
-    }
-    device_.reset();
-    const QByteArray& data = buffer_.data();
-    const std::string_view written(data.constData(), static_cast<std::size_t>(data.size()));
-    if (target_.format == FileFormat::pdf) {
-      // A PDF that cannot be given its preference is not handed out without it.
-      bytes_ = with_print_scaling_none(written).value_or(std::string());
-    } else {
-      bytes_.assign(written);
-    }
+    bytes_ = encode_grey_png(image_->constBits(), image_->width(), image_->height(),
+                             image_->bytesPerLine(), image_->dotsPerMeterX());
   }
 
   bool keeps_blank_page() const override { return true; }
 
-  void paint(const std::function<void()>& draw) override {
-    if (image_ != nullptr)
-      run_in_pool_thread(draw);
-    else
-      draw();
-  }
+  void paint(const std::function<void()>& draw) override { run_in_pool_thread(draw); }
 
  private:
   // Made first and destroyed last; ending the application before the process does lets
@@ -200,24 +137,22 @@ class FilePage final : public PaintTarget {
   std::unique_ptr<QGuiApplication> application_;
   FileTarget target_;
   std::string& bytes_;
-  QString title_;
-  QBuffer buffer_;
-  std::unique_ptr<QPaintDevice> device_;  // goes before the buffer, which it may write to
-  QImage* image_ = nullptr;
+  std::unique_ptr<QImage> image_;
 };
 
 }  // namespace
 
-bool rendered_formats_available() {
+bool file_format_available(FileFormat /*format*/) {
   return true;
 }
 
 std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
                                               std::string_view document_name) {
-  if (target.format == FileFormat::trace) return nullptr;
+  if (target.format != FileFormat::png)
+    return make_vector_file_device(target, bytes, document_name);
   FileTarget resolved = target;
   if (resolved.dpi <= 0) resolved.dpi = default_dpi(target.format);
-  return make_painter_device(std::make_unique<FilePage>(resolved, bytes, document_name));
+  return make_painter_device(std::make_unique<FilePage>(resolved, bytes));
 }
 
 }  // namespace veltrane

@@ -1,5 +1,7 @@
 #include "print/file_output.h"
 
+#include "print/pdf_writer.h"
+#include "print/svg_writer.h"
 #include "print/trace_device.h"
 
 namespace veltrane {
@@ -15,6 +17,15 @@ int default_dpi(FileFormat format) {
       return 600;
   }
   return trace_default_dpi;
+}
+
+std::unique_ptr<PrintDevice> make_vector_file_device(const FileTarget& target, std::string& bytes,
+                                                     std::string_view document_name) {
+  FileTarget resolved = target;
+  if (resolved.dpi <= 0) resolved.dpi = default_dpi(target.format);
+  if (target.format == FileFormat::pdf) return make_pdf_device(resolved, bytes, document_name);
+  if (target.format == FileFormat::svg) return make_svg_device(resolved, bytes, document_name);
+  return nullptr;
 }
 
 }  // namespace veltrane

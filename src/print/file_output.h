@@ -15,22 +15,29 @@ struct FileTarget {
   FileFormat format = FileFormat::trace;
   int dpi = 0;  ///< 0: the format's default
   Paper paper = Paper::a4;
+  /// The sheet's unprintable edge: the page is drawn as on a printer whose printable area is
+  /// inset this far on every side, its origin this far from the sheet's top-left corner.
+  double margin_mm = 0;
 };
 
 /// The format's resolution when none is asked for.
 int default_dpi(FileFormat format);
 
-/// Whether this build has a back end for the rendered formats (PDF, SVG, PNG).
-bool rendered_formats_available();
+/// Whether this build has a back end for `format` (the trace it always has).
+bool file_format_available(FileFormat format);
 
 /// A device for PDF, SVG or PNG that renders one page into `bytes` when it is closed: the
-/// paper in the page's orientation, its printable area the whole sheet (origin at the
-/// paper's corner), `document_name` the title of a PDF or SVG. A PDF asks viewers to print
-/// it at actual size. nullptr when the build has no such back end. `bytes` stays empty when
-/// the page cannot be rendered (no memory for the sheet, a painter that cannot begin, an
-/// image that cannot be encoded, a PDF that cannot be given its preference): a rendered
-/// page is never empty.
+/// paper in the page's orientation, its printable area the sheet less `margin_mm` on every
+/// side (origin at that area's corner), `document_name` the title of a PDF or SVG. A PDF
+/// asks viewers to print it at actual size. nullptr when the build has no such back end.
+/// `bytes` stays empty when the page cannot be rendered (no memory for the sheet, a painter
+/// that cannot begin, an image that cannot be encoded): a rendered page is never empty.
 std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
                                               std::string_view document_name);
+
+/// `make_file_device` for the formats the print layer writes itself, PDF and SVG: nullptr
+/// for the others.
+std::unique_ptr<PrintDevice> make_vector_file_device(const FileTarget& target, std::string& bytes,
+                                                     std::string_view document_name);
 
 }  // namespace veltrane

@@ -6,7 +6,7 @@
 
 namespace veltrane {
 
-bool rendered_formats_available() {
+bool file_format_available(FileFormat /*format*/) {
   return true;
 }
 

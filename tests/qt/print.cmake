@@ -1,6 +1,9 @@
-# Pages measured as a user would, through poppler's tools; the CUPS tests use it too.
-add_library(veltrane_pdf_pages STATIC ${CMAKE_CURRENT_LIST_DIR}/pdf_pages.cpp)
-target_include_directories(veltrane_pdf_pages PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+# libqpdf reads the PDFs back for the tests.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(QPDF REQUIRED IMPORTED_TARGET GLOBAL libqpdf)
+# Declares that this code uses no PointerHolder, which qpdf 11 otherwise warns about.
+set_property(TARGET PkgConfig::QPDF APPEND PROPERTY
+  INTERFACE_COMPILE_DEFINITIONS POINTERHOLDER_TRANSITION=4)
 
 # The Qt printing and file back ends: arc accuracy, the painting rules, and pages measured
 # as a user would (file sizes, and marks on a rasterised PDF).

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
@@ -102,8 +103,8 @@ TEST(GreyFill, AgreesWithCountedCoverageOnArbitraryPolygons) {
       const RasterPoint centre{coordinate(random) / 2 + 3, coordinate(random) / 2 + 3};
       const int corners = 3 + round % 5;
       for (int i = 0; i < corners; ++i) {
-        const double angle =
-            2 * M_PI * (i + 0.8 * std::uniform_real_distribution<>(0, 1)(random)) / corners;
+        const double angle = 2 * std::numbers::pi *
+                             (i + 0.8 * std::uniform_real_distribution<>(0, 1)(random)) / corners;
         const double reach = std::uniform_real_distribution<>(1, 9)(random);
         polygon.push_back({centre.x + reach * std::cos(angle), centre.y + reach * std::sin(angle)});
       }

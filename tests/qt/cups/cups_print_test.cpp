@@ -19,9 +19,9 @@
 #include "cups_support.h"
 #include "model/standard_strobes.h"
 #include "print/recording_device.h"
-#include "qt/pdf_pages.h"
 #include "qt/ui/window_driver.h"
 #include "strobe/strobe_page.h"
+#include "support/pdf_pages.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
 

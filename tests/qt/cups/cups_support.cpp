@@ -1,6 +1,6 @@
 #include "cups_support.h"
 
-#include "qt/pdf_pages.h"
+#include "support/pdf_pages.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,15 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
-#include <QPageLayout>
-#include <QPainter>
-#include <QPdfWriter>
-#include <algorithm>
-#include <optional>
 #include <regex>
 
-#include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_painter_device.h"
 #include "pdf_facts.h"
 #include "print/file_output.h"
@@ -68,17 +61,17 @@ TEST(FileDevice, SvgStatesItsSizeInMillimetres) {
   };
   // clang-format on
   const std::regex size(
-      R"re(<svg width="([0-9.]+)mm" height="([0-9.]+)mm"\s+viewBox="0 0 (\d+) (\d+)")re");
+      R"re(width="([0-9.]+)mm" height="([0-9.]+)mm" viewBox="0 0 ([0-9.]+) ([0-9.]+)")re");
   for (const auto& c : cases) {
     const std::string svg = blank_page({FileFormat::svg, c.dpi, c.paper}, c.orientation);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(svg, m, size)) << svg.substr(0, 300);
     const int dpi = c.dpi == 0 ? 600 : c.dpi;
-    // Whole dots: within one dot of the sheet, and one view box unit is exactly one dot.
-    EXPECT_NEAR(std::stod(m[1]), c.width_mm, 25.4 / dpi);
-    EXPECT_NEAR(std::stod(m[2]), c.height_mm, 25.4 / dpi);
-    EXPECT_NEAR(std::stod(m[1]) / std::stod(m[3]), 25.4 / dpi, 1e-6);
-    EXPECT_NEAR(std::stod(m[2]) / std::stod(m[4]), 25.4 / dpi, 1e-6);
+    // The sheet exactly, and one view box unit one dot (to the view box's three decimals).
+    EXPECT_EQ(std::stod(m[1]), c.width_mm);
+    EXPECT_EQ(std::stod(m[2]), c.height_mm);
+    EXPECT_NEAR(std::stod(m[3]), c.width_mm / 25.4 * dpi, 0.0005);
+    EXPECT_NEAR(std::stod(m[4]), c.height_mm / 25.4 * dpi, 0.0005);
     EXPECT_NE(svg.find("<title>Print Job</title>"), std::string::npos);
   }
 }
@@ -107,9 +100,9 @@ TEST(FileDevice, ReportsTheResolutionAskedFor) {
 TEST(FileDevice, PdfIsOnePageOfThePaperAskingForActualSize) {
   // clang-format off
   const struct { Paper paper; Orientation orientation; double width_pt, height_pt; } cases[] = {
-      {Paper::a4,      Orientation::portrait,  595, 842},
-      {Paper::a4,      Orientation::landscape, 842, 595},
-      {Paper::a3,      Orientation::landscape, 1191, 842},
+      {Paper::a4,      Orientation::portrait,  595.276, 841.89},
+      {Paper::a4,      Orientation::landscape, 841.89, 595.276},
+      {Paper::a3,      Orientation::landscape, 1190.551, 841.89},
       {Paper::letter,  Orientation::portrait,  612, 792},
       {Paper::letter,  Orientation::landscape, 792, 612},
       {Paper::legal,   Orientation::portrait,  612, 1008},
@@ -127,50 +120,6 @@ TEST(FileDevice, PdfIsOnePageOfThePaperAskingForActualSize) {
   }
 }
 
-// A PDF straight from Qt's writer, with a line on its page.
-std::string qt_pdf(const QString& title) {
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
-    writer.setTitle(title);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, {}));
-    QPainter painter(&writer);
-    painter.drawLine(10, 10, 500, 300);
-  }
-  return buffer.data().toStdString();
-}
-
-TEST(PdfPrintScaling, AddsTheViewerPreferenceAndChangesNothingElse) {
-  const auto application = offscreen_application_if_none();
-  const std::string original = qt_pdf(QStringLiteral("Arc template 209 mm, L\u00F6fgren A"));
-  const std::optional<std::string> scaled = with_print_scaling_none(original);
-  ASSERT_TRUE(scaled.has_value());
-  const PdfFacts before = pdf_facts(original);
-  const PdfFacts after = pdf_facts(*scaled);
-  ASSERT_TRUE(before.readable && after.readable);
-  EXPECT_EQ(before.print_scaling, "");
-  EXPECT_EQ(after.print_scaling, "/None");
-  std::vector<std::string> keys = before.root_keys;
-  keys.push_back("/ViewerPreferences");
-  std::sort(keys.begin(), keys.end());
-  EXPECT_EQ(after.root_keys, keys);
-  EXPECT_EQ(after.pages, before.pages);
-  EXPECT_EQ(after.title, "Arc template 209 mm, L\u00F6fgren A");
-  EXPECT_EQ(after.width_pt, before.width_pt);
-  EXPECT_EQ(after.height_pt, before.height_pt);
-  EXPECT_FALSE(before.content.empty());
-  EXPECT_EQ(after.content, before.content) << "the page's stream is passed on as Qt wrote it";
-  EXPECT_TRUE(scaled->starts_with("%PDF-1.6"));
-  // The step adds nothing of its own that differs from run to run.
-  EXPECT_EQ(with_print_scaling_none(original), scaled);
-}
-
-TEST(PdfPrintScaling, WhatIsNotAPdfGivesNothing) {
-  for (const std::string& bytes : {std::string(), std::string("%PDF-1.4\n"), std::string("GIF89a")})
-    EXPECT_FALSE(with_print_scaling_none(bytes).has_value()) << bytes;
-}
-
 TEST(FileDevice, ASheetThatCannotBePaintedLeavesNoBytes) {
   // A4 at a million dots per inch is far more image than any memory holds.
   std::string bytes;
@@ -183,7 +132,7 @@ TEST(FileDevice, ASheetThatCannotBePaintedLeavesNoBytes) {
 
 TEST(FileDevice, TraceIsNotARenderedFormat) {
   std::string bytes;
-  EXPECT_TRUE(rendered_formats_available());
+  EXPECT_TRUE(file_format_available(FileFormat::png));
   EXPECT_EQ(make_file_device({FileFormat::trace, 0, Paper::a4}, bytes, "x"), nullptr);
 }
 

@@ -13,8 +13,8 @@
 #include "app/read_fields.h"
 #include "app/window_fields.h"
 #include "print/file_output.h"
-#include "qt/pdf_pages.h"
 #include "strobe/strobe_page.h"
+#include "support/pdf_pages.h"
 #include "template/template_page.h"
 #include "ui/control_ids.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the tests of the Qt back ends measure in a PDF as a user would, through poppler's
-// tools: its pages and title, its text, and its marks on a raster of the first page.
+// What the tests measure in a PDF as a user would, through poppler's tools: its pages and
+// title, its text, and its marks on a raster of the first page.
 #include <cstdint>
 #include <optional>
 #include <string>

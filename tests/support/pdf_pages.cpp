@@ -1,4 +1,4 @@
-#include "qt/pdf_pages.h"
+#include "support/pdf_pages.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
