@@ -9,6 +9,7 @@
 namespace veltrane {
 
 void set_output_file_probe(OutputFileProbe /*probe*/) {}
+void use_files_without_names(bool /*use*/) {}
 
 std::string write_output_file(const std::string& path, std::string_view bytes) {
   namespace fs = std::filesystem;
