@@ -422,7 +422,8 @@ int write_output(const std::string& output, const std::string& bytes, std::ostre
   // Finished output is never empty; empty means the graphics back end could not paint it.
   if (bytes.empty()) {
     err << "veltrane-cli: cannot render the page for '" << output
-        << "': the graphics back end could not paint a sheet of this size\n";
+        << "': the graphics back end could not paint it with the memory and threads the "
+           "system allows\n";
     return 2;
   }
   if (output == "-") return write_standard_output(out, bytes, err);

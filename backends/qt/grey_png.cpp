@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -96,9 +97,18 @@ std::optional<std::string> compressed_rows(const std::uint8_t* rows, int width, 
   }
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
-    for (std::size_t i = next++; i < bands.size(); i = next++) deflate_band(bands[i]);
+    for (std::size_t i = next++; i < bands.size(); i = next++) {
+      try {
+        deflate_band(bands[i]);
+      } catch (const std::bad_alloc&) {
+        bands[i].ok = false;  // the image is not encoded; no thread ends the process
+      }
+    }
   };
   std::vector<std::thread> helpers;
+  // Room for every helper first: a joinable thread dropped by a vector that could not grow
+  // would end the process.
+  helpers.reserve(bands.size());
   const auto cores = static_cast<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u));
   try {
     while (helpers.size() + 1 < std::min(cores, bands.size())) helpers.emplace_back(work);
