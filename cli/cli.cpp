@@ -75,7 +75,7 @@ strobe speed (a disk for any speed and lamp):
 A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
 even). The page is the custom disk with these counts and captions such as "78 RPM -
 50 HZ - 77 BARS" ("33 1/3" and "16 2/3" within 0.001 of them; other numbers with up to
-three decimals); one speed leaves the inner ring without bars and its caption blank. A
+three decimals, or, below 0.0005, three significant digits: "0.0004"); one speed leaves the inner ring without bars and its caption blank. A
 caption longer than 36 characters is cut, and 216/160 and 180/133 print the standard
 captions, as the custom disk does. Standard error gets one line per ring: the speed at
 which it stands still (120 x F / bars), how far that is from the asked speed in percent,
@@ -93,6 +93,8 @@ Writes "correction_x = N" and "correction_y = N", each current factor x 200 / me
 with four decimals, then the template command and the window's boxes to use them. MM
 are plain numbers, finite and above 0; a length more than 10 % away from 200 mm gets
 a warning on standard error (likely a measuring mistake), and the result is still given.
+A factor that would be infinite or 0.0000 prints no page: it is refused in one line
+naming the length or factor that gave it, with exit code 2.
 
 OUTPUT:
   -o, --output FILE     where the page goes; "-" is standard output

@@ -36,7 +36,24 @@ double rms_distortion(const std::vector<TrackingValues>& rows) {
     ++count;
   }
   if (count == 0) return no_value;
+  if (std::isinf(sum)) {
+    // Squares beyond the range of a double, of distortions within it: the same sum with the
+    // wider exponent of long double.
+    long double wide_sum = 0;
+    for (const TrackingValues& row : rows) {
+      const long double d = row.distortion_percent;
+      if (!std::isnan(d)) wide_sum += d * d;
+    }
+    return static_cast<double>(std::sqrt(wide_sum / static_cast<long double>(count)));
+  }
   return std::sqrt(sum / static_cast<double>(count));
+}
+
+// sin of the angle at the stylus, (L^2 + r^2 - d^2) / (2 L r), where the squares leave the
+// range of a double: with the wider exponent of long double, and L^2 - d^2 as one product
+// so that r^2 is not lost beside two huge squares.
+long double wide_sine(long double l, long double r, long double d) {
+  return ((l - d) * (l + d) + r * r) / (2 * l * r);
 }
 
 bool on_record(double radius, double ri, double ro) {
@@ -77,9 +94,10 @@ constexpr AlignmentName alignment_names[] = {
 
 bool has_too_many_radii(double ri_mm, double ro_mm, double step_mm, std::size_t most) {
   if (!(std::isfinite(ri_mm) && std::isfinite(ro_mm) && ri_mm < ro_mm)) return false;
-  // The count is about (Ro - Ri) / step + 1; the margin covers its rounding.
-  const double count = (ro_mm - ri_mm) / step_mm;
-  return !(count <= static_cast<double>(most) - 2);
+  if (!(std::isfinite(step_mm) && step_mm > 0) || most == 0) return false;
+  // The radii below Ro grow with their index, so there are more than `most` radii with Ro
+  // exactly when the (most - 1)-th, computed as analysis_radii computes it, is still below.
+  return ri_mm + static_cast<double>(most - 1) * step_mm < ro_mm;
 }
 
 std::vector<double> analysis_radii(double ri_mm, double ro_mm, double step_mm) {
@@ -108,15 +126,27 @@ TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, dou
   const double d = d_mm;
   const double l = length_mm;
   const double r = r_mm;
-  const double s = (l * l + r * r - d * d) / (2 * l * r);
+  double s = (l * l + r * r - d * d) / (2 * l * r);
+  if (!std::isfinite(s)) s = static_cast<double>(wide_sine(l, r, d));
   if (!(s >= -1 && s <= 1)) return {no_value, no_value, no_value};
   const double phi = offset_deg - std::asin(s) * degrees_per_radian;
   const double omega = 2 * std::numbers::pi * rpm / 60;
+  const double tangent = std::tan(phi * radians_per_degree);
   TrackingValues values;
   values.tracking_error_deg = phi;
   values.weighted_error_deg_per_cm = phi / (r / 10);
-  values.distortion_percent =
-      100 * velocity_mm_per_s * std::tan(phi * radians_per_degree) / (omega * r);
+  if (!std::isfinite(values.weighted_error_deg_per_cm))
+    values.weighted_error_deg_per_cm = static_cast<double>(phi * 10.0L / r);
+  values.distortion_percent = 100 * velocity_mm_per_s * tangent / (omega * r);
+  const bool lost =
+      !std::isfinite(values.distortion_percent) || (values.distortion_percent == 0 && tangent != 0);
+  if (lost && std::isfinite(tangent)) {
+    // Where 100 v, ω or ω r leaves the range of a double although the distortion does
+    // not, the wider exponent of long double carries the same formula through.
+    const long double wide_omega = 2 * std::numbers::pi_v<long double> * rpm / 60;
+    values.distortion_percent =
+        static_cast<double>(100.0L * velocity_mm_per_s * tangent / (wide_omega * r));
+  }
   return values;
 }
 
@@ -125,9 +155,19 @@ std::pair<double, double> null_radii_as_given(double d_mm, double length_mm, dou
   const double d = d_mm;
   const double sine = std::sin(offset_deg * radians_per_degree);
   const double root_argument = l * l * (sine * sine) - l * l + d * d;
-  if (!(root_argument >= 0)) return {no_value, no_value};
-  const double root = std::sqrt(root_argument);
-  return {l * sine - root, l * sine + root};
+  double root = std::sqrt(root_argument);
+  if (std::isnan(root_argument)) {
+    // Squares beyond the range of a double: d^2 - L^2 cos^2(beta) as one product, with the
+    // wider exponent of long double.
+    const long double cosine_l = std::cos(offset_deg * radians_per_degree) * l;
+    const long double wide_argument = (d - cosine_l) * (d + cosine_l);
+    if (!(wide_argument >= 0)) return {no_value, no_value};
+    root = static_cast<double>(std::sqrt(wide_argument));
+  }
+  if (!(root_argument >= 0) && !std::isnan(root_argument)) return {no_value, no_value};
+  // The spindle is at radius 0: a root at or below it is no radius the stylus passes.
+  const auto radius = [](double r) { return r > 0 ? r : no_value; };
+  return {radius(l * sine - root), radius(l * sine + root)};
 }
 
 Analysis analyse_alignments(const ParameterSet& set, const AnalysisOptions& options) {

@@ -90,7 +90,8 @@ TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, dou
                            double rpm, double velocity_mm_per_s);
 
 /// The null radii of an arm as given, L sin(beta) -/+ sqrt(L^2 sin^2(beta) - L^2 + d^2);
-/// both NaN where the root's argument is negative.
+/// both NaN where the root's argument is negative, and either NaN where it is not above 0
+/// (no radius on a record).
 std::pair<double, double> null_radii_as_given(double d_mm, double length_mm, double offset_deg);
 
 /// Analyses the three alignments (each by compute_alignment from the set's d, Ri and Ro)

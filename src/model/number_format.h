@@ -17,4 +17,9 @@ std::string format_four_decimals(double value);
 /// left: 209 gives "209", 239.3 "239.3", 238.1234 "238.123".
 std::string format_up_to_three_decimals(double value);
 
+/// format_up_to_three_decimals, except that a value it would write as 0 keeps its first
+/// three significant digits: 0.0004 gives "0.0004", 0.0000123456 "0.0000123", and beyond
+/// twelve decimals the exponent form, 1.5e-20 "1.5e-20".
+std::string format_up_to_three_decimals_or_digits(double value);
+
 }  // namespace veltrane
