@@ -105,4 +105,10 @@ std::string format_up_to_three_decimals_or_digits(double value) {
   return without_trailing_zeros(mantissa) + std::string(buffer + mantissa.size(), written.ptr);
 }
 
+std::string shortest_number(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return {buffer, result.ptr};
+}
+
 }  // namespace veltrane

@@ -22,4 +22,8 @@ std::string format_up_to_three_decimals(double value);
 /// twelve decimals the exponent form, 1.5e-20 "1.5e-20".
 std::string format_up_to_three_decimals_or_digits(double value);
 
+/// The shortest text that reads back as the same double ("inf", "-inf", "nan" for the
+/// others).
+std::string shortest_number(double value);
+
 }  // namespace veltrane

@@ -1,8 +1,9 @@
 #include "print/trace_device.h"
 
 #include <charconv>
-#include <cstdio>
 #include <string>
+
+#include "print/json_text.h"
 
 namespace veltrane {
 
@@ -10,45 +11,6 @@ std::string float_text(float value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return {buffer, result.ptr};
-}
-
-std::string json_string(std::string_view utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-          out += escape;
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  out.push_back('"');
-  return out;
 }
 
 namespace {

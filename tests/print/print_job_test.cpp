@@ -6,6 +6,7 @@
 #include <limits>
 #include <sstream>
 
+#include "print/json_text.h"
 #include "print/trace_device.h"
 
 namespace veltrane {
