@@ -1,6 +1,7 @@
 #include "cli/analyze.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "app/read_fields.h"
@@ -32,6 +33,13 @@ int run_analyze(const Request& request, std::ostream& out, std::ostream& err) {
                          analysis_radii_limit))
     throw UsageError{"--step " + shortest_number(request.analysis.step_mm) + " gives more than " +
                      std::to_string(analysis_radii_limit) + " radii between the groove radii"};
+  // A step beyond the span has nothing to step over: the two groove radii are all there is.
+  const double span_mm = set.outer_groove_radius - set.inner_groove_radius;
+  if (std::isfinite(span_mm) && span_mm > 0 && request.analysis.step_mm > span_mm)
+    throw UsageError{"--step " + shortest_number(request.analysis.step_mm) +
+                     " is more than the outer groove radius less the inner (" +
+                     shortest_number(set.outer_groove_radius) + " - " +
+                     shortest_number(set.inner_groove_radius) + " mm)"};
   const Analysis analysis = analyse_alignments(set, request.analysis);
   const std::string& format = *request.format;
   std::string bytes;

@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include "cli/arguments.h"
 #include "cli/output_file.h"
 #include "cli/standard_output.h"
 
@@ -9,8 +10,8 @@ int write_output(const std::string& output, const std::string& bytes, std::ostre
                  std::ostream& err) {
   // Finished output is never empty; empty means the graphics back end could not paint it.
   if (bytes.empty()) {
-    err << "veltrane-cli: cannot render the page for '" << output
-        << "': the graphics back end could not paint it with the memory and threads the "
+    err << "veltrane-cli: cannot render the page for " << quoted(output)
+        << ": the graphics back end could not paint it with the memory and threads the "
            "system allows\n";
     return 2;
   }

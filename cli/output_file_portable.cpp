@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 
+#include "cli/arguments.h"
 #include "cli/output_file.h"
 
 namespace veltrane {
@@ -15,25 +16,25 @@ std::string write_output_file(const std::string& path, std::string_view bytes) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   std::error_code failure;
-  if (fs::is_directory(target, failure)) return "cannot write '" + path + "': it is a folder";
+  if (fs::is_directory(target, failure)) return "cannot write " + quoted(path) + ": it is a folder";
   std::random_device random;
   const fs::path temporary =
       target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return "cannot write '" + path + "': cannot create a file in its folder";
+    if (!file) return "cannot write " + quoted(path) + ": cannot create a file in its folder";
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file) {
       fs::remove(temporary, failure);
-      return "cannot write '" + path + "': writing failed";
+      return "cannot write " + quoted(path) + ": writing failed";
     }
   }
   fs::rename(temporary, target, failure);
   if (failure) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    return "cannot write '" + path + "': " + failure.message();
+    return "cannot write " + quoted(path) + ": " + failure.message();
   }
   return {};
 }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/output_file.h"
 #include "cli/standard_output.h"
 
@@ -22,10 +23,6 @@ namespace {
 
 OutputFileProbe probe = nullptr;
 bool files_without_names = true;
-
-std::string quoted(const std::string& path) {
-  return "'" + path + "'";
-}
 
 std::string failure(const std::string& path, int error) {
   return "cannot write " + quoted(path) + ": " + std::strerror(error);

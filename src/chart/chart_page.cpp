@@ -339,8 +339,13 @@ double curve_pen_for(const ArmAnalysis& arm) {
 }
 
 std::string null_text(const ArmAnalysis& arm) {
-  if (std::isnan(arm.inner_null_radius_mm) && std::isnan(arm.outer_null_radius_mm))
-    return "no null radii";
+  const bool inner = !std::isnan(arm.inner_null_radius_mm);
+  const bool outer = !std::isnan(arm.outer_null_radius_mm);
+  if (!inner && !outer) return "no null radii";
+  if (!inner || !outer)
+    return "null at " +
+           format_three_decimals(inner ? arm.inner_null_radius_mm : arm.outer_null_radius_mm) +
+           " mm";
   return "nulls at " + format_three_decimals(arm.inner_null_radius_mm) + " and " +
          format_three_decimals(arm.outer_null_radius_mm) + " mm";
 }
@@ -357,7 +362,7 @@ void draw_legend(Page& page, const Analysis& analysis) {
     DashedPen pen(page, arm_patterns[a % 4]);
     pen.segment(x, y, x + legend_sample_mm, y);
     page.job.set_pen_width(pen_dots(page, marker_pen_mm));
-    if (!std::isnan(arm.inner_null_radius_mm))
+    if (!std::isnan(arm.inner_null_radius_mm) || !std::isnan(arm.outer_null_radius_mm))
       draw_marker(page, whole, x + legend_sample_mm / 2, y);
     std::string text(arm.name);
     if (arm.chosen) text += " (chosen)";
