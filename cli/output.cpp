@@ -15,8 +15,19 @@ int write_output(const std::string& output, const std::string& bytes, std::ostre
            "system allows\n";
     return 2;
   }
-  if (output == "-") return write_standard_output(out, bytes, err);
-  const std::string error = write_output_file(output, bytes);
+  return write_output(
+      output, [&bytes](const PieceSink& sink) { sink(bytes); }, out, err);
+}
+
+int write_output(const std::string& output, const OutputPieces& produce, std::ostream& out,
+                 std::ostream& err) {
+  if (output == "-") {
+    produce([&out](std::string_view piece) {
+      if (out) out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    });
+    return write_standard_output(out, {}, err);
+  }
+  const std::string error = write_output_file(output, produce);
   if (!error.empty()) {
     err << "veltrane-cli: " << error << '\n';
     return 2;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,15 @@ namespace veltrane {
 /// has one, every signal that ends the process removes it first. Its name is the target's
 /// with ".tmp" and six characters, or a short one where that would be too long.
 std::string write_output_file(const std::string& path, std::string_view bytes);
+
+/// Where output goes piece by piece, and what hands the pieces to it.
+using PieceSink = std::function<void(std::string_view)>;
+using OutputPieces = std::function<void(const PieceSink&)>;
+
+/// The same for output made piece by piece, which need never be whole in memory: every
+/// piece `produce` hands its sink is written as it comes, and the file still appears whole
+/// or not at all.
+std::string write_output_file(const std::string& path, const OutputPieces& produce);
 
 /// For tests: called with the temporary file's path ("" while it has none) once it holds
 /// part of the bytes. nullptr (the default) calls nothing.

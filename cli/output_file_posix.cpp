@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -83,30 +84,42 @@ std::string follow_symlinks(const std::string& path, int& error, int& descriptor
   return {};
 }
 
-// Writes everything, through short writes and interrupted calls. 0 or the errno.
-// `temporary`, when given, goes to the probe once the first part is written ("" for a file
-// without a name).
-int write_all(int fd, std::string_view bytes, const char* temporary = nullptr) {
+// One piece, whole, through short writes and interrupted calls. 0 or the errno.
+int write_piece(int fd, std::string_view bytes) {
   std::size_t done = 0;
-  bool reported = temporary == nullptr;
-  while (done < bytes.size() || !reported) {
+  while (done < bytes.size()) {
     const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 20);
-    const ssize_t written = chunk == 0 ? 0 : ::write(fd, bytes.data() + done, chunk);
+    const ssize_t written = ::write(fd, bytes.data() + done, chunk);
     if (written < 0) {
       if (errno == EINTR) continue;
       return errno;
     }
     done += static_cast<std::size_t>(written);
-    if (!reported) {
-      reported = true;
-      if (probe != nullptr) probe(temporary);
-    }
   }
   return 0;
 }
 
+// Writes the pieces `produce` hands on. 0 or the first errno; the pieces after a failure
+// are dropped. `temporary`, when given, goes to the probe once the first piece is written
+// ("" for a file without a name).
+int write_all(int fd, const OutputPieces& produce, const char* temporary = nullptr) {
+  int error = 0;
+  bool reported = temporary == nullptr;
+  const auto report = [&] {
+    reported = true;
+    if (probe != nullptr) probe(temporary);
+  };
+  produce([&](std::string_view bytes) {
+    if (error != 0) return;
+    error = write_piece(fd, bytes);
+    if (error == 0 && !reported) report();
+  });
+  if (error == 0 && !reported) report();
+  return error;
+}
+
 // Straight through, for what is not a regular file: a FIFO, a device, a terminal.
-std::string write_through(const std::string& path, std::string_view bytes) {
+std::string write_through(const std::string& path, const OutputPieces& bytes) {
   int fd;
   do {
     // Appending, so that a descriptor opened for appending (>> in a shell) is not overwritten
@@ -251,7 +264,7 @@ int name_anonymous(const std::string& target, Temporary& file) {
 }
 
 std::string replace_atomically(const std::string& path, const std::string& target,
-                               const struct stat* existing, std::string_view bytes) {
+                               const struct stat* existing, const OutputPieces& bytes) {
   TemporaryGuard guard;
   Temporary file;
   int error = guard.held([&] { return create_temporary(target, file); });
@@ -305,7 +318,8 @@ std::string replace_atomically(const std::string& path, const std::string& targe
 // written straight to their descriptors, as "-" is: reopening them through the path fails
 // for a socket, and would reach the null device that holds a stream the process was
 // started without.
-std::string write_descriptor_path(const std::string& path, int descriptor, std::string_view bytes) {
+std::string write_descriptor_path(const std::string& path, int descriptor,
+                                  const OutputPieces& bytes) {
   if (descriptor >= 0 && descriptor <= 2 && standard_descriptor_was_closed(descriptor))
     return failure(path, EBADF);
   if (descriptor != 1 && descriptor != 2) {
@@ -329,6 +343,10 @@ void use_files_without_names(bool use) {
 }
 
 std::string write_output_file(const std::string& path, std::string_view bytes) {
+  return write_output_file(path, [bytes](const PieceSink& sink) { sink(bytes); });
+}
+
+std::string write_output_file(const std::string& path, const OutputPieces& bytes) {
   if (path.empty()) return failure(path, ENOENT);
   int error = 0;
   int descriptor = -1;

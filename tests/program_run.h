@@ -2,6 +2,7 @@
 // veltrane-cli run as a program, for the cases that need its own process: closed or odd
 // standard streams, limits and signals.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@ namespace veltrane {
 struct ProgramRun {
   int code = -1;  ///< the exit code, or 128 + the signal that ended it
   std::string err;
+  long peak_kilobytes = 0;  ///< the most memory the program held at once (resident)
 };
 
 // veltrane-cli itself, its standard output on `output` (closed when nullptr), and its
@@ -52,7 +54,9 @@ inline ProgramRun run_program(const std::vector<std::string>& args, const char* 
   for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) run.err.append(buffer, n);
   close(channel[0]);
   int status = 0;
-  waitpid(child, &status, 0);
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  run.peak_kilobytes = usage.ru_maxrss;
   run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
 }

@@ -291,9 +291,9 @@ void draw_run(DashedPen& pen, const FrameMm& frame, const std::vector<Vertex>& r
   }
 }
 
-void draw_curve(Page& page, const Plot& plot, const std::vector<double>& radii,
-                const std::vector<TrackingValues>& rows, double TrackingValues::*figure,
-                const std::vector<double>& pattern) {
+void draw_curve(Page& page, const Plot& plot, const Analysis& analysis, const ArmAnalysis& arm,
+                double TrackingValues::*figure, const std::vector<double>& pattern) {
+  const std::vector<double>& radii = analysis.radii_mm;
   DashedPen pen(page, pattern);
   std::vector<Vertex> run;
   ColumnReducer reducer(run);
@@ -302,8 +302,8 @@ void draw_curve(Page& page, const Plot& plot, const std::vector<double>& radii,
     draw_run(pen, plot.frame, run);
     run.clear();
   };
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const double value = rows[i].*figure;
+  for (std::size_t i = 0; i < radii.size(); ++i) {
+    const double value = analysis_row(analysis, arm, i).*figure;
     const double x = plot.x_mm(radii[i]);
     const double y = plot.y_mm(value);
     if (!std::isfinite(value) || !std::isfinite(x) || !std::isfinite(y)) {
@@ -380,8 +380,8 @@ AxisScale value_axis(const Analysis& analysis, double TrackingValues::*figure) {
   double low = 0;
   double high = 0;
   for (const ArmAnalysis& arm : analysis.arms) {
-    for (const TrackingValues& row : arm.rows) {
-      const double v = row.*figure;
+    for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
+      const double v = analysis_row(analysis, arm, i).*figure;
       if (!std::isfinite(v)) continue;
       low = std::min(low, v);
       high = std::max(high, v);
@@ -557,10 +557,8 @@ void print_chart_page(const ParameterSet& set, const Analysis& analysis, const P
         const ArmAnalysis& arm = analysis.arms[a];
         const std::vector<double>& pattern = arm_patterns[a % 4];
         job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
-        draw_curve(page, error, analysis.radii_mm, arm.rows, &TrackingValues::tracking_error_deg,
-                   pattern);
-        draw_curve(page, distortion, analysis.radii_mm, arm.rows,
-                   &TrackingValues::distortion_percent, pattern);
+        draw_curve(page, error, analysis, arm, &TrackingValues::tracking_error_deg, pattern);
+        draw_curve(page, distortion, analysis, arm, &TrackingValues::distortion_percent, pattern);
       }
       job.set_pen_width(pen_dots(page, marker_pen_mm));
       for (const ArmAnalysis& arm : analysis.arms) {

@@ -14,40 +14,19 @@ namespace {
 constexpr double no_value = std::numeric_limits<double>::quiet_NaN();
 constexpr double radians_per_degree = std::numbers::pi / 180;
 
-Peak peak_magnitude(const std::vector<double>& radii, const std::vector<TrackingValues>& rows,
-                    double TrackingValues::*figure) {
-  Peak peak{no_value, no_value};
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const double magnitude = std::fabs(rows[i].*figure);
-    if (std::isnan(magnitude)) continue;
-    if (std::isnan(peak.magnitude) || magnitude > peak.magnitude) peak = {magnitude, radii[i]};
-  }
-  return peak;
+// The figures of `arm` at radius `r`: the one place that says how a row is computed, whether
+// the rows are kept or computed again when asked for.
+TrackingValues row_of(const Analysis& analysis, const ArmAnalysis& arm, double r) {
+  const AnalysisOptions& o = analysis.options;
+  return tracking_at(analysis.pivot_to_spindle_mm, arm.effective_length_mm, arm.offset_angle_deg, r,
+                     o.rpm, o.velocity_mm_per_s);
 }
 
-// The plain sum of squares in radius order, as anyone checking the figure by hand or in a
-// spreadsheet would add them.
-double rms_distortion(const std::vector<TrackingValues>& rows) {
-  double sum = 0;
-  std::size_t count = 0;
-  for (const TrackingValues& row : rows) {
-    const double d = row.distortion_percent;
-    if (std::isnan(d)) continue;
-    sum += d * d;
-    ++count;
-  }
-  if (count == 0) return no_value;
-  if (std::isinf(sum)) {
-    // Squares beyond the range of a double, of distortions within it: the same sum with the
-    // wider exponent of long double.
-    long double wide_sum = 0;
-    for (const TrackingValues& row : rows) {
-      const long double d = row.distortion_percent;
-      if (!std::isnan(d)) wide_sum += d * d;
-    }
-    return static_cast<double>(std::sqrt(wide_sum / static_cast<long double>(count)));
-  }
-  return std::sqrt(sum / static_cast<double>(count));
+// Keeps the largest magnitude of a figure and the first radius where it occurs.
+void take_peak(Peak& peak, double value, double radius) {
+  const double magnitude = std::fabs(value);
+  if (std::isnan(magnitude)) return;
+  if (std::isnan(peak.magnitude) || magnitude > peak.magnitude) peak = {magnitude, radius};
 }
 
 // sin of the angle at the stylus, (L^2 + r^2 - d^2) / (2 L r), where the squares leave the
@@ -61,18 +40,41 @@ bool on_record(double radius, double ri, double ro) {
   return radius >= ri && radius <= ro;
 }
 
+// The rows (when kept), the peaks and the RMS of `arm`, in one pass over the radii. The RMS
+// is the plain sum of squares in radius order, as anyone checking the figure by hand or in a
+// spreadsheet would add them.
 void fill_rows(ArmAnalysis& arm, const Analysis& analysis) {
-  const AnalysisOptions& o = analysis.options;
-  arm.rows.reserve(analysis.radii_mm.size());
-  for (double r : analysis.radii_mm) {
-    arm.rows.push_back(tracking_at(analysis.pivot_to_spindle_mm, arm.effective_length_mm,
-                                   arm.offset_angle_deg, r, o.rpm, o.velocity_mm_per_s));
+  const std::vector<double>& radii = analysis.radii_mm;
+  if (analysis.options.keep_rows) {
+    arm.rows.reserve(radii.size());
+    for (double r : radii) arm.rows.push_back(row_of(analysis, arm, r));
   }
-  arm.peak_tracking_error =
-      peak_magnitude(analysis.radii_mm, arm.rows, &TrackingValues::tracking_error_deg);
-  arm.peak_distortion =
-      peak_magnitude(analysis.radii_mm, arm.rows, &TrackingValues::distortion_percent);
-  arm.rms_distortion_percent = rms_distortion(arm.rows);
+  Peak error{no_value, no_value};
+  Peak distortion{no_value, no_value};
+  double sum = 0;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < radii.size(); ++i) {
+    const TrackingValues row = analysis_row(analysis, arm, i);
+    take_peak(error, row.tracking_error_deg, radii[i]);
+    take_peak(distortion, row.distortion_percent, radii[i]);
+    if (std::isnan(row.distortion_percent)) continue;
+    sum += row.distortion_percent * row.distortion_percent;
+    ++count;
+  }
+  arm.peak_tracking_error = error;
+  arm.peak_distortion = distortion;
+  arm.rms_distortion_percent = count == 0 ? no_value : std::sqrt(sum / static_cast<double>(count));
+  if (count > 0 && std::isinf(sum)) {
+    // Squares beyond the range of a double, of distortions within it: the same sum with the
+    // wider exponent of long double.
+    long double wide_sum = 0;
+    for (std::size_t i = 0; i < radii.size(); ++i) {
+      const long double d = analysis_row(analysis, arm, i).distortion_percent;
+      if (!std::isnan(d)) wide_sum += d * d;
+    }
+    arm.rms_distortion_percent =
+        static_cast<double>(std::sqrt(wide_sum / static_cast<long double>(count)));
+  }
   const double ri = analysis.inner_groove_radius_mm;
   const double ro = analysis.outer_groove_radius_mm;
   arm.inner_null_on_record = on_record(arm.inner_null_radius_mm, ri, ro);
@@ -137,6 +139,10 @@ TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, dou
         static_cast<double>(100.0L * velocity_mm_per_s * tangent / (wide_omega * r));
   }
   return values;
+}
+
+TrackingValues analysis_row(const Analysis& analysis, const ArmAnalysis& arm, std::size_t i) {
+  return arm.rows.empty() ? row_of(analysis, arm, analysis.radii_mm[i]) : arm.rows[i];
 }
 
 std::pair<double, double> null_radii_as_given(double d_mm, double length_mm, double offset_deg) {

@@ -107,5 +107,23 @@ TEST_F(Limits, TooLittleAddressSpaceEndsWithOneLineNotACrash) {
   }
 }
 
+TEST_F(Limits, AMillionRadiiTakeLittleMemoryInEveryFormat) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer's shadow memory is not the program's";
+#endif
+  for (const char* format : {"text", "csv", "json", "png"}) {
+    SCOPED_TRACE(format);
+    const ProgramRun r = run_program(with_output({"analyze", "--inner", "0", "--outer", "999999",
+                                                  "--step", "1", "--format", format},
+                                                 dir_ / "report"),
+                                     "/dev/null");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_LT(r.peak_kilobytes, 100 * 1024);
+    const auto size = fs::file_size(dir_ / "report");
+    EXPECT_GT(size, format[0] == 'p' ? 1000u : 40'000'000u);
+    fs::remove(dir_ / "report");
+  }
+}
+
 }  // namespace
 }  // namespace veltrane

@@ -351,6 +351,8 @@ TEST_F(OutputFile, AFileSizeLimitIsAFailedWriteWithNoTemporaryFileLeft) {
   const struct { std::vector<std::string> args; const char* output; const char* error; } cases[] = {
     {{"template", "--format", "png", "-o", page}, "/dev/null", "cannot write '"},
     {{"analyze", "--step", "0.001"},              text.c_str(), "cannot write to standard output"},
+    // Written row by row as it is computed, and still whole or not at all.
+    {{"analyze", "--step", "0.001", "--format", "json", "-o", page}, "/dev/null", "cannot write '"},
   };
   // clang-format on
   for (const auto& c : cases) {
