@@ -6,8 +6,13 @@
 
 namespace veltrane {
 
-/// Writes the whole of `bytes` to the file at `path`, whole or not at all, and returns ""
-/// on success or one line naming the path and the reason it could not be written.
+/// Where output goes piece by piece, and what hands the pieces to it.
+using PieceSink = std::function<void(std::string_view)>;
+using OutputPieces = std::function<void(const PieceSink&)>;
+
+/// Writes the pieces `produce` hands its sink to the file at `path`, each as it comes (the
+/// output need never be whole in memory), and the file still whole or not at all; returns
+/// "" on success or one line naming the path and the reason it could not be written.
 ///
 /// A symlink is followed to the file it names (which need not exist yet). A regular file is
 /// replaced atomically through a temporary file in its own folder; the replacement keeps
@@ -19,16 +24,12 @@ namespace veltrane {
 /// is complete where the file system allows (so not even SIGKILL leaves it behind); while it
 /// has one, every signal that ends the process removes it first. Its name is the target's
 /// with ".tmp" and six characters, or a short one where that would be too long.
-std::string write_output_file(const std::string& path, std::string_view bytes);
-
-/// Where output goes piece by piece, and what hands the pieces to it.
-using PieceSink = std::function<void(std::string_view)>;
-using OutputPieces = std::function<void(const PieceSink&)>;
-
-/// The same for output made piece by piece, which need never be whole in memory: every
-/// piece `produce` hands its sink is written as it comes, and the file still appears whole
-/// or not at all.
 std::string write_output_file(const std::string& path, const OutputPieces& produce);
+
+/// The same for output already whole.
+inline std::string write_output_file(const std::string& path, std::string_view bytes) {
+  return write_output_file(path, [bytes](const PieceSink& sink) { sink(bytes); });
+}
 
 /// For tests: called with the temporary file's path ("" while it has none) once it holds
 /// part of the bytes. nullptr (the default) calls nothing.

@@ -12,7 +12,7 @@ namespace veltrane {
 void set_output_file_probe(OutputFileProbe /*probe*/) {}
 void use_files_without_names(bool /*use*/) {}
 
-std::string write_output_file(const std::string& path, std::string_view bytes) {
+std::string write_output_file(const std::string& path, const OutputPieces& produce) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   std::error_code failure;
@@ -23,7 +23,9 @@ std::string write_output_file(const std::string& path, std::string_view bytes) {
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     if (!file) return "cannot write " + quoted(path) + ": cannot create a file in its folder";
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    produce([&file](std::string_view piece) {
+      if (file) file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    });
     file.close();
     if (!file) {
       fs::remove(temporary, failure);

@@ -342,10 +342,6 @@ void use_files_without_names(bool use) {
   files_without_names = use;
 }
 
-std::string write_output_file(const std::string& path, std::string_view bytes) {
-  return write_output_file(path, [bytes](const PieceSink& sink) { sink(bytes); });
-}
-
 std::string write_output_file(const std::string& path, const OutputPieces& bytes) {
   if (path.empty()) return failure(path, ENOENT);
   int error = 0;
