@@ -5,7 +5,7 @@
 
 namespace veltrane {
 
-std::string quoted(std::string_view text) {
+std::string quoted_text(std::string_view text) {
   static constexpr char hex[] = "0123456789abcdef";
   std::string result = "'";
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -145,7 +145,7 @@ constexpr Option option_table[] = {
        // Beyond a right angle the cartridge would point away from the record.
        if (v.number > 90)
          throw UsageError{"--arm-offset must be an angle in degrees greater than 0 and at most "
-                          "90, not " + quoted(v.text)};
+                          "90, not " + quoted_text(v.text)};
        r.arm_offset_deg = v.number;
      }},
     {"--format", "", V::choice, bit(Command::analyze), "", analysis_formats, S::analyze,
@@ -309,7 +309,7 @@ OptionValue read_value(const Option& option, std::string_view name, std::string_
   OptionValue value{text};
   const auto mistake = [&](std::string_view must_be) {
     return UsageError{std::string(name) + " must be " + std::string(must_be) + ", not " +
-                      quoted(text)};
+                      quoted_text(text)};
   };
   switch (option.kind) {
     case ValueKind::text:
@@ -354,14 +354,14 @@ Command command_named(std::span<const std::string_view> args, std::size_t& i) {
   if (name == "template") return Command::template_page;
   if (name == "calibrate") return Command::calibrate;
   if (name == "analyze") return Command::analyze;
-  if (name != "strobe") throw UsageError{"unknown command " + quoted(name)};
+  if (name != "strobe") throw UsageError{"unknown command " + quoted_text(name)};
   if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
   const std::string_view kind = args[i++];
   if (kind == "60hz") return Command::strobe_60hz;
   if (kind == "50hz") return Command::strobe_50hz;
   if (kind == "custom") return Command::strobe_custom;
   if (kind == "speed") return Command::strobe_speed;
-  throw UsageError{"strobe needs 60hz, 50hz, custom or speed, not " + quoted(kind)};
+  throw UsageError{"strobe needs 60hz, 50hz, custom or speed, not " + quoted_text(kind)};
 }
 
 // The output's format, from --format or the file's extension, checked against the build.
@@ -425,7 +425,7 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     const Option* const option = find_option(request.command, name);
     if (!option) {
       throw UsageError{(name.starts_with("-") ? "unknown option " : "unexpected argument ") +
-                       quoted(name) + " for " + request.command_name};
+                       quoted_text(name) + " for " + request.command_name};
     }
     std::string_view text;
     if (equals != std::string_view::npos) {
@@ -433,7 +433,7 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     } else if (i < args.size()) {
       text = args[i++];
     } else {
-      throw UsageError{"option " + quoted(name) + " needs a value"};
+      throw UsageError{"option " + quoted_text(name) + " needs a value"};
     }
     option->apply(request, read_value(*option, name, text));
   }

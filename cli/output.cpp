@@ -10,7 +10,7 @@ int write_output(const std::string& output, const std::string& bytes, std::ostre
                  std::ostream& err) {
   // Finished output is never empty; empty means the graphics back end could not paint it.
   if (bytes.empty()) {
-    err << "veltrane-cli: cannot render the page for " << quoted(output)
+    err << "veltrane-cli: cannot render the page for " << quoted_text(output)
         << ": the graphics back end could not paint it with the memory and threads the "
            "system allows\n";
     return 2;

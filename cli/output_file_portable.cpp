@@ -16,27 +16,28 @@ std::string write_output_file(const std::string& path, const OutputPieces& produ
   namespace fs = std::filesystem;
   const fs::path target(path);
   std::error_code failure;
-  if (fs::is_directory(target, failure)) return "cannot write " + quoted(path) + ": it is a folder";
+  if (fs::is_directory(target, failure))
+    return "cannot write " + quoted_text(path) + ": it is a folder";
   std::random_device random;
   const fs::path temporary =
       target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return "cannot write " + quoted(path) + ": cannot create a file in its folder";
+    if (!file) return "cannot write " + quoted_text(path) + ": cannot create a file in its folder";
     produce([&file](std::string_view piece) {
       if (file) file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
     });
     file.close();
     if (!file) {
       fs::remove(temporary, failure);
-      return "cannot write " + quoted(path) + ": writing failed";
+      return "cannot write " + quoted_text(path) + ": writing failed";
     }
   }
   fs::rename(temporary, target, failure);
   if (failure) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    return "cannot write " + quoted(path) + ": " + failure.message();
+    return "cannot write " + quoted_text(path) + ": " + failure.message();
   }
   return {};
 }

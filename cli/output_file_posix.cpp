@@ -26,7 +26,7 @@ OutputFileProbe probe = nullptr;
 bool files_without_names = true;
 
 std::string failure(const std::string& path, int error) {
-  return "cannot write " + quoted(path) + ": " + std::strerror(error);
+  return "cannot write " + quoted_text(path) + ": " + std::strerror(error);
 }
 
 std::string folder_of(const std::string& path) {
@@ -273,9 +273,9 @@ std::string replace_atomically(const std::string& path, const std::string& targe
     struct stat folder_status {};
     // A folder that is there but takes no new files (as in /proc) says so in its own words.
     if (error == ENOENT && ::stat(folder.c_str(), &folder_status) != 0)
-      return "cannot write " + quoted(path) + ": no folder " + quoted(folder);
-    return "cannot write " + quoted(path) + ": cannot create a file in " + quoted(folder) + ": " +
-           std::strerror(error);
+      return "cannot write " + quoted_text(path) + ": no folder " + quoted_text(folder);
+    return "cannot write " + quoted_text(path) + ": cannot create a file in " +
+           quoted_text(folder) + ": " + std::strerror(error);
   }
   // Closed and removed however this ends, an exception (no memory) included.
   struct Cleanup {

@@ -14,7 +14,7 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
   const auto hz = read_positive_number(arguments.hz);
   if (!hz)
     throw UsageError{"--hz must be a frequency in Hz, a finite number above 0, not " +
-                     quoted(arguments.hz)};
+                     quoted_text(arguments.hz)};
 
   std::vector<std::string_view> speeds;
   std::string_view rest = *arguments.rpm;
@@ -25,14 +25,15 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
     rest.remove_prefix(comma + 1);
   }
   if (speeds.size() > 2)
-    throw UsageError{"--rpm takes one or two speeds, OUTER[,INNER], not " + quoted(*arguments.rpm)};
+    throw UsageError{"--rpm takes one or two speeds, OUTER[,INNER], not " +
+                     quoted_text(*arguments.rpm)};
 
   std::vector<StrobeRing> rings;
   for (const std::string_view text : speeds) {
     const auto speed = read_positive_number(text);
     if (!speed)
       throw UsageError{"--rpm: a speed must be a finite number of RPM above 0, not " +
-                       quoted(text)};
+                       quoted_text(text)};
     const auto ring = make_strobe_ring(*speed, *hz);
     if (!ring) {
       std::ostringstream bars;
