@@ -23,10 +23,10 @@
 #include <thread>
 #include <utility>
 
-#include "backends/qt/grey_png.h"
 #include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_painter_device.h"
 #include "print/file_output.h"
+#include "raster/grey_png.h"
 
 namespace veltrane {
 namespace {

@@ -195,8 +195,11 @@ class PainterDevice final : public PrintDevice {
         painter_.hasClipping() || painter_.opacity() != 1 ||
         painter_.compositionMode() != QPainter::CompositionMode_SourceOver)
       return false;
-    std::vector<QPointF> corners = flattened(shape, flattening_tolerance_dots);
-    for (QPointF& corner : corners) corner = to_device.map(corner);
+    std::vector<RasterPoint> corners;
+    for (const QPointF& corner : flattened(shape, flattening_tolerance_dots)) {
+      const QPointF dot = to_device.map(corner);
+      corners.push_back({dot.x(), dot.y()});
+    }
     return ink_polygon(raster_, corners);
   }
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-#include "backends/qt/grey_fill.h"
 #include "print/print_device.h"
+#include "raster/grey_fill.h"
 
 class QPaintDevice;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 #include "model/geometry.h"
@@ -482,13 +481,8 @@ AxisScale radius_axis(double low, double high) {
 }
 
 std::string tick_label(double value, int decimals) {
-  char buffer[64];
-  if (decimals < 0) {
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  }
-  std::string text = buffer;
+  const std::string text =
+      decimals < 0 ? format_significant(value, 4) : format_fixed(value, decimals);
   if (text.starts_with('-')) {
     if (text.find_first_not_of("-0.") == std::string::npos) return text.substr(1);
     return "\u2212" + text.substr(1);

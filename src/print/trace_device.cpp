@@ -1,17 +1,11 @@
 #include "print/trace_device.h"
 
-#include <charconv>
 #include <string>
 
+#include "model/number_format.h"
 #include "print/json_text.h"
 
 namespace veltrane {
-
-std::string float_text(float value) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return {buffer, result.ptr};
-}
 
 namespace {
 
@@ -44,17 +38,17 @@ class TraceDevice final : public PrintDevice {
   }
 
   void arc(DotBox box, float start_rad, float end_rad) override {
-    out_ << "arc " << box_text(box) << ' ' << float_text(start_rad) << ' ' << float_text(end_rad)
-         << '\n';
+    out_ << "arc " << box_text(box) << ' ' << shortest_number(start_rad) << ' '
+         << shortest_number(end_rad) << '\n';
   }
 
   void pie(DotBox box, float start_rad, float end_rad) override {
-    out_ << "pie " << box_text(box) << ' ' << float_text(start_rad) << ' ' << float_text(end_rad)
-         << '\n';
+    out_ << "pie " << box_text(box) << ' ' << shortest_number(start_rad) << ' '
+         << shortest_number(end_rad) << '\n';
   }
 
   void select_font(const PrintFont& font) override {
-    out_ << "font " << font.face << ' ' << float_text(font.size_pt) << ' '
+    out_ << "font " << font.face << ' ' << shortest_number(font.size_pt) << ' '
          << (font.italic ? "italic" : "regular") << '\n';
   }
 
