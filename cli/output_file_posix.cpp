@@ -342,24 +342,24 @@ void use_files_without_names(bool use) {
   files_without_names = use;
 }
 
-std::string write_output_file(const std::string& path, const OutputPieces& bytes) {
+std::string write_output_file(const std::string& path, const OutputPieces& produce) {
   if (path.empty()) return failure(path, ENOENT);
   int error = 0;
   int descriptor = -1;
   const std::string target = follow_symlinks(path, error, descriptor);
-  if (descriptor != -1) return write_descriptor_path(path, descriptor, bytes);
+  if (descriptor != -1) return write_descriptor_path(path, descriptor, produce);
   if (target.empty()) return failure(path, error);
   struct stat status {};
   if (stat(target.c_str(), &status) != 0) {
     if (errno != ENOENT) return failure(path, errno);
-    return replace_atomically(path, target, nullptr, bytes);
+    return replace_atomically(path, target, nullptr, produce);
   }
   if (S_ISDIR(status.st_mode)) return failure(path, EISDIR);
-  if (!S_ISREG(status.st_mode)) return write_through(target, bytes);
+  if (!S_ISREG(status.st_mode)) return write_through(target, produce);
   // Replacing needs only the folder's permission; a file the user could not write in place
   // is not theirs to replace.
   if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return failure(path, errno);
-  return replace_atomically(path, target, &status, bytes);
+  return replace_atomically(path, target, &status, produce);
 }
 
 }  // namespace veltrane
