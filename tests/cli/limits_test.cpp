@@ -54,7 +54,7 @@ class Limits : public ::testing::Test {
 };
 
 std::vector<std::string> with_output(std::vector<std::string> args, const fs::path& page) {
-  args.push_back("-o");
+  args.emplace_back("-o");
   args.push_back(page.string());
   return args;
 }

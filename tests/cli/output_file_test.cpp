@@ -344,7 +344,7 @@ TEST_F(OutputFile, AFileSizeLimitIsAFailedWriteWithNoTemporaryFileLeft) {
   const std::string text = (dir_ / "so.txt").string();
   std::ofstream(text).close();
   const auto limit_file_size = [] {
-    const rlimit limit{20 * 1024, 20 * 1024};
+    const rlimit limit{rlim_t{20} << 10, rlim_t{20} << 10};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
   };
   // clang-format off
