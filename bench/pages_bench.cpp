@@ -109,6 +109,17 @@ const auto strobe_with = [](std::int32_t outer, std::int32_t inner) {
   };
 };
 
+// A disk scaled by the correction factors far beyond the sheet, most of it off it.
+const auto strobe_scaled = [](std::int32_t bars, double correction_x, double correction_y) {
+  return [=](const PrintOpener& open) {
+    ParameterSet set = initial_set();
+    set.correction_x = correction_x;
+    set.correction_y = correction_y;
+    static const std::string blank(caption_length, ' ');
+    print_strobe_page(set, bars, bars, blank, blank, open);
+  };
+};
+
 const auto chart_page = [](const PrintOpener& open) {
   static const ParameterSet set = initial_set();
   static const Analysis analysis = analyse_alignments(set, {});
@@ -143,6 +154,12 @@ BENCHMARK_CAPTURE(into_png, strobe_3000_bars, strobe_with(3000, 2000))
     ->Arg(1200)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(into_png, strobe_10_bars, strobe_with(10, 7))
+    ->Arg(1200)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_png, strobe_65536_bars_x50_y4, strobe_scaled(65536, 50, 4))
+    ->Arg(1200)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(into_png, strobe_65536_bars_x70_y5, strobe_scaled(65536, 70, 5))
     ->Arg(1200)
     ->Unit(benchmark::kMillisecond);
 

@@ -29,8 +29,8 @@ std::pair<double, double> nulls_argument(std::string_view text) {
   if (!nulls || !(nulls->first > 0 && nulls->second > 0) || nulls->first == nulls->second)
     throw UsageError{
         "--nulls must be two different numbers greater than 0 with a comma "
-        "between them (66,121), not '" +
-        std::string(text) + "'"};
+        "between them (66,121), not " +
+        quoted_text(text)};
   return *nulls;
 }
 
@@ -39,8 +39,8 @@ MountingError mounting_error_argument(std::string_view text) {
   if (!error)
     throw UsageError{
         "--mounting-error must be two numbers with a comma between them, mm "
-        "forward and degrees turned (0.5,-1), not '" +
-        std::string(text) + "'"};
+        "forward and degrees turned (0.5,-1), not " +
+        quoted_text(text)};
   return {error->first, error->second};
 }
 

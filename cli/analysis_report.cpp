@@ -9,6 +9,14 @@
 namespace veltrane {
 namespace {
 
+// Hands the text gathered so far on to the sink once it is a piece worth writing, so that
+// a report of a million rows never sits whole in memory.
+void hand_on_when_full(std::string& text, const TextSink& sink) {
+  if (text.size() < (std::size_t{1} << 16)) return;
+  sink(text);
+  text.clear();
+}
+
 // ---- text ----------------------------------------------------------------------------
 
 std::size_t display_width(std::string_view utf8) {
@@ -122,7 +130,7 @@ void sensitivity_table(std::string& text, const Analysis& analysis) {
 constexpr std::size_t radius_width = 11;
 constexpr std::size_t value_width = 10;
 
-void row_table(std::string& text, const Analysis& analysis) {
+void row_table(std::string& text, const Analysis& analysis, const TextSink& sink) {
   const std::size_t group = 3 * value_width;
   std::string heading = left("", radius_width);
   std::string captions = right("Radius", radius_width);
@@ -145,13 +153,14 @@ void row_table(std::string& text, const Analysis& analysis) {
   for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
     append(format_three_decimals(analysis.radii_mm[i]), radius_width);
     for (const ArmAnalysis& arm : analysis.arms) {
-      const TrackingValues& row = arm.rows[i];
+      const TrackingValues row = analysis_row(analysis, arm, i);
       text += "  ";
       for (double value :
            {row.tracking_error_deg, row.weighted_error_deg_per_cm, row.distortion_percent})
         append(std::isnan(value) ? dash : format_three_decimals(value), value_width);
     }
     text += '\n';
+    hand_on_when_full(text, sink);
   }
 }
 
@@ -169,9 +178,28 @@ std::string json_bool(bool value) {
   return value ? "true" : "false";
 }
 
+// The whole report as one text.
+std::string collected(void (*write)(const Analysis&, const TextSink&), const Analysis& analysis) {
+  std::string all;
+  write(analysis, [&all](std::string_view piece) { all += piece; });
+  return all;
+}
+
 }  // namespace
 
 std::string analysis_text(const Analysis& analysis) {
+  return collected(write_analysis_text, analysis);
+}
+
+std::string analysis_csv(const Analysis& analysis) {
+  return collected(write_analysis_csv, analysis);
+}
+
+std::string analysis_json(const Analysis& analysis) {
+  return collected(write_analysis_json, analysis);
+}
+
+void write_analysis_text(const Analysis& analysis, const TextSink& sink) {
   std::string text = "Alignment analysis";
   if (!analysis.id.empty()) text += ": " + analysis.id;
   text += '\n';
@@ -194,18 +222,18 @@ std::string analysis_text(const Analysis& analysis) {
   if (analysis.radii_mm.empty()) {
     text += "No radii: " + analysis.no_radii_reason + ".\n";
   } else {
-    row_table(text, analysis);
+    row_table(text, analysis, sink);
   }
-  return text;
+  sink(text);
 }
 
-std::string analysis_csv(const Analysis& analysis) {
+void write_analysis_csv(const Analysis& analysis, const TextSink& sink) {
   std::string text =
       "alignment,radius_mm,tracking_error_deg,weighted_error_deg_per_cm,distortion_percent\n";
   if (analysis.radii_mm.empty()) text += "# no radii: " + analysis.no_radii_reason + '\n';
   for (const ArmAnalysis& arm : analysis.arms) {
     for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
-      const TrackingValues& row = arm.rows[i];
+      const TrackingValues row = analysis_row(analysis, arm, i);
       text += arm.key;
       text += ',';
       text += csv_number(analysis.radii_mm[i]);
@@ -216,12 +244,13 @@ std::string analysis_csv(const Analysis& analysis) {
       text += ',';
       text += csv_number(row.distortion_percent);
       text += '\n';
+      hand_on_when_full(text, sink);
     }
   }
-  return text;
+  sink(text);
 }
 
-std::string analysis_json(const Analysis& analysis) {
+void write_analysis_json(const Analysis& analysis, const TextSink& sink) {
   const AnalysisOptions& o = analysis.options;
   std::string chosen = "null";
   const ArmAnalysis* custom = nullptr;
@@ -295,18 +324,19 @@ std::string analysis_json(const Analysis& analysis) {
     }
     text += "      \"rows\": [";
     for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
-      const TrackingValues& row = arm.rows[i];
+      const TrackingValues row = analysis_row(analysis, arm, i);
       text += i == 0 ? "\n        {" : ",\n        {";
       text += "\"radius_mm\": " + json_number(analysis.radii_mm[i]);
       text += ", \"tracking_error_deg\": " + json_number(row.tracking_error_deg);
       text += ", \"weighted_error_deg_per_cm\": " + json_number(row.weighted_error_deg_per_cm);
       text += ", \"distortion_percent\": " + json_number(row.distortion_percent);
       text += '}';
+      hand_on_when_full(text, sink);
     }
     text += analysis.radii_mm.empty() ? "]\n    }" : "\n      ]\n    }";
   }
   text += "\n  ]\n}\n";
-  return text;
+  sink(text);
 }
 
 }  // namespace veltrane

@@ -1,12 +1,22 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "model/analysis.h"
 
 namespace veltrane {
 
-// The reports of veltrane-cli analyze, each over the whole Analysis record.
+// The reports of veltrane-cli analyze, each over the whole Analysis record: written to a
+// sink piece by piece as the rows are computed, or gathered into one text.
+
+/// Where a report goes, in pieces of some tens of kilobytes.
+using TextSink = std::function<void(std::string_view)>;
+
+void write_analysis_text(const Analysis& analysis, const TextSink& sink);
+void write_analysis_csv(const Analysis& analysis, const TextSink& sink);
+void write_analysis_json(const Analysis& analysis, const TextSink& sink);
 
 /// The comparison and the per-radius table, UTF-8, ending in a line feed.
 std::string analysis_text(const Analysis& analysis);

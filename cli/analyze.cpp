@@ -1,6 +1,7 @@
 #include "cli/analyze.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "chart/chart_page.h"
@@ -30,20 +31,29 @@ int run_analyze(const Request& request, std::ostream& out, std::ostream& err) {
                          analysis_radii_limit))
     throw UsageError{"--step " + shortest_number(request.analysis.step_mm) + " gives more than " +
                      std::to_string(analysis_radii_limit) + " radii between the groove radii"};
-  const Analysis analysis = analyse_alignments(set, request.analysis);
+  // A step beyond the span has nothing to step over: the two groove radii are all there is.
+  const double span_mm = set.outer_groove_radius - set.inner_groove_radius;
+  if (std::isfinite(span_mm) && span_mm > 0 && request.analysis.step_mm > span_mm)
+    throw UsageError{"--step " + shortest_number(request.analysis.step_mm) +
+                     " is more than the outer groove radius less the inner (" +
+                     shortest_number(set.outer_groove_radius) + " - " +
+                     shortest_number(set.inner_groove_radius) + " mm)"};
+  // The rows are computed again as they are written, not kept: a million radii would
+  // take a hundred megabytes.
+  AnalysisOptions options = request.analysis;
+  options.keep_rows = false;
+  const Analysis analysis = analyse_alignments(set, options);
   const std::string& format = *request.format;
-  std::string bytes;
-  if (format == "text") {
-    bytes = analysis_text(analysis);
-  } else if (format == "csv") {
-    bytes = analysis_csv(analysis);
-  } else if (format == "json") {
-    bytes = analysis_json(analysis);
-  } else {
-    bytes = render_page(
-        {*file_format_named(format), request.dpi, request.paper}, analysis_page_title(set),
-        [&](const PrintOpener& opener) { print_chart_page(set, analysis, opener); });
+  if (format == "text" || format == "csv" || format == "json") {
+    const auto write = format == "text"  ? write_analysis_text
+                       : format == "csv" ? write_analysis_csv
+                                         : write_analysis_json;
+    return write_output(
+        *request.output, [&](const PieceSink& sink) { write(analysis, sink); }, out, err);
   }
+  const std::string bytes = render_page(
+      {*file_format_named(format), request.dpi, request.paper}, analysis_page_title(set),
+      [&](const PrintOpener& opener) { print_chart_page(set, analysis, opener); });
   return write_output(*request.output, bytes, out, err);
 }
 

@@ -12,6 +12,11 @@ struct UsageError {
   std::string message;
 };
 
+/// `text` between single quotes for a message of one line: control characters, which would
+/// break the line or move the terminal's cursor, are written as escapes ("\n", "\t",
+/// "\x1b", "\u0085").
+std::string quoted_text(std::string_view text);
+
 /// An ordinary command-line number ("200", "+1.5", "2e2", ".5") that is finite and above 0;
 /// nullopt for anything else, including a text with more after the number.
 std::optional<double> read_positive_number(std::string_view text);

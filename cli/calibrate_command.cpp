@@ -27,6 +27,25 @@ std::string number_text(double value) {
   return text.str();
 }
 
+// Whether a factor prints a page: one that reads as 0 or as infinite puts the whole page
+// off the sheet.
+bool prints_a_page(const std::string& factor_text) {
+  const double factor = read_number(factor_text);
+  return std::isfinite(factor) && factor != 0;
+}
+
+// Why the new factor prints no page, in one line: the current factor when that is no
+// factor a page was printed with, else the measured length.
+std::string unusable_factor(const Axis& axis) {
+  const std::string factor =
+      "correction_" + std::string(1, axis.name) + " = " + axis.new_factor_text;
+  if (!prints_a_page(format_four_decimals(axis.current_factor)) || !(axis.current_factor > 0))
+    return factor + " prints no page: --correction-" + axis.name + " reads as " +
+           number_text(axis.current_factor) + ", which cannot have printed the page measured";
+  return factor + " prints no page: --measured-" + axis.name + " " + number_text(axis.measured_mm) +
+         " mm is no length the 200 mm reference can have been printed at";
+}
+
 void warn_about(const Axis& axis, std::ostream& err) {
   if (is_doubtful_measurement(axis.measured_mm)) {
     err << "veltrane-cli: warning: --measured-" << axis.name << " " << number_text(axis.measured_mm)
@@ -34,14 +53,10 @@ void warn_about(const Axis& axis, std::ostream& err) {
            "reference line to the \""
         << static_cast<char>(axis.name - 'a' + 'A') << "=200mm\" tick, in millimetres\n";
   }
-  // A factor that reads as 0, negative or infinite puts the whole page off the sheet, so
-  // no measured print can have come from it: most likely the current factor was mistyped.
-  const double reread = read_number(axis.new_factor_text);
-  if (!(std::isfinite(reread) && reread > 0)) {
-    err << "veltrane-cli: warning: correction_" << axis.name << " = " << axis.new_factor_text
-        << " prints no page: --correction-" << axis.name << " reads as "
-        << number_text(axis.current_factor) << ", which cannot have printed the page measured\n";
-  }
+  // A negative factor mirrors the page off the sheet: most likely the current factor was
+  // mistyped.
+  if (read_number(axis.new_factor_text) < 0)
+    err << "veltrane-cli: warning: " << unusable_factor(axis) << '\n';
 }
 
 }  // namespace
@@ -61,6 +76,14 @@ int run_calibrate(const CalibrateArguments& arguments, const MainWindowFields& w
   };
   const Axis x = axis('x', *arguments.measured_x_mm, set.correction_x);
   const Axis y = axis('y', *arguments.measured_y_mm, set.correction_y);
+  // A factor the field reader would take for 0 (infinite or rounding to 0.0000) is no
+  // advice at all.
+  for (const Axis* a : {&x, &y}) {
+    if (!prints_a_page(a->new_factor_text)) {
+      err << "veltrane-cli: " << unusable_factor(*a) << '\n';
+      return 2;
+    }
+  }
   warn_about(x, err);
   warn_about(y, err);
   out << "correction_x = " << x.new_factor_text << "\n"

@@ -164,18 +164,26 @@ constexpr Option option_table[] = {
      "--step N", "radius step, mm (1); radii run from the inner groove\n"
                  "radius in steps (the k-th is inner + k x step) below the\n"
                  "outer groove radius, then the outer groove radius itself;\n"
-                 "at most 1000000 radii",
+                 "at most 1000000 radii, and no more than the outer groove\n"
+                 "radius less the inner",
      [](R& r, const Value& v) { r.analysis.step_mm = v.number; }},
     {"--arm-length", "", V::positive_number, bit(Command::analyze),
      "a decimal number greater than 0", {}, S::analyze,
      "--arm-length N --arm-offset N", "an arm as its maker built it (effective length in mm,\n"
-                                      "offset angle in degrees), mounted at --pivot: a fourth\n"
-                                      "column \"As given\" with the null radii where it has them\n"
-                                      "(marked * when they lie between the groove radii)",
+                                      "offset angle in degrees, at most 90), mounted at\n"
+                                      "--pivot: a fourth column \"As given\" with the null\n"
+                                      "radii above 0 where it has them (marked * when they\n"
+                                      "lie between the groove radii)",
      [](R& r, const Value& v) { r.arm_length_mm = v.number; }},
     {"--arm-offset", "", V::positive_number, bit(Command::analyze),
      "a decimal number greater than 0", {}, S::analyze, "", "",
-     [](R& r, const Value& v) { r.arm_offset_deg = v.number; }},
+     [](R& r, const Value& v) {
+       // Beyond a right angle the cartridge would point away from the record.
+       if (v.number > 90)
+         throw UsageError{"--arm-offset must be an angle in degrees greater than 0 and at most "
+                          "90, not " + quoted_text(v.text)};
+       r.arm_offset_deg = v.number;
+     }},
     {"--mounting-error", "", V::text, bit(Command::analyze), "", {}, S::analyze,
      "--mounting-error E,B", "the chosen alignment as mounted with the stylus E mm too\n"
                              "far forward (effective length L + E at the same pivot;\n"
@@ -239,7 +247,8 @@ constexpr HelpPart help_parts[] = {
      R"(A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
 even). The page is the custom disk with these counts and captions such as "78 RPM -
 50 HZ - 77 BARS" ("33 1/3" and "16 2/3" within 0.001 of them; other numbers with up to
-three decimals); one speed leaves the inner ring without bars and its caption blank. A
+three decimals, or, below 0.0005, three significant digits: "0.0004"); one speed leaves
+the inner ring without bars and its caption blank. A
 caption longer than 36 characters is cut, and 216/160 and 180/133 print the standard
 captions, as the custom disk does. Standard error gets one line per ring: the speed at
 which it stands still (120 x F / bars), how far that is from the asked speed in percent,
@@ -255,6 +264,8 @@ Writes "correction_x = N" and "correction_y = N", each current factor x 200 / me
 with four decimals, then the template command and the window's boxes to use them. MM
 are plain numbers, finite and above 0; a length more than 10 % away from 200 mm gets
 a warning on standard error (likely a measuring mistake), and the result is still given.
+A factor that would be infinite or 0.0000 prints no page: it is refused in one line
+naming the length or factor that gave it, with exit code 2.
 
 )"},
     {S::output, "OUTPUT:\n",
@@ -350,8 +361,8 @@ const Option* find_option(Command command, std::string_view name) {
 OptionValue read_value(const Option& option, std::string_view name, std::string_view text) {
   OptionValue value{text};
   const auto mistake = [&](std::string_view must_be) {
-    return UsageError{std::string(name) + " must be " + std::string(must_be) + ", not '" +
-                      std::string(text) + "'"};
+    return UsageError{std::string(name) + " must be " + std::string(must_be) + ", not " +
+                      quoted_text(text)};
   };
   switch (option.kind) {
     case ValueKind::text:
@@ -396,14 +407,14 @@ Command command_named(std::span<const std::string_view> args, std::size_t& i) {
   if (name == "template") return Command::template_page;
   if (name == "calibrate") return Command::calibrate;
   if (name == "analyze") return Command::analyze;
-  if (name != "strobe") throw UsageError{"unknown command '" + std::string(name) + "'"};
+  if (name != "strobe") throw UsageError{"unknown command " + quoted_text(name)};
   if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
   const std::string_view kind = args[i++];
   if (kind == "60hz") return Command::strobe_60hz;
   if (kind == "50hz") return Command::strobe_50hz;
   if (kind == "custom") return Command::strobe_custom;
   if (kind == "speed") return Command::strobe_speed;
-  throw UsageError{"strobe needs 60hz, 50hz, custom or speed, not '" + std::string(kind) + "'"};
+  throw UsageError{"strobe needs 60hz, 50hz, custom or speed, not " + quoted_text(kind)};
 }
 
 // The output's format, from --format or the file's extension, checked against the build.
@@ -467,8 +478,8 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     const std::string_view name = word.substr(0, equals);
     const Option* const option = find_option(request.command, name);
     if (!option) {
-      throw UsageError{(name.starts_with("-") ? "unknown option '" : "unexpected argument '") +
-                       std::string(name) + "' for " + request.command_name};
+      throw UsageError{(name.starts_with("-") ? "unknown option " : "unexpected argument ") +
+                       quoted_text(name) + " for " + request.command_name};
     }
     std::string_view text;
     if (equals != std::string_view::npos) {
@@ -476,7 +487,7 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     } else if (i < args.size()) {
       text = args[i++];
     } else {
-      throw UsageError{"option '" + std::string(name) + "' needs a value"};
+      throw UsageError{"option " + quoted_text(name) + " needs a value"};
     }
     option->apply(request, read_value(*option, name, text));
     request.given.push_back(option->name);

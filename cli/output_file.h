@@ -1,24 +1,43 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace veltrane {
 
-/// Writes the whole of `bytes` to the file at `path`, whole or not at all, and returns ""
-/// on success or one line naming the path and the reason it could not be written.
+/// Where output goes piece by piece, and what hands the pieces to it.
+using PieceSink = std::function<void(std::string_view)>;
+using OutputPieces = std::function<void(const PieceSink&)>;
+
+/// Writes the pieces `produce` hands its sink to the file at `path`, each as it comes (the
+/// output need never be whole in memory), and the file still whole or not at all; returns
+/// "" on success or one line naming the path and the reason it could not be written.
 ///
 /// A symlink is followed to the file it names (which need not exist yet). A regular file is
 /// replaced atomically through a temporary file in its own folder; the replacement keeps
 /// the old file's permission bits and, where the process may set it, its owner. A regular
 /// file the user may not write is refused rather than replaced. Anything else that exists
-/// (a FIFO, a device, /dev/stdout) is written straight through. While the temporary file
-/// exists, SIGINT, SIGTERM and SIGHUP remove it before the process ends as the signal asks.
-std::string write_output_file(const std::string& path, std::string_view bytes);
+/// (a FIFO, a device) is written straight through; a path naming the process's standard
+/// output or error (/dev/stdout, /dev/fd/2) is written to that descriptor, and fails as
+/// closed when the process was started without it. The temporary file has no name until it
+/// is complete where the file system allows (so not even SIGKILL leaves it behind); while it
+/// has one, every signal that ends the process removes it first. Its name is the target's
+/// with ".tmp" and six characters, or a short one where that would be too long.
+std::string write_output_file(const std::string& path, const OutputPieces& produce);
 
-/// For tests: called with the temporary file's path once it holds part of the bytes.
-/// nullptr (the default) calls nothing.
+/// The same for output already whole.
+inline std::string write_output_file(const std::string& path, std::string_view bytes) {
+  return write_output_file(path, [bytes](const PieceSink& sink) { sink(bytes); });
+}
+
+/// For tests: called with the temporary file's path ("" while it has none) once it holds
+/// part of the bytes. nullptr (the default) calls nothing.
 using OutputFileProbe = void (*)(const char* temporary_path);
 void set_output_file_probe(OutputFileProbe probe);
+
+/// For tests: false makes every temporary file with a name from the start, as on a file
+/// system that cannot make one without.
+void use_files_without_names(bool use);
 
 }  // namespace veltrane

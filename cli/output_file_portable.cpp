@@ -4,35 +4,40 @@
 #include <fstream>
 #include <random>
 
+#include "cli/arguments.h"
 #include "cli/output_file.h"
 
 namespace veltrane {
 
 void set_output_file_probe(OutputFileProbe /*probe*/) {}
+void use_files_without_names(bool /*use*/) {}
 
-std::string write_output_file(const std::string& path, std::string_view bytes) {
+std::string write_output_file(const std::string& path, const OutputPieces& produce) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   std::error_code failure;
-  if (fs::is_directory(target, failure)) return "cannot write '" + path + "': it is a folder";
+  if (fs::is_directory(target, failure))
+    return "cannot write " + quoted_text(path) + ": it is a folder";
   std::random_device random;
   const fs::path temporary =
       target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(random()));
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return "cannot write '" + path + "': cannot create a file in its folder";
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file) return "cannot write " + quoted_text(path) + ": cannot create a file in its folder";
+    produce([&file](std::string_view piece) {
+      if (file) file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    });
     file.close();
     if (!file) {
       fs::remove(temporary, failure);
-      return "cannot write '" + path + "': writing failed";
+      return "cannot write " + quoted_text(path) + ": writing failed";
     }
   }
   fs::rename(temporary, target, failure);
   if (failure) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    return "cannot write '" + path + "': " + failure.message();
+    return "cannot write " + quoted_text(path) + ": " + failure.message();
   }
   return {};
 }

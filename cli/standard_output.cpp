@@ -18,7 +18,7 @@ namespace veltrane {
 namespace {
 
 bool failure_reported = false;
-bool output_was_closed = false;  // descriptor 1 is held by the null device
+std::array<bool, 3> was_closed{};  // the standard descriptors held by the null device
 
 int close_descriptor(int fd) {
 #ifdef _WIN32
@@ -49,7 +49,7 @@ class DescriptorBuffer final : public std::streambuf {
 
  private:
   bool drain() {
-    if (output_was_closed && pptr() > pbase()) {
+    if (was_closed[1] && pptr() > pbase()) {
       failed_ = true;
       error_ = EBADF;
     }
@@ -98,9 +98,13 @@ void hold_closed_standard_descriptors() {
     // The lowest free descriptor is this one: those below it are open or held already.
     const int held = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     if (held != fd && held >= 0) close(held);
-    if (fd == 1 && held == fd) output_was_closed = true;
+    if (held == fd) was_closed[static_cast<std::size_t>(fd)] = true;
   }
 #endif
+}
+
+bool standard_descriptor_was_closed(int fd) {
+  return fd >= 0 && fd <= 2 && was_closed[static_cast<std::size_t>(fd)];
 }
 
 int write_standard_output(std::ostream& out, std::string_view bytes, std::ostream& err) {
@@ -124,7 +128,7 @@ int close_standard_output(int code, std::ostream& err) {
   bool failed = buffer.failed();
   int error = buffer.error();
   // A descriptor that was never open (EBADF) had nothing written to it.
-  if (!failed && !output_was_closed && close_descriptor(1) != 0 && errno != EBADF) {
+  if (!failed && !was_closed[1] && close_descriptor(1) != 0 && errno != EBADF) {
     failed = true;
     error = errno;
   }

@@ -11,6 +11,10 @@ namespace veltrane {
 /// on a closed descriptor. Call first thing in main.
 void hold_closed_standard_descriptors();
 
+/// Whether standard descriptor `fd` (0, 1 or 2) was closed when the process started and is
+/// held by the null device.
+bool standard_descriptor_was_closed(int fd);
+
 /// Writes a page to standard output, `out`. Returns 0, or 2 after one line on `err` naming
 /// the reason when the write fails.
 int write_standard_output(std::ostream& out, std::string_view bytes, std::ostream& err);

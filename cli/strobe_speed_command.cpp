@@ -12,8 +12,8 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
   if (!arguments.rpm) throw UsageError{"strobe speed needs --rpm OUTER[,INNER]"};
   const auto hz = read_positive_number(arguments.hz);
   if (!hz)
-    throw UsageError{"--hz must be a frequency in Hz, a finite number above 0, not '" +
-                     arguments.hz + "'"};
+    throw UsageError{"--hz must be a frequency in Hz, a finite number above 0, not " +
+                     quoted_text(arguments.hz)};
 
   std::vector<std::string_view> speeds;
   std::string_view rest = *arguments.rpm;
@@ -24,14 +24,15 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
     rest.remove_prefix(comma + 1);
   }
   if (speeds.size() > 2)
-    throw UsageError{"--rpm takes one or two speeds, OUTER[,INNER], not '" + *arguments.rpm + "'"};
+    throw UsageError{"--rpm takes one or two speeds, OUTER[,INNER], not " +
+                     quoted_text(*arguments.rpm)};
 
   std::vector<StrobeRing> rings;
   for (const std::string_view text : speeds) {
     const auto speed = read_positive_number(text);
     if (!speed)
-      throw UsageError{"--rpm: a speed must be a finite number of RPM above 0, not '" +
-                       std::string(text) + "'"};
+      throw UsageError{"--rpm: a speed must be a finite number of RPM above 0, not " +
+                       quoted_text(text)};
     const auto ring = make_strobe_ring(*speed, *hz);
     if (!ring) {
       std::ostringstream bars;

@@ -6,6 +6,8 @@
 #include <cstring>
 #endif
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QSemaphore>
 #include <QThread>
@@ -13,6 +15,10 @@
 #include <cmath>
 #include <exception>
 #include <functional>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "backends/qt/qt_painter_device.h"
 #include "print/file_output.h"
@@ -55,6 +61,18 @@ std::unique_ptr<QImage> white_sheet(QSize dots) {
     return nullptr;
   void* start = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (start == MAP_FAILED) return nullptr;
+  // What the painting needs besides the sheet must be there too: fontconfig crashes where
+  // an allocation fails (setting up each size of a face), so a sheet that leaves less than
+  // this is not painted at all. It covers the painting thread's stack, the faces and their
+  // glyphs, and the PNG encoder's threads and buffers.
+  constexpr std::size_t headroom = std::size_t{48} << 20;
+  void* reserve =
+      mmap(nullptr, headroom, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (reserve == MAP_FAILED) {
+    munmap(start, size);
+    return nullptr;
+  }
+  munmap(reserve, headroom);
   madvise(start, size, MADV_HUGEPAGE);
   std::memset(start, 0xFF, size);
   return std::make_unique<QImage>(static_cast<uchar*>(start), dots.width(), dots.height(),
@@ -74,37 +92,111 @@ std::unique_ptr<QImage> white_sheet(QSize dots) {
 
 #endif
 
-// Runs `draw` in a thread of Qt's global pool and waits for it. Qt's raster engine hands
-// every run of more than about a hundred spans it blends to that pool, unless it paints in
-// one of the pool's threads itself: on a strobe disk of some thousand bars at 1200 dpi that
-// is some hundred thousand hand-overs of a few dozen dots each, whose waking and waiting
-// cost several times the painting.
-void run_in_pool_thread(const std::function<void()>& draw) {
-  QThreadPool* pool = QThreadPool::globalInstance();
-  if (pool->contains(QThread::currentThread())) {  // already there; waiting would deadlock
-    draw();
-    return;
+// Set while this thread asks Qt's pool for a thread: Qt reports a thread it could not
+// create only as a warning, and never runs the work handed to it.
+thread_local bool pool_thread_failed = false;
+QtMessageHandler handler_before = nullptr;
+
+void note_failed_thread(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.contains(QLatin1String("Thread creation error"))) {
+    pool_thread_failed = true;
+  } else if (handler_before != nullptr) {
+    handler_before(type, context, message);
   }
-  QSemaphore done;
-  std::exception_ptr failure;  // handed back to the caller, as if drawn here
-  pool->start([&] {
-    try {
-      draw();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    done.release();
-  });
-  done.acquire();
-  if (failure) std::rethrow_exception(failure);
 }
+
+// Whether the system lets this process start one more thread now.
+bool thread_can_start() {
+  try {
+    std::thread([] {}).join();
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+// Paints in one thread of Qt's global pool, kept for the whole page. Qt's raster engine
+// hands every run of more than about a hundred spans it blends to that pool, unless it
+// paints in one of the pool's threads itself: on a strobe disk of some thousand bars at
+// 1200 dpi that is some hundred thousand hand-overs of a few dozen dots each, whose waking
+// and waiting cost several times the painting.
+class PoolPainter {
+ public:
+  PoolPainter() = default;
+  PoolPainter(const PoolPainter&) = delete;
+  PoolPainter& operator=(const PoolPainter&) = delete;
+  ~PoolPainter() {
+    if (!running_) return;
+    job_ = nullptr;
+    ready_.release();
+    done_.acquire();
+  }
+
+  // Runs `draw` in the pool thread and hands back what it throws. False, with nothing run,
+  // when no pool thread could be started: then Qt's own hand-overs could not be served
+  // either, so nothing may be painted at all.
+  bool run(const std::function<void()>& draw) {
+    if (!running_ && !start()) return false;
+    job_ = &draw;
+    ready_.release();
+    done_.acquire();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    return true;
+  }
+
+  // Whether Qt's pool lost a thread it could not create. Its count of busy threads then
+  // never comes back to zero, and ending the application would wait for it forever.
+  bool broken() const { return broken_; }
+
+ private:
+  bool start() {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (broken_ || !thread_can_start()) return false;
+    pool_thread_failed = false;
+    handler_before = qInstallMessageHandler(note_failed_thread);
+    pool->start([this] { serve(); });
+    qInstallMessageHandler(handler_before);
+    broken_ = pool_thread_failed;
+    running_ = !broken_;
+    return running_;
+  }
+
+  void serve() {
+    for (;;) {
+      ready_.acquire();
+      if (job_ == nullptr) break;
+      try {
+        (*job_)();
+      } catch (...) {
+        failure_ = std::current_exception();
+      }
+      done_.release();
+    }
+    done_.release();
+  }
+
+  QSemaphore ready_;
+  QSemaphore done_;
+  const std::function<void()>* job_ = nullptr;
+  std::exception_ptr failure_;
+  bool running_ = false;
+  bool broken_ = false;
+};
 
 class FilePage final : public PaintTarget {
  public:
   FilePage(const FileTarget& target, std::string& bytes)
       : application_(offscreen_application_if_none()), target_(target), bytes_(bytes) {}
+  FilePage(const FilePage&) = delete;
+  FilePage& operator=(const FilePage&) = delete;
+  ~FilePage() override {
+    // The pool would be waited on forever when the application ends: it stays, and the
+    // process ends without ending it.
+    if (pool_painter_.broken()) static_cast<void>(application_.release());
+  }
 
   PageSurface start_page(Orientation orientation) override {
+    load_fonts();
     // Black and white pages: eight-bit grey keeps a 1200 dpi sheet affordable.
     std::unique_ptr<QImage> image =
         white_sheet(sheet_dots(target_.paper, orientation, target_.dpi));
@@ -120,24 +212,53 @@ class FilePage final : public PaintTarget {
             {image_->bits(), image_->width(), image_->height(), image_->bytesPerLine()}};
   }
 
-  // Leaves the bytes empty when the image cannot be encoded, so no partial file is taken
-  // for a page.
+  // Leaves the bytes empty when the page could not be painted whole or the image cannot be
+  // encoded, so no partial file is taken for a page.
   void finish() override {
-    bytes_ = encode_grey_png(image_->constBits(), image_->width(), image_->height(),
-                             image_->bytesPerLine(), image_->dotsPerMeterX());
+    if (failed_ || image_ == nullptr) return;
+    try {
+      bytes_ = encode_grey_png(image_->constBits(), image_->width(), image_->height(),
+                               image_->bytesPerLine(), image_->dotsPerMeterX());
+    } catch (const std::bad_alloc&) {
+      bytes_.clear();
+    }
   }
 
   bool keeps_blank_page() const override { return true; }
 
-  void paint(const std::function<void()>& draw) override { run_in_pool_thread(draw); }
+  // A page that ran out of memory or found no thread to paint in is painted no further.
+  void paint(const std::function<void()>& draw) override {
+    if (failed_) return;
+    try {
+      if (image_ == nullptr || QThreadPool::globalInstance()->contains(QThread::currentThread()))
+        draw();  // already in the pool, where Qt paints in place
+      else
+        failed_ = !pool_painter_.run(draw);
+    } catch (const std::bad_alloc&) {
+      failed_ = true;
+    }
+  }
 
  private:
+  // Fontconfig does not survive running out of memory (it crashed reading its
+  // configuration when the sheet had left too little), so it reads it, and the pages' face
+  // is found, before the sheet takes its memory.
+  static void load_fonts() {
+    for (const bool italic : {false, true}) {
+      QFont face(QStringLiteral("Arial"));
+      face.setItalic(italic);
+      static_cast<void>(QFontMetricsF(face).horizontalAdvance(QStringLiteral("L\u00F6fgren 0.5")));
+    }
+  }
+
   // Made first and destroyed last; ending the application before the process does lets
   // the font libraries release what they hold.
   std::unique_ptr<QGuiApplication> application_;
   FileTarget target_;
   std::string& bytes_;
   std::unique_ptr<QImage> image_;
+  PoolPainter pool_painter_;  // stops its thread before the application ends
+  bool failed_ = false;
 };
 
 }  // namespace

@@ -37,7 +37,7 @@ std::string strobe_speed_page_title(std::span<const StrobeRing> rings) {
   std::string title = "Strobe disk";
   for (std::size_t i = 0; i < rings.size(); ++i)
     title += (i == 0 ? " " : " and ") + strobe_speed_text(rings[i].speed_rpm);
-  if (!rings.empty()) title += " RPM, " + format_up_to_three_decimals(rings[0].supply_hz) + " Hz";
+  if (!rings.empty()) title += " RPM, " + strobe_frequency_text(rings[0].supply_hz) + " Hz";
   return title;
 }
 

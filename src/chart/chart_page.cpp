@@ -298,9 +298,9 @@ void draw_run(DashedPen& pen, const FrameMm& frame, const std::vector<Vertex>& r
   }
 }
 
-void draw_curve(Page& page, const Plot& plot, const std::vector<double>& radii,
-                const std::vector<TrackingValues>& rows, double TrackingValues::*figure,
-                const std::vector<double>& pattern) {
+void draw_curve(Page& page, const Plot& plot, const Analysis& analysis, const ArmAnalysis& arm,
+                double TrackingValues::*figure, const std::vector<double>& pattern) {
+  const std::vector<double>& radii = analysis.radii_mm;
   DashedPen pen(page, pattern);
   std::vector<Vertex> run;
   ColumnReducer reducer(run);
@@ -309,8 +309,8 @@ void draw_curve(Page& page, const Plot& plot, const std::vector<double>& radii,
     draw_run(pen, plot.frame, run);
     run.clear();
   };
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const double value = rows[i].*figure;
+  for (std::size_t i = 0; i < radii.size(); ++i) {
+    const double value = analysis_row(analysis, arm, i).*figure;
     const double x = plot.x_mm(radii[i]);
     const double y = plot.y_mm(value);
     if (!std::isfinite(value) || !std::isfinite(x) || !std::isfinite(y)) {
@@ -354,8 +354,13 @@ double curve_pen_for(const ArmAnalysis& arm) {
 }
 
 std::string null_text(const ArmAnalysis& arm) {
-  if (std::isnan(arm.inner_null_radius_mm) && std::isnan(arm.outer_null_radius_mm))
-    return "no null radii";
+  const bool inner = !std::isnan(arm.inner_null_radius_mm);
+  const bool outer = !std::isnan(arm.outer_null_radius_mm);
+  if (!inner && !outer) return "no null radii";
+  if (!inner || !outer)
+    return "null at " +
+           format_three_decimals(inner ? arm.inner_null_radius_mm : arm.outer_null_radius_mm) +
+           " mm";
   return "nulls at " + format_three_decimals(arm.inner_null_radius_mm) + " and " +
          format_three_decimals(arm.outer_null_radius_mm) + " mm";
 }
@@ -404,7 +409,7 @@ void draw_legend(Page& page, const Analysis& analysis) {
     DashedPen pen(page, pattern_for(analysis, a));
     pen.segment(x, y, x + legend_sample_mm, y);
     page.job.set_pen_width(pen_dots(page, marker_pen_mm));
-    if (!std::isnan(arm.inner_null_radius_mm))
+    if (!std::isnan(arm.inner_null_radius_mm) || !std::isnan(arm.outer_null_radius_mm))
       draw_marker(page, whole, x + legend_sample_mm / 2, y);
     select_font(page, text_pt, false);
     text_at(page, x + legend_sample_mm + legend_text_gap_mm, y, legend_text(arm), text_pt,
@@ -416,8 +421,8 @@ AxisScale value_axis(const Analysis& analysis, double TrackingValues::*figure) {
   double low = 0;
   double high = 0;
   for (const ArmAnalysis& arm : analysis.arms) {
-    for (const TrackingValues& row : arm.rows) {
-      const double v = row.*figure;
+    for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
+      const double v = analysis_row(analysis, arm, i).*figure;
       if (!std::isfinite(v)) continue;
       low = std::min(low, v);
       high = std::max(high, v);
@@ -600,10 +605,8 @@ void print_chart_page(const ParameterSet& set, const Analysis& analysis, const P
         const ArmAnalysis& arm = analysis.arms[a];
         const std::vector<double>& pattern = pattern_for(analysis, a);
         job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
-        draw_curve(page, error, analysis.radii_mm, arm.rows, &TrackingValues::tracking_error_deg,
-                   pattern);
-        draw_curve(page, distortion, analysis.radii_mm, arm.rows,
-                   &TrackingValues::distortion_percent, pattern);
+        draw_curve(page, error, analysis, arm, &TrackingValues::tracking_error_deg, pattern);
+        draw_curve(page, distortion, analysis, arm, &TrackingValues::distortion_percent, pattern);
       }
       job.set_pen_width(pen_dots(page, marker_pen_mm));
       for (const ArmAnalysis& arm : analysis.arms) {

@@ -15,48 +15,67 @@ namespace {
 constexpr double no_value = std::numeric_limits<double>::quiet_NaN();
 constexpr double radians_per_degree = std::numbers::pi / 180;
 
-Peak peak_magnitude(const std::vector<double>& radii, const std::vector<TrackingValues>& rows,
-                    double TrackingValues::*figure) {
-  Peak peak{no_value, no_value};
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const double magnitude = std::fabs(rows[i].*figure);
-    if (std::isnan(magnitude)) continue;
-    if (std::isnan(peak.magnitude) || magnitude > peak.magnitude) peak = {magnitude, radii[i]};
-  }
-  return peak;
+// The figures of `arm` at radius `r`: the one place that says how a row is computed, whether
+// the rows are kept or computed again when asked for.
+TrackingValues row_of(const Analysis& analysis, const ArmAnalysis& arm, double r) {
+  const AnalysisOptions& o = analysis.options;
+  return tracking_at(analysis.pivot_to_spindle_mm, arm.effective_length_mm, arm.offset_angle_deg, r,
+                     o.rpm, o.velocity_mm_per_s);
 }
 
-// The plain sum of squares in radius order, as anyone checking the figure by hand or in a
-// spreadsheet would add them.
-double rms_distortion(const std::vector<TrackingValues>& rows) {
-  double sum = 0;
-  std::size_t count = 0;
-  for (const TrackingValues& row : rows) {
-    const double d = row.distortion_percent;
-    if (std::isnan(d)) continue;
-    sum += d * d;
-    ++count;
-  }
-  if (count == 0) return no_value;
-  return std::sqrt(sum / static_cast<double>(count));
+// Keeps the largest magnitude of a figure and the first radius where it occurs.
+void take_peak(Peak& peak, double value, double radius) {
+  const double magnitude = std::fabs(value);
+  if (std::isnan(magnitude)) return;
+  if (std::isnan(peak.magnitude) || magnitude > peak.magnitude) peak = {magnitude, radius};
+}
+
+// sin of the angle at the stylus, (L^2 + r^2 - d^2) / (2 L r), where the squares leave the
+// range of a double: with the wider exponent of long double, and L^2 - d^2 as one product
+// so that r^2 is not lost beside two huge squares.
+long double wide_sine(long double l, long double r, long double d) {
+  return ((l - d) * (l + d) + r * r) / (2 * l * r);
 }
 
 bool on_record(double radius, double ri, double ro) {
   return radius >= ri && radius <= ro;
 }
 
+// The rows (when kept), the peaks and the RMS of `arm`, in one pass over the radii. The RMS
+// is the plain sum of squares in radius order, as anyone checking the figure by hand or in a
+// spreadsheet would add them.
 void fill_rows(ArmAnalysis& arm, const Analysis& analysis) {
-  const AnalysisOptions& o = analysis.options;
-  arm.rows.reserve(analysis.radii_mm.size());
-  for (double r : analysis.radii_mm) {
-    arm.rows.push_back(tracking_at(analysis.pivot_to_spindle_mm, arm.effective_length_mm,
-                                   arm.offset_angle_deg, r, o.rpm, o.velocity_mm_per_s));
+  const std::vector<double>& radii = analysis.radii_mm;
+  if (analysis.options.keep_rows) {
+    arm.rows.reserve(radii.size());
+    for (double r : radii) arm.rows.push_back(row_of(analysis, arm, r));
   }
-  arm.peak_tracking_error =
-      peak_magnitude(analysis.radii_mm, arm.rows, &TrackingValues::tracking_error_deg);
-  arm.peak_distortion =
-      peak_magnitude(analysis.radii_mm, arm.rows, &TrackingValues::distortion_percent);
-  arm.rms_distortion_percent = rms_distortion(arm.rows);
+  Peak error{no_value, no_value};
+  Peak distortion{no_value, no_value};
+  double sum = 0;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < radii.size(); ++i) {
+    const TrackingValues row = analysis_row(analysis, arm, i);
+    take_peak(error, row.tracking_error_deg, radii[i]);
+    take_peak(distortion, row.distortion_percent, radii[i]);
+    if (std::isnan(row.distortion_percent)) continue;
+    sum += row.distortion_percent * row.distortion_percent;
+    ++count;
+  }
+  arm.peak_tracking_error = error;
+  arm.peak_distortion = distortion;
+  arm.rms_distortion_percent = count == 0 ? no_value : std::sqrt(sum / static_cast<double>(count));
+  if (count > 0 && std::isinf(sum)) {
+    // Squares beyond the range of a double, of distortions within it: the same sum with the
+    // wider exponent of long double.
+    long double wide_sum = 0;
+    for (std::size_t i = 0; i < radii.size(); ++i) {
+      const long double d = analysis_row(analysis, arm, i).distortion_percent;
+      if (!std::isnan(d)) wide_sum += d * d;
+    }
+    arm.rms_distortion_percent =
+        static_cast<double>(std::sqrt(wide_sum / static_cast<long double>(count)));
+  }
   const double ri = analysis.inner_groove_radius_mm;
   const double ro = analysis.outer_groove_radius_mm;
   arm.inner_null_on_record = on_record(arm.inner_null_radius_mm, ri, ro);
@@ -120,9 +139,10 @@ MountingSensitivity sensitivity_of(const ArmAnalysis& arm, const Analysis& analy
 
 bool has_too_many_radii(double ri_mm, double ro_mm, double step_mm, std::size_t most) {
   if (!(std::isfinite(ri_mm) && std::isfinite(ro_mm) && ri_mm < ro_mm)) return false;
-  // The count is about (Ro - Ri) / step + 1; the margin covers its rounding.
-  const double count = (ro_mm - ri_mm) / step_mm;
-  return !(count <= static_cast<double>(most) - 2);
+  if (!(std::isfinite(step_mm) && step_mm > 0) || most == 0) return false;
+  // The radii below Ro grow with their index, so there are more than `most` radii with Ro
+  // exactly when the (most - 1)-th, computed as analysis_radii computes it, is still below.
+  return ri_mm + static_cast<double>(most - 1) * step_mm < ro_mm;
 }
 
 std::vector<double> analysis_radii(double ri_mm, double ro_mm, double step_mm) {
@@ -151,16 +171,32 @@ TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, dou
   const double d = d_mm;
   const double l = length_mm;
   const double r = r_mm;
-  const double s = (l * l + r * r - d * d) / (2 * l * r);
+  double s = (l * l + r * r - d * d) / (2 * l * r);
+  if (!std::isfinite(s)) s = static_cast<double>(wide_sine(l, r, d));
   if (!(s >= -1 && s <= 1)) return {no_value, no_value, no_value};
   const double phi = offset_deg - std::asin(s) * degrees_per_radian;
   const double omega = 2 * std::numbers::pi * rpm / 60;
+  const double tangent = std::tan(phi * radians_per_degree);
   TrackingValues values;
   values.tracking_error_deg = phi;
   values.weighted_error_deg_per_cm = phi / (r / 10);
-  values.distortion_percent =
-      100 * velocity_mm_per_s * std::tan(phi * radians_per_degree) / (omega * r);
+  if (!std::isfinite(values.weighted_error_deg_per_cm))
+    values.weighted_error_deg_per_cm = static_cast<double>(phi * 10.0L / r);
+  values.distortion_percent = 100 * velocity_mm_per_s * tangent / (omega * r);
+  const bool lost =
+      !std::isfinite(values.distortion_percent) || (values.distortion_percent == 0 && tangent != 0);
+  if (lost && std::isfinite(tangent)) {
+    // Where 100 v, ω or ω r leaves the range of a double although the distortion does
+    // not, the wider exponent of long double carries the same formula through.
+    const long double wide_omega = 2 * std::numbers::pi_v<long double> * rpm / 60;
+    values.distortion_percent =
+        static_cast<double>(100.0L * velocity_mm_per_s * tangent / (wide_omega * r));
+  }
   return values;
+}
+
+TrackingValues analysis_row(const Analysis& analysis, const ArmAnalysis& arm, std::size_t i) {
+  return arm.rows.empty() ? row_of(analysis, arm, analysis.radii_mm[i]) : arm.rows[i];
 }
 
 std::pair<double, double> null_radii_as_given(double d_mm, double length_mm, double offset_deg) {
@@ -168,9 +204,19 @@ std::pair<double, double> null_radii_as_given(double d_mm, double length_mm, dou
   const double d = d_mm;
   const double sine = std::sin(offset_deg * radians_per_degree);
   const double root_argument = l * l * (sine * sine) - l * l + d * d;
-  if (!(root_argument >= 0)) return {no_value, no_value};
-  const double root = std::sqrt(root_argument);
-  return {l * sine - root, l * sine + root};
+  double root = std::sqrt(root_argument);
+  if (std::isnan(root_argument)) {
+    // Squares beyond the range of a double: d^2 - L^2 cos^2(beta) as one product, with the
+    // wider exponent of long double.
+    const long double cosine_l = std::cos(offset_deg * radians_per_degree) * l;
+    const long double wide_argument = (d - cosine_l) * (d + cosine_l);
+    if (!(wide_argument >= 0)) return {no_value, no_value};
+    root = static_cast<double>(std::sqrt(wide_argument));
+  }
+  if (!(root_argument >= 0) && !std::isnan(root_argument)) return {no_value, no_value};
+  // The spindle is at radius 0: a root at or below it is no radius the stylus passes.
+  const auto radius = [](double r) { return r > 0 ? r : no_value; };
+  return {radius(l * sine - root), radius(l * sine + root)};
 }
 
 Analysis analyse_alignments(const ParameterSet& set, const AnalysisOptions& options) {

@@ -38,6 +38,9 @@ struct AnalysisOptions {
   /// The chosen alignment as mounted with this error: one more arm, "As mounted", and each
   /// alignment's MountingSensitivity.
   std::optional<MountingError> mounting_error;
+  /// false: no arm keeps its rows, which analysis_row computes again when asked; a million
+  /// radii then take some megabytes instead of a hundred.
+  bool keep_rows = true;
 };
 
 /// The most radii one analysis computes; a finer step is refused before anything is computed.
@@ -85,7 +88,7 @@ struct ArmAnalysis {
   Peak peak_tracking_error;           ///< largest |tracking error|, degrees
   Peak peak_distortion;               ///< largest |distortion|, percent
   double rms_distortion_percent = 0;  ///< over the rows with a distortion value; NaN if none
-  std::vector<TrackingValues> rows;   ///< one per radius of the analysis
+  std::vector<TrackingValues> rows;   ///< one per radius of the analysis, where kept
   /// Of an alignment, when the options have a mounting error.
   std::optional<MountingSensitivity> sensitivity;
 };
@@ -119,8 +122,12 @@ std::string no_radii_reason(double ri_mm, double ro_mm);
 TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, double r_mm,
                            double rpm, double velocity_mm_per_s);
 
+/// The figures of `arm` at the analysis's `i`-th radius: its kept row, or the same computed.
+TrackingValues analysis_row(const Analysis& analysis, const ArmAnalysis& arm, std::size_t i);
+
 /// The null radii of an arm as given, L sin(beta) -/+ sqrt(L^2 sin^2(beta) - L^2 + d^2);
-/// both NaN where the root's argument is negative.
+/// both NaN where the root's argument is negative, and either NaN where it is not above 0
+/// (no radius on a record).
 std::pair<double, double> null_radii_as_given(double d_mm, double length_mm, double offset_deg);
 
 /// Analyses the three alignments (each by compute_alignment from the set's d, Ri and Ro), the

@@ -111,6 +111,14 @@ std::string format_decimals(double value, int places) {
   return text;
 }
 
+// "239.300" as "239.3", "209.000" as "209"; a text without a point stays as it is.
+std::string without_trailing_zeros(std::string text) {
+  if (text.find('.') == std::string::npos) return text;  // inf, -inf
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
+
 }  // namespace
 
 std::string format_three_decimals(double value) {
@@ -122,11 +130,18 @@ std::string format_four_decimals(double value) {
 }
 
 std::string format_up_to_three_decimals(double value) {
-  std::string text = format_three_decimals(value);
-  if (text.find('.') == std::string::npos) return text;  // inf, -inf
-  text.erase(text.find_last_not_of('0') + 1);
-  if (text.back() == '.') text.pop_back();
-  return text;
+  return without_trailing_zeros(format_three_decimals(value));
+}
+
+std::string format_up_to_three_decimals_or_digits(double value) {
+  std::string text = format_up_to_three_decimals(value);
+  if ((text != "0" && text != "-0") || value == 0 || !std::isfinite(value)) return text;
+  const int places = 2 - static_cast<int>(std::floor(std::log10(std::fabs(value))));
+  if (places <= 12) return without_trailing_zeros(format_decimals(value, places));
+  char buffer[32];
+  const std::string_view written = number_chars(buffer, value, std::chars_format::scientific, 2);
+  const std::size_t e = written.find('e');
+  return without_trailing_zeros(std::string(written.substr(0, e))) + std::string(written.substr(e));
 }
 
 std::string shortest_number(double value) {

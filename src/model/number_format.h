@@ -17,6 +17,11 @@ std::string format_four_decimals(double value);
 /// left: 209 gives "209", 239.3 "239.3", 238.1234 "238.123".
 std::string format_up_to_three_decimals(double value);
 
+/// format_up_to_three_decimals, except that a value it would write as 0 keeps its first
+/// three significant digits: 0.0004 gives "0.0004", 0.0000123456 "0.0000123", and beyond
+/// twelve decimals the exponent form, 1.5e-20 "1.5e-20".
+std::string format_up_to_three_decimals_or_digits(double value);
+
 /// The shortest text that reads back as the same double ("inf", "-inf", "nan" for the
 /// others).
 std::string shortest_number(double value);

@@ -53,23 +53,27 @@ std::optional<StrobeRing> make_strobe_ring(double speed_rpm, double supply_hz) {
 std::string strobe_speed_text(double speed_rpm) {
   if (std::fabs(speed_rpm - 100.0 / 3) <= 0.001) return "33 1/3";
   if (std::fabs(speed_rpm - 50.0 / 3) <= 0.001) return "16 2/3";
-  return format_up_to_three_decimals(speed_rpm);
+  return format_up_to_three_decimals_or_digits(speed_rpm);
+}
+
+std::string strobe_frequency_text(double supply_hz) {
+  return format_up_to_three_decimals_or_digits(supply_hz);
 }
 
 std::string strobe_caption(const StrobeRing& ring) {
-  return strobe_speed_text(ring.speed_rpm) + " RPM - " +
-         format_up_to_three_decimals(ring.supply_hz) + " HZ - " + std::to_string(ring.bars) +
-         " BARS";
+  return strobe_speed_text(ring.speed_rpm) + " RPM - " + strobe_frequency_text(ring.supply_hz) +
+         " HZ - " + std::to_string(ring.bars) + " BARS";
 }
 
 std::string describe_strobe_ring(std::string_view ring_name, const StrobeRing& ring) {
   std::string deviation = format_three_decimals(ring.deviation_percent);
   if (deviation == "-0.000") deviation = "0.000";
   if (deviation != "0.000" && deviation.front() != '-') deviation.insert(0, "+");
-  const std::string speed = format_up_to_three_decimals(ring.speed_rpm);
+  const std::string speed = format_up_to_three_decimals_or_digits(ring.speed_rpm);
   std::string line = std::string(ring_name) + ": " + std::to_string(ring.bars) +
-                     " bars stand still at " + format_up_to_three_decimals(ring.standstill_rpm) +
-                     " RPM, " + deviation + " % from " + speed + " RPM";
+                     " bars stand still at " +
+                     format_up_to_three_decimals_or_digits(ring.standstill_rpm) + " RPM, " +
+                     deviation + " % from " + speed + " RPM";
   const std::string drift = format_up_to_three_decimals(std::fabs(ring.drift_bars_per_20s));
   if (drift != "0") {
     line += "; at " + speed + " RPM they must drift " +

@@ -30,9 +30,12 @@ struct StrobeRing {
 std::optional<StrobeRing> make_strobe_ring(double speed_rpm, double supply_hz);
 
 /// A speed as the strobe captions write it: "33 1/3" and "16 2/3" within 0.001 of 100/3
-/// and 50/3, any other speed as format_up_to_three_decimals ("78", "78.26"), which also
-/// writes the frequency.
+/// and 50/3, any other speed as format_up_to_three_decimals_or_digits ("78", "78.26",
+/// "0.0004": never a 0 for a speed above it).
 std::string strobe_speed_text(double speed_rpm);
+
+/// A supply frequency as the strobe captions write it, as format_up_to_three_decimals_or_digits.
+std::string strobe_frequency_text(double supply_hz);
 
 /// The ring's caption in the standard captions' style: "78 RPM - 50 HZ - 77 BARS".
 std::string strobe_caption(const StrobeRing& ring);

@@ -117,9 +117,19 @@ unsigned char darken(unsigned char grey, int share) {
 }  // namespace
 
 bool ink_polygon(const GreyRaster& raster, std::span<const RasterPoint> corners) {
-  for (const RasterPoint& p : corners)
+  double left = farthest_corner, right = -farthest_corner;
+  double top = farthest_corner, bottom = -farthest_corner;
+  for (const RasterPoint& p : corners) {
     if (!(std::fabs(p.x) <= farthest_corner && std::fabs(p.y) <= farthest_corner)) return false;
+    left = std::min(left, p.x);
+    right = std::max(right, p.x);
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  }
   if (corners.size() < 3 || raster.width <= 0 || raster.height <= 0) return true;
+  // A shape wholly off the raster inks nothing; left of it, its edges would still be laid
+  // onto the left side row by row, only to cancel out.
+  if (right <= 0 || left >= raster.width || bottom <= 0 || top >= raster.height) return true;
 
   thread_local std::vector<Piece> pieces;
   thread_local std::vector<RowSpan> rows;

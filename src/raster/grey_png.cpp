@@ -113,6 +113,9 @@ std::optional<std::string> compressed_rows(const std::uint8_t* rows, int width, 
     }
   };
   std::vector<std::thread> helpers;
+  // Room for every helper first: a joinable thread dropped by a vector that could not grow
+  // would end the process.
+  helpers.reserve(bands.size());
   const auto cores = static_cast<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u));
   try {
     while (helpers.size() + 1 < std::min(cores, bands.size())) helpers.emplace_back(work);

@@ -35,6 +35,9 @@ TEST(CliAnalyze, ArgumentMistakes) {
       {"--format", "gif"}, {"--format", "png", "--dpi", "2400"}, {"--dpi", "0"},
       {"--paper", "a5"}, {"--alignment", "baerwald"}, {"--bogus", "1"}, {"stray"}, {"--rpm"},
       {"--caption1", "x"},
+      // Beyond a right angle, and steps beyond the span of the radii (88.55 mm).
+      {"--arm-length", "230", "--arm-offset", "90.5"}, {"--arm-length", "230", "--arm-offset", "1e308"},
+      {"--step", "88.56"}, {"--step", "1e308"},
   };
   // clang-format on
   for (const auto& words : cases) {
@@ -57,6 +60,18 @@ TEST(CliAnalyze, NumbersAsPeopleWriteThem) {
     EXPECT_EQ(lines_of(r.out).at(3),
               std::string("Speed = ") + c.shown + " rpm, peak velocity = 100.000 mm/s");
   }
+}
+
+TEST(CliAnalyze, TheEdgesOfTheArgumentsAreAccepted) {
+  // A step of the whole span: the two groove radii; an offset of a right angle; the
+  // radius below 0 an arm as given has for a null point is none.
+  const CliRun r = run({"analyze", "--step", "88.55", "--arm-length", "100", "--arm-offset", "90",
+                        "--format", "csv"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(lines_of(r.out).size(), 1u + 4 * 2);
+  const CliRun nulls = run(
+      {"analyze", "--arm-length", "100", "--arm-offset", "20", "--format", "json", "--step", "50"});
+  EXPECT_NE(nulls.out.find("\"inner_null_radius_mm\": null"), std::string::npos);
 }
 
 TEST(CliAnalyze, TextForTheInitialFields) {

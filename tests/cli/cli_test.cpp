@@ -81,6 +81,28 @@ TEST(CliErrors, OneLineAndUsageWithExitCodeTwo) {
   for (const auto& args : cases) expect_usage_error(args);
 }
 
+TEST(CliErrors, UserTextInAMessageKeepsItToOneLine) {
+  // clang-format off
+  const struct { std::vector<std::string_view> args; const char* shown; } cases[] = {
+      {{"tem\nplate"},                                          "'tem\\nplate'"},
+      {{"strobe", "6\r0hz"},                                     "'6\\r0hz'"},
+      {{"summary", "--bo\tgus", "1"},                            "'--bo\\tgus'"},
+      {{"summary", "--alignment", "\x1b[2Jx"},                   "'\\x1b[2Jx'"},
+      {{"strobe", "speed", "--rpm", "45\n78", "-o", "-"},         "'45\\n78'"},
+      {{"analyze", "--rpm", "3\xc2\x85" "3"},                    "'3\\u00853'"},
+      {{"template", "-o", "/no/such/folder/a\nb.trace"},          "'/no/such/folder/a\\nb.trace'"},
+      {{"template", "-o", "/dev/null/x\x7f.trace"}, "'/dev/null/x\\x7f.trace'"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const CliRun r = run(c.args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find(c.shown), std::string::npos) << r.err;
+    const auto lines = lines_of(r.err);
+    EXPECT_EQ(lines.size(), lines[0].find("cannot write") != std::string::npos ? 1u : 2u) << r.err;
+  }
+}
+
 // The option table is all the parser and --help know: an option must be taken by every
 // command it names and be listed in --help.
 TEST(CliOptions, EachOptionIsTakenByItsCommandsAndListedInHelp) {

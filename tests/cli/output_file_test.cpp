@@ -2,6 +2,8 @@
 // signals. Cases that need an unprivileged user run in a child that drops to nobody.
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -19,6 +21,7 @@
 
 #include "cli/cli.h"
 #include "cli/output_file.h"
+#include "program_run.h"
 
 namespace veltrane {
 namespace {
@@ -208,81 +211,60 @@ TEST_F(OutputFile, AReplacedFileKeepsItsOwnerWhereTheProcessMayKeepIt) {
 }
 
 // The probe stands for the signal arriving while a large page is being written.
-void raise_sigint(const char*) {
-  raise(SIGINT);
-}
-void raise_sigterm(const char*) {
-  raise(SIGTERM);
+int signal_to_raise = 0;
+void raise_signal(const char*) {
+  raise(signal_to_raise);
 }
 
-TEST_F(OutputFile, ASignalWhileWritingRemovesTheTemporaryFileAndEndsTheProcess) {
-  // clang-format off
-  const struct { int signal; OutputFileProbe probe; bool existing; } cases[] = {
-      {SIGINT,  raise_sigint,  false},
-      {SIGTERM, raise_sigterm, false},
-      {SIGTERM, raise_sigterm, true},
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    const fs::path target = dir_ / "big.svg";
-    fs::remove(target);
-    if (c.existing) write_file(target, "old", fs::perms::owner_read | fs::perms::owner_write);
-    const pid_t child = fork();
-    if (child == 0) {
-      set_output_file_probe(c.probe);
-      write_output_file(target.string(), std::string(8 << 20, 'x'));
-      _exit(0);  // not reached: the signal ends the child
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.signal;
-    EXPECT_EQ(names_in(dir_),
-              c.existing ? std::vector<std::string>{"big.svg"} : std::vector<std::string>{});
-    if (c.existing) {
-      EXPECT_EQ(read_file(target), "old");
+TEST_F(OutputFile, EverySignalThatEndsTheProcessWhileWritingLeavesNoTemporaryFile) {
+  const int signals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1,
+                         SIGUSR2, SIGALRM, SIGPIPE, SIGRTMIN};
+  // A 250-byte name leaves no room for a temporary name made from it.
+  const std::string long_name(250, 'c');
+  for (const bool named_from_the_start : {true, false}) {
+    for (const int signal : signals) {
+      for (const std::string& name : {std::string("big.svg"), long_name}) {
+        const bool existing = signal == SIGTERM;
+        SCOPED_TRACE(std::to_string(signal) + (named_from_the_start ? " named" : " anonymous"));
+        const fs::path target = dir_ / name;
+        for (const std::string& left : names_in(dir_)) fs::remove(dir_ / left);
+        if (existing) write_file(target, "old", fs::perms::owner_read | fs::perms::owner_write);
+        const pid_t child = fork();
+        if (child == 0) {
+          use_files_without_names(!named_from_the_start);
+          signal_to_raise = signal;
+          set_output_file_probe(raise_signal);
+          write_output_file(target.string(), std::string(8 << 20, 'x'));
+          _exit(0);  // not reached: the signal ends the child
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(names_in(dir_),
+                  existing ? std::vector<std::string>{name} : std::vector<std::string>{});
+        if (existing) {
+          EXPECT_EQ(read_file(target), "old");
+        }
+      }
     }
   }
 }
 
-struct ProgramRun {
-  int code = -1;
-  std::string err;
-};
-
-// veltrane-cli itself, its standard output on `output` (closed when nullptr), and its
-// standard error closed when `error_closed`.
-ProgramRun run_program(const std::vector<std::string>& args, const char* output,
-                       bool error_closed = false) {
-  const std::string program = VELTRANE_BINARY_DIR "/cli/veltrane-cli";
-  int channel[2];
-  if (pipe(channel) != 0) return {};
-  const pid_t child = fork();
-  if (child == 0) {
-    if (output == nullptr) {
-      close(1);
-    } else {
-      const int out = open(output, O_WRONLY);
-      if (out < 0 || dup2(out, 1) < 0) _exit(127);
-      close(out);
+TEST_F(OutputFile, ANameAsLongAsTheFileSystemTakesIsWrittenWithOrWithoutANamelessFile) {
+  for (const bool named_from_the_start : {true, false}) {
+    use_files_without_names(!named_from_the_start);
+    for (const std::size_t length : {245u, 251u, 255u}) {
+      const fs::path target = dir_ / std::string(length, 'c');
+      EXPECT_EQ(write_output_file(target.string(), "page"), "") << length;
+      EXPECT_EQ(read_file(target), "page");
+      EXPECT_EQ(write_output_file(target.string(), "again"), "") << length;
+      EXPECT_EQ(read_file(target), "again");
+      fs::remove(target);
     }
-    if (error_closed ? close(2) != 0 : dup2(channel[1], 2) < 0) _exit(127);
-    close(channel[0]);
-    close(channel[1]);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    EXPECT_NE(write_output_file((dir_ / std::string(256, 'c')).string(), "x"), "");
+    EXPECT_TRUE(fs::is_empty(dir_));
   }
-  close(channel[1]);
-  ProgramRun run;
-  char buffer[256];
-  for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) run.err.append(buffer, n);
-  close(channel[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return run;
+  use_files_without_names(true);
 }
 
 TEST(StandardOutput, EveryCommandReportsAFullDeviceWithOneLineAndExitCodeTwo) {
@@ -310,28 +292,75 @@ TEST(StandardOutput, EveryCommandReportsAFullDeviceWithOneLineAndExitCodeTwo) {
 
 TEST_F(OutputFile, ClosedStandardStreamsFailAsClosedAndTakeNoFileOfTheProcess) {
   const std::string page = (dir_ / "page.trace").string();
+  const std::string closed = "cannot write to standard output: Bad file descriptor";
   // clang-format off
-  const struct { std::vector<std::string> args; bool error_closed; int code; } cases[] = {
-    {{"summary"},                                              false, 2},
-    {{"template", "-o", "-", "--format", "pdf"},               false, 2},
-    {{"strobe", "60hz", "-o", "-", "--format", "png", "--dpi", "10"}, false, 2},
+  const struct { std::vector<std::string> args; bool error_closed; std::string error; } cases[] = {
+    {{"summary"},                                              false, closed},
+    {{"template", "-o", "-", "--format", "pdf"},               false, closed},
+    {{"strobe", "60hz", "-o", "-", "--format", "png", "--dpi", "10"}, false, closed},
+    // A path naming a closed stream fails as "-" does, not into the null device holding it.
+    {{"template", "-o", "/dev/stdout", "--format", "pdf"},     false, "cannot write '/dev/stdout': Bad file descriptor"},
+    {{"analyze", "-o", "/dev/fd/1"},                           false, "cannot write '/dev/fd/1': Bad file descriptor"},
+    {{"template", "-o", "/proc/self/fd/1", "--format", "svg"}, false, "cannot write '/proc/self/fd/1': Bad file descriptor"},
     // A file opened while a standard stream is closed would otherwise take its descriptor,
     // and the lines about the rings would go into the page.
-    {{"strobe", "speed", "--rpm", "45,78", "-o", page},        false, 0},
-    {{"strobe", "speed", "--rpm", "45,78", "-o", page},        true,  0},
+    {{"strobe", "speed", "--rpm", "45,78", "-o", page},        false, ""},
+    {{"strobe", "speed", "--rpm", "45,78", "-o", page},        true,  ""},
   };
   // clang-format on
   for (const auto& c : cases) {
     fs::remove(page);
     const ProgramRun r = run_program(c.args, nullptr, c.error_closed);
-    EXPECT_EQ(r.code, c.code) << c.args[0] << " " << r.err;
-    if (c.code == 2) {
-      EXPECT_EQ(r.err, "veltrane-cli: cannot write to standard output: Bad file descriptor\n");
+    EXPECT_EQ(r.code, c.error.empty() ? 0 : 2) << c.args[0] << " " << r.err;
+    if (!c.error.empty()) {
+      EXPECT_EQ(r.err, "veltrane-cli: " + c.error + "\n");
     } else {
       const std::string trace = read_file(page);
       EXPECT_TRUE(trace.starts_with("open ")) << trace.substr(0, 80);
       EXPECT_EQ(trace.find("bars per 20"), std::string::npos);
     }
+  }
+  const ProgramRun r =
+      run_program({"template", "-o", "/dev/stderr", "--format", "pdf"}, "/dev/null", true);
+  EXPECT_EQ(r.code, 2);
+}
+
+TEST_F(OutputFile, APathNamingStandardOutputWritesToItsDescriptorEvenASocket) {
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  const ProgramRun r = run_program({"template", "-o", "/dev/stdout", "--format", "trace"}, nullptr,
+                                   false, {}, pair[0]);
+  close(pair[0]);
+  std::string received;
+  char buffer[4096];
+  for (ssize_t n; (n = read(pair[1], buffer, sizeof buffer)) > 0;) received.append(buffer, n);
+  close(pair[1]);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(received.starts_with("open ")) << received.substr(0, 80);
+}
+
+TEST_F(OutputFile, AFileSizeLimitIsAFailedWriteWithNoTemporaryFileLeft) {
+  const std::string page = (dir_ / "lim.png").string();
+  const std::string text = (dir_ / "so.txt").string();
+  std::ofstream(text).close();
+  const auto limit_file_size = [] {
+    const rlimit limit{rlim_t{20} << 10, rlim_t{20} << 10};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+  };
+  // clang-format off
+  const struct { std::vector<std::string> args; const char* output; const char* error; } cases[] = {
+    {{"template", "--format", "png", "-o", page}, "/dev/null", "cannot write '"},
+    {{"analyze", "--step", "0.001"},              text.c_str(), "cannot write to standard output"},
+    // Written row by row as it is computed, and still whole or not at all.
+    {{"analyze", "--step", "0.001", "--format", "json", "-o", page}, "/dev/null", "cannot write '"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const ProgramRun r = run_program(c.args, c.output, false, limit_file_size);
+    EXPECT_EQ(r.code, 2) << r.err;
+    EXPECT_TRUE(r.err.starts_with(std::string("veltrane-cli: ") + c.error)) << r.err;
+    EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+    EXPECT_EQ(names_in(dir_), std::vector<std::string>{"so.txt"});
   }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "computed_set.h"
 #include "model/geometry.h"
@@ -180,6 +181,12 @@ TEST(Analysis, RadiusSequence) {
   EXPECT_TRUE(has_too_many_radii(-1e308, 1e308, 1));
   EXPECT_FALSE(has_too_many_radii(57.5, 146.05, 0.001));
   EXPECT_FALSE(has_too_many_radii(146.05, 57.5, 1e-12));
+  // Exactly the most radii: 0, 1, ..., 999998 below the outer radius, then 999999 itself.
+  EXPECT_FALSE(has_too_many_radii(0, 999999, 1));
+  EXPECT_EQ(analysis_radii(0, 999999, 1).size(), max_analysis_radii);
+  EXPECT_TRUE(has_too_many_radii(0, 999999.5, 1));
+  EXPECT_FALSE(has_too_many_radii(10, 20, 1, 11));
+  EXPECT_TRUE(has_too_many_radii(10, 20, 1, 10));
   EXPECT_EQ(analysis_radii(0, 1, 1e-9).size(), max_analysis_radii + 1);
 }
 
@@ -254,15 +261,17 @@ TEST(Analysis, ArmAsGiven) {
       {209, 230, 22, nan, nan},                                  // the root's argument < 0
       {240, 250, 30, 125 - std::sqrt(10725.0), 125 + std::sqrt(10725.0)},
       {100, 250, 30, nan, nan},
+      {209, 100, 20, nan, 220.88564453191003},  // the other root is below 0
+      {1e200, 1e200, 30, nan, 1e200},  // squares beyond a double: 0 and L sin(30°) ± L/2
   };
   // clang-format on
   for (const auto& c : cases) {
     const auto [inner, outer] = null_radii_as_given(c.d, c.l, c.beta);
-    if (std::isnan(c.inner)) {
-      EXPECT_TRUE(std::isnan(inner) && std::isnan(outer));
-    } else {
-      EXPECT_NEAR(inner, c.inner, 1e-9);
-      EXPECT_NEAR(outer, c.outer, 1e-9);
+    for (const auto& [got, expected] : {std::pair{inner, c.inner}, {outer, c.outer}}) {
+      if (std::isnan(expected))
+        EXPECT_TRUE(std::isnan(got)) << got;
+      else
+        EXPECT_NEAR(got, expected, 1e-9 * std::fabs(expected)) << c.d;
     }
   }
   // Null radii beyond the record are not on it.
@@ -271,6 +280,31 @@ TEST(Analysis, ArmAsGiven) {
   const ArmAnalysis off = analyse_alignments(narrow, options).arms[3];
   EXPECT_FALSE(off.inner_null_on_record);
   EXPECT_FALSE(off.outer_null_on_record);
+}
+
+TEST(Analysis, FiguresWithinTheRangeOfADoubleStayFiniteWhateverTheirInputs) {
+  const TrackingValues plain = tracking_at(209, 230, 22, 100, 100.0 / 3, 100);
+  // clang-format off
+  const struct { double d, l, rpm, v, distortion_scale; } cases[] = {
+      {209,   230,   100.0 / 3,        1e308, 1e306},   // 100 v overflows
+      {209,   230,   1e308 * (1 / 3.), 1e308, 1},    // 100 v and omega r overflow
+      {209,   230,   1e-300 / 3,       1e-14, 1e286},   // a tiny omega r
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const TrackingValues values = tracking_at(c.d, c.l, 22, 100, c.rpm, c.v);
+    EXPECT_EQ(values.tracking_error_deg, plain.tracking_error_deg);
+    EXPECT_NEAR(values.distortion_percent, plain.distortion_percent * c.distortion_scale,
+                1e-9 * std::fabs(plain.distortion_percent * c.distortion_scale))
+        << c.v;
+  }
+  // Squares beyond a double, of an arm that still reaches: sin = r / (2 L) when L = d.
+  const TrackingValues huge = tracking_at(1e200, 1e200, 0, 100, 100.0 / 3, 100);
+  EXPECT_NEAR(huge.tracking_error_deg, -100 / 2e200 * 180 / std::numbers::pi, 1e-210);
+  AnalysisOptions options;
+  options.velocity_mm_per_s = 1e308;
+  const Analysis analysis = analyse_alignments(computed_set(209, 57.5, 146.05), options);
+  EXPECT_NEAR(analysis.arms[0].rms_distortion_percent, 0.48426535543282406e306, 1e292);
 }
 
 TEST(Analysis, CustomNullsAreTheChosenColumn) {
