@@ -6,9 +6,6 @@ add_library(veltrane_qt_paint STATIC
 veltrane_expose(veltrane_qt_paint backends/qt backends/qt)
 target_link_libraries(veltrane_qt_paint PUBLIC veltrane_print Qt6::Gui)
 
-# The printer back end with its selection dialog, for the window program.
-add_library(veltrane_qt_print STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_printer.cpp)
-target_link_libraries(veltrane_qt_print PUBLIC veltrane_qt_paint Qt6::PrintSupport Qt6::Widgets)
 
 # PDF, SVG and PNG for veltrane-cli (print/file_output.h); libqpdf gives the PDFs the viewer
 # preference that Qt's PDF writer cannot.
@@ -24,3 +21,9 @@ add_library(veltrane_qt_files STATIC
   ${CMAKE_CURRENT_LIST_DIR}/qt_file_device.cpp)
 target_link_libraries(veltrane_qt_files
   PUBLIC veltrane_qt_paint PRIVATE Qt6::Svg ZLIB::ZLIB PkgConfig::QPDF)
+
+# The printer back end with its selection dialog, for the window program; a page saved as a
+# PDF file from the dialog is made as veltrane-cli makes one.
+add_library(veltrane_qt_print STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_printer.cpp)
+target_link_libraries(veltrane_qt_print
+  PUBLIC veltrane_qt_paint Qt6::PrintSupport Qt6::Widgets PRIVATE veltrane_qt_files)

@@ -19,27 +19,39 @@
 
 #include "backends/qt/grey_png.h"
 #include "backends/qt/pdf_print_scaling.h"
+#include "backends/qt/qt_file_device.h"
 #include "backends/qt/qt_painter_device.h"
-#include "print/file_output.h"
 
 namespace veltrane {
 namespace {
 
-QPageLayout paper_layout(Paper paper, Orientation orientation) {
-  const PaperSize& size = paper_size(paper);
+QPageLayout paper_layout(SheetMm portrait, Orientation orientation) {
   // Qt matches the size to its own standard sheet of that size, by which a PDF viewer
   // names it.
-  return {QPageSize(QSizeF(size.width_mm, size.height_mm), QPageSize::Millimeter),
+  return {QPageSize(QSizeF(portrait.width_mm, portrait.height_mm), QPageSize::Millimeter),
           orientation == Orientation::landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
           QMarginsF(), QPageLayout::Millimeter};
 }
 
 // The whole sheet in dots at `dpi`, to the nearest dot. (Qt keeps page sizes in inches to
 // two decimals only, so the millimetres of the paper table it is.)
-QSize sheet_dots(Paper paper, Orientation orientation, int dpi) {
-  const SheetMm sheet = sheet_mm(paper, orientation);
-  return {static_cast<int>(std::lround(sheet.width_mm / 25.4 * dpi)),
-          static_cast<int>(std::lround(sheet.height_mm / 25.4 * dpi))};
+QSize sheet_dots(SheetMm portrait, Orientation orientation, int dpi) {
+  const bool landscape = orientation == Orientation::landscape;
+  const double width_mm = landscape ? portrait.height_mm : portrait.width_mm;
+  const double height_mm = landscape ? portrait.width_mm : portrait.height_mm;
+  return {static_cast<int>(std::lround(width_mm / 25.4 * dpi)),
+          static_cast<int>(std::lround(height_mm / 25.4 * dpi))};
+}
+
+// The printable area in the sheet's dots: the sheet less the margin at every edge. A PNG's
+// lies on whole dots, so the page's dots are the same dots wherever the margin puts them; a
+// margin that is no length (negative, not finite) is none, one that leaves no area leaves
+// a point.
+QRectF printable_area(const QtFilePage& page, QSize sheet) {
+  const double margin = page.margin_mm >= 0 && std::isfinite(page.margin_mm) ? page.margin_mm : 0;
+  double dots = std::min(margin / 25.4 * page.dpi, std::min(sheet.width(), sheet.height()) / 2.0);
+  if (page.format == FileFormat::png) dots = std::round(dots);
+  return QRectF(QPointF(dots, dots), QPointF(sheet.width() - dots, sheet.height() - dots));
 }
 
 #if defined(__linux__)
@@ -114,15 +126,15 @@ void run_in_pool_thread(const std::function<void()>& draw) {
 
 class FilePage final : public PaintTarget {
  public:
-  FilePage(const FileTarget& target, std::string& bytes, std::string_view title)
+  FilePage(const QtFilePage& target, PageBytesSink deliver, std::string_view title)
       : application_(offscreen_application_if_none()),
         target_(target),
-        bytes_(bytes),
+        deliver_(std::move(deliver)),
         title_(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))) {}
 
   PageSurface start_page(Orientation orientation) override {
-    const QPageLayout layout = paper_layout(target_.paper, orientation);
-    const QSize dots = sheet_dots(target_.paper, orientation, target_.dpi);
+    const QPageLayout layout = paper_layout(target_.portrait_sheet, orientation);
+    const QSize dots = sheet_dots(target_.portrait_sheet, orientation, target_.dpi);
     buffer_.open(QIODevice::WriteOnly);
     switch (target_.format) {
       case FileFormat::pdf: {
@@ -160,29 +172,32 @@ class FilePage final : public PaintTarget {
       case FileFormat::trace:
         break;
     }
+    // Drawn as on a printer that cannot print the margin: cut off where it begins.
+    const QRectF printable = printable_area(target_, dots);
     GreyRaster raster;
-    if (image_ != nullptr)
-      raster = {image_->bits(), image_->width(), image_->height(), image_->bytesPerLine()};
-    return {device_.get(), QPointF(0, 0), raster};  // the whole sheet is printable
+    if (image_ != nullptr) {
+      const QRect area = printable.toRect();
+      raster = {image_->bits() + area.top() * image_->bytesPerLine() + area.left(), area.width(),
+                area.height(), image_->bytesPerLine()};
+    }
+    return {device_.get(), printable.topLeft(), raster, printable};
   }
 
-  // Leaves the bytes empty when the image cannot be encoded, so no partial file is taken
-  // for a page.
+  // Hands on no bytes when the image cannot be encoded, so no partial file is taken for a
+  // page.
   void finish() override {
     if (image_ != nullptr) {
-      bytes_ = encode_grey_png(image_->constBits(), image_->width(), image_->height(),
-                               image_->bytesPerLine(), image_->dotsPerMeterX());
+      deliver_(encode_grey_png(image_->constBits(), image_->width(), image_->height(),
+                               image_->bytesPerLine(), image_->dotsPerMeterX()));
       return;
     }
     device_.reset();
     const QByteArray& data = buffer_.data();
     const std::string_view written(data.constData(), static_cast<std::size_t>(data.size()));
-    if (target_.format == FileFormat::pdf) {
-      // A PDF that cannot be given its preference is not handed out without it.
-      bytes_ = with_print_scaling_none(written).value_or(std::string());
-    } else {
-      bytes_.assign(written);
-    }
+    // A PDF that cannot be given its preference is not handed out without it.
+    deliver_(target_.format == FileFormat::pdf
+                 ? with_print_scaling_none(written).value_or(std::string())
+                 : std::string(written));
   }
 
   bool keeps_blank_page() const override { return true; }
@@ -198,8 +213,8 @@ class FilePage final : public PaintTarget {
   // Made first and destroyed last; ending the application before the process does lets
   // the font libraries release what they hold.
   std::unique_ptr<QGuiApplication> application_;
-  FileTarget target_;
-  std::string& bytes_;
+  QtFilePage target_;
+  PageBytesSink deliver_;
   QString title_;
   QBuffer buffer_;
   std::unique_ptr<QPaintDevice> device_;  // goes before the buffer, which it may write to
@@ -212,12 +227,20 @@ bool rendered_formats_available() {
   return true;
 }
 
+std::unique_ptr<PrintDevice> make_qt_file_device(const QtFilePage& page, PageBytesSink deliver,
+                                                 std::string_view document_name) {
+  if (page.format == FileFormat::trace) return nullptr;
+  return make_painter_device(std::make_unique<FilePage>(page, std::move(deliver), document_name));
+}
+
 std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::string& bytes,
                                               std::string_view document_name) {
-  if (target.format == FileFormat::trace) return nullptr;
-  FileTarget resolved = target;
-  if (resolved.dpi <= 0) resolved.dpi = default_dpi(target.format);
-  return make_painter_device(std::make_unique<FilePage>(resolved, bytes, document_name));
+  const PaperSize& paper = paper_size(target.paper);
+  const QtFilePage page{target.format,
+                        target.dpi > 0 ? target.dpi : default_dpi(target.format),
+                        {paper.width_mm, paper.height_mm}};
+  return make_qt_file_device(
+      page, [&bytes](std::string rendered) { bytes = std::move(rendered); }, document_name);
 }
 
 }  // namespace veltrane

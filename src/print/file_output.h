@@ -11,6 +11,10 @@ namespace veltrane {
 
 enum class FileFormat { trace, pdf, svg, png };
 
+/// The border a page file leaves unprinted unless asked otherwise: ordinary printers cannot
+/// print the outer 3 to 5 mm of a sheet, and what a user measures must not fall there.
+inline constexpr double default_margin_mm = 4;
+
 struct FileTarget {
   FileFormat format = FileFormat::trace;
   int dpi = 0;  ///< 0: the format's default
