@@ -238,7 +238,8 @@ std::unique_ptr<PrintDevice> make_file_device(const FileTarget& target, std::str
   const PaperSize& paper = paper_size(target.paper);
   const QtFilePage page{target.format,
                         target.dpi > 0 ? target.dpi : default_dpi(target.format),
-                        {paper.width_mm, paper.height_mm}};
+                        {paper.width_mm, paper.height_mm},
+                        target.margin_mm};
   return make_qt_file_device(
       page, [&bytes](std::string rendered) { bytes = std::move(rendered); }, document_name);
 }

@@ -134,26 +134,35 @@ TEST(CliPaper, WarnsOfCutOffMarksAndNamesTheSmallestPaperWithRoom) {
   const std::string room = "; the smallest paper with room for every mark is ";
   const std::string no_room = "; no listed paper has room for every mark";
   // clang-format off
-  const struct { const char* pivot; const char* cx; const char* cy; Paper paper; std::string warning; } cases[] = {
-      {"209",   "1", "1", Paper::a4,      ""},
-      {"209",   "1", "1", Paper::letter,  ""},
-      {"239.3", "1", "1", Paper::a4,      ""},
-      {"239.3", "1", "1", Paper::letter,  "letter paper cuts off " + pivot_cut + room + "a4"},
-      {"233",   "1", "1", Paper::letter,  "letter paper cuts off the pivot label" + room + "a4"},
-      {"230",   "1", "1", Paper::letter,  ""},
-      {"260",   "1", "1", Paper::a4,      "a4 paper cuts off " + pivot_cut + room + "legal"},
-      {"260",   "1", "1", Paper::legal,   ""},
-      {"330",   "1", "1", Paper::legal,   "legal paper cuts off " + pivot_cut + room + "tabloid"},
-      {"1000",  "1", "1", Paper::tabloid, "tabloid paper cuts off " + pivot_cut + no_room},
-      // Taller than A4 and Letter: Tabloid is the smaller of the two sheets left.
-      {"209", "1", "1.05", Paper::a4, "a4 paper cuts off the left reference line, the Y=200mm "
-                                      "tick and the X=200mm Y=200mm cross" + room + "tabloid"},
-      {"209", "1.1", "1", Paper::a3,  ""},
+  const struct { const char* pivot; const char* cx; const char* cy; Paper paper; double margin; std::string warning; } cases[] = {
+      {"209",   "1", "1", Paper::a4,      0, ""},
+      {"209",   "1", "1", Paper::letter,  0, ""},
+      {"239.3", "1", "1", Paper::a4,      0, ""},
+      {"239.3", "1", "1", Paper::letter,  0, "letter paper cuts off " + pivot_cut + room + "a4"},
+      {"233",   "1", "1", Paper::letter,  0, "letter paper cuts off the pivot label" + room + "a4"},
+      {"230",   "1", "1", Paper::letter,  0, ""},
+      {"260",   "1", "1", Paper::a4,      0, "a4 paper cuts off " + pivot_cut + room + "legal"},
+      {"260",   "1", "1", Paper::legal,   0, ""},
+      {"330",   "1", "1", Paper::legal,   0, "legal paper cuts off " + pivot_cut + room + "tabloid"},
+      {"1000",  "1", "1", Paper::tabloid, 0, "tabloid paper cuts off " + pivot_cut + no_room},
+      // Taller than A4: Letter is the narrower sheet, but its 215.9 mm hold the frame.
+      {"209", "1", "1.05", Paper::a4, 0, "a4 paper cuts off the left reference line, the Y=200mm "
+                                         "tick and the X=200mm Y=200mm cross" + room + "letter"},
+      {"209", "1.1", "1", Paper::a3,  0, ""},
+      // The margin band is off the sheet for a printer: the page has that much less room.
+      {"209",   "1", "1", Paper::a4,      4,  ""},
+      {"209",   "1", "1", Paper::letter,  4,  ""},
+      {"239.3", "1", "1", Paper::a4,      4,  ""},
+      {"230",   "1", "1", Paper::letter,  4,  "letter paper cuts off " + pivot_cut + room + "a4"},
+      {"209",   "1", "1", Paper::a4,      25, "a4 paper cuts off the left reference line, the "
+                                              "Y=180mm tick, the Y=200mm tick, the X=200mm Y=200mm "
+                                              "cross, the X=200mm Y=180mm cross, " + pivot_cut + room + "tabloid"},
   };
   // clang-format on
   for (const auto& c : cases)
-    EXPECT_EQ(template_paper_warning(template_set(c.pivot, 0, c.cx, c.cy), c.paper), c.warning)
-        << c.pivot << " " << static_cast<int>(c.paper);
+    EXPECT_EQ(template_paper_warning(template_set(c.pivot, 0, c.cx, c.cy), c.paper, c.margin),
+              c.warning)
+        << c.pivot << " " << static_cast<int>(c.paper) << " margin " << c.margin;
   // A mirrored page lies off every sheet.
   EXPECT_TRUE(template_paper_warning(template_set("209", 0, "-1", "1"), Paper::a3)
                   .starts_with("a3 paper cuts off the left reference line, the top reference"));

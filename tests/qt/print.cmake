@@ -14,4 +14,5 @@ veltrane_add_test(qt_print_tests
     ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/text_extent_test.cpp
-  LIBS veltrane_app veltrane_pdf_pages veltrane_cli_lib veltrane_qt_files veltrane_qt_print PkgConfig::QPDF)
+  LIBS veltrane_app veltrane_pdf_pages veltrane_cli_lib veltrane_qt_files veltrane_qt_print PkgConfig::QPDF
+    Qt6::Svg)
