@@ -5,10 +5,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "chart/chart_page.h"
-#include "cli/analyze.h"
+#include "cli/analysis_report.h"
 #include "model/geometry.h"
 #include "model/summary.h"
 #include "print/file_output.h"

@@ -10,7 +10,6 @@
 #include "model/calibration.h"
 #include "model/field_reading.h"
 #include "model/number_format.h"
-#include "ui/dialog.h"
 
 namespace veltrane {
 namespace {
@@ -47,24 +46,15 @@ void warn_about(const Axis& axis, std::ostream& err) {
 
 }  // namespace
 
-double measured_length_argument(std::string_view option, std::string_view text) {
-  const auto value = read_positive_number(text);
-  if (!value)
-    throw UsageError{std::string(option) +
-                     " must be a length in mm, a finite number above 0, not '" + std::string(text) +
-                     "'"};
-  return *value;
-}
-
 void check_calibrate_arguments(const CalibrateArguments& arguments) {
   if (!arguments.measured_x_mm || !arguments.measured_y_mm)
     throw UsageError{"calibrate needs --measured-x MM and --measured-y MM"};
 }
 
-int run_calibrate(const CalibrateArguments& arguments, const Dialog& main_window, std::ostream& out,
-                  std::ostream& err) {
+int run_calibrate(const CalibrateArguments& arguments, const MainWindowFields& window,
+                  std::ostream& out, std::ostream& err) {
   ParameterSet set;
-  read_parameters(set, main_window);
+  read_parameters(set, window);
   const auto axis = [](char name, double measured_mm, double current_factor) {
     return Axis{name, measured_mm, current_factor,
                 format_four_decimals(calibrated_factor(current_factor, measured_mm))};

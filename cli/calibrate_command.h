@@ -2,11 +2,10 @@
 
 #include <optional>
 #include <ostream>
-#include <string_view>
+
+#include "app/window_fields.h"
 
 namespace veltrane {
-
-class Dialog;
 
 /// The measured lengths of the 200 mm references, as calibrate's options give them.
 struct CalibrateArguments {
@@ -14,17 +13,14 @@ struct CalibrateArguments {
   std::optional<double> measured_y_mm;
 };
 
-/// A measured length given to `option`; throws UsageError unless it is a finite number above 0.
-double measured_length_argument(std::string_view option, std::string_view text);
-
 /// Throws UsageError when a measured length is missing.
 void check_calibrate_arguments(const CalibrateArguments& arguments);
 
-/// veltrane-cli calibrate: reads the current correction factors from `main_window` as the
+/// veltrane-cli calibrate: reads the current correction factors from `window` as the
 /// window reads them, writes the new factors and how to use them to `out`, and a warning
 /// line to `err` for each doubtful measurement or unusable factor. Returns the exit code.
 /// A failed write to `out` is left to whoever closes it, as for the summary.
-int run_calibrate(const CalibrateArguments& arguments, const Dialog& main_window, std::ostream& out,
-                  std::ostream& err);
+int run_calibrate(const CalibrateArguments& arguments, const MainWindowFields& window,
+                  std::ostream& out, std::ostream& err);
 
 }  // namespace veltrane

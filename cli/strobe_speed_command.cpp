@@ -6,8 +6,6 @@
 #include "cli/arguments.h"
 #include "model/number_format.h"
 #include "model/product_over.h"
-#include "ui/control_ids.h"
-#include "ui/dialog.h"
 
 namespace veltrane {
 
@@ -48,14 +46,13 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
   return rings;
 }
 
-void fill_custom_strobe_fields(std::span<const StrobeRing> rings, Dialog& custom_dialog) {
+CustomStrobeFields custom_strobe_fields_for(std::span<const StrobeRing> rings) {
   const StrobeRing none;
   const StrobeRing& outer = rings.empty() ? none : rings[0];
   const StrobeRing& inner = rings.size() < 2 ? none : rings[1];
-  custom_dialog.set_text(id_outer_bars, std::to_string(outer.bars));
-  custom_dialog.set_text(id_inner_bars, std::to_string(inner.bars));
-  custom_dialog.set_text(id_caption_1, rings.empty() ? "" : strobe_caption(outer));
-  custom_dialog.set_text(id_caption_2, rings.size() < 2 ? "" : strobe_caption(inner));
+  return {std::to_string(outer.bars), std::to_string(inner.bars),
+          rings.empty() ? "" : strobe_caption(outer),
+          rings.size() < 2 ? "" : strobe_caption(inner)};
 }
 
 std::string strobe_speed_page_title(std::span<const StrobeRing> rings) {

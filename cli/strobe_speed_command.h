@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "app/window_fields.h"
 #include "model/strobe_speed.h"
 
 namespace veltrane {
-
-class Dialog;
 
 /// strobe speed's options as given: --rpm OUTER[,INNER] and --hz F.
 struct StrobeSpeedArguments {
@@ -23,9 +22,9 @@ struct StrobeSpeedArguments {
 /// would have no bar or more bars than a count holds.
 std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments);
 
-/// Types the rings' counts and captions into the custom strobe dialog's fields, so that its
-/// OK draws the page; without an inner ring, that ring gets no bars and a blank caption.
-void fill_custom_strobe_fields(std::span<const StrobeRing> rings, Dialog& custom_dialog);
+/// The custom strobe dialog's fields that draw the rings: their counts and captions; without
+/// an inner ring, that ring gets no bars and a blank caption.
+CustomStrobeFields custom_strobe_fields_for(std::span<const StrobeRing> rings);
 
 /// The PDF and SVG title: "Strobe disk 78 RPM, 50 Hz", "Strobe disk 45 and 16 2/3 RPM, 60 Hz".
 std::string strobe_speed_page_title(std::span<const StrobeRing> rings);

@@ -5,33 +5,34 @@
 #include <array>
 
 #include "fuzz/fuzz_input.h"
+#include "model/alignments.h"
 #include "support/page_checks.h"
-#include "ui/control_ids.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace veltrane;
   constexpr std::size_t header_bytes = 3;
   PipelineInput input;
   if (size >= header_bytes) {
-    const std::array<int, 3> options = {id_lofgren_a, id_lofgren_b, id_stevenson_a};
-    for (std::size_t i = 0; i < options.size(); ++i) {
-      input.main_window.checks[options[i]] = (data[0] >> i) & 1;
+    // Of the options checked, the window reads the last.
+    input.main_window.alignment = 0;
+    for (std::size_t i = 0; i < alignments.size(); ++i) {
+      if ((data[0] >> i) & 1) input.main_window.alignment = alignments[i].code;
     }
     input.dpi = 1 + ((data[1] | (data[2] << 8)) % 9600);
     data += header_bytes;
     size -= header_bytes;
   }
   // clang-format off
-  const std::array<std::pair<FieldValues*, int>, 10> fields = {{
-      {&input.main_window, id_pivot}, {&input.main_window, id_inner_radius},
-      {&input.main_window, id_outer_radius}, {&input.main_window, id_correction_x},
-      {&input.main_window, id_correction_y}, {&input.main_window, id_id_text},
-      {&input.custom_strobe, id_outer_bars}, {&input.custom_strobe, id_inner_bars},
-      {&input.custom_strobe, id_caption_1}, {&input.custom_strobe, id_caption_2}}};
+  const std::array<std::string*, 10> fields = {
+      &input.main_window.pivot, &input.main_window.inner_radius,
+      &input.main_window.outer_radius, &input.main_window.correction_x,
+      &input.main_window.correction_y, &input.main_window.id_text,
+      &input.custom_strobe.outer_bars, &input.custom_strobe.inner_bars,
+      &input.custom_strobe.caption_1, &input.custom_strobe.caption_2};
   // clang-format on
   const auto texts = nul_separated(input_text(data, size));
   for (std::size_t i = 0; i < texts.size() && i < fields.size(); ++i) {
-    fields[i].first->set_text(fields[i].second, texts[i]);
+    *fields[i] = texts[i];
   }
   require_none(pipeline_problems(input, page_time_limit));
   return 0;

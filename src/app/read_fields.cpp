@@ -2,8 +2,6 @@
 
 #include "model/field_reading.h"
 #include "model/geometry.h"
-#include "ui/control_ids.h"
-#include "ui/dialog.h"
 
 namespace veltrane {
 namespace {
@@ -20,27 +18,22 @@ std::string one_line(std::string cp1252) {
 
 }  // namespace
 
-void read_parameters(ParameterSet& set, const Dialog& main_window) {
-  set.pivot_to_spindle = read_number(main_window.get_text(id_pivot));
-  set.inner_groove_radius = read_number(main_window.get_text(id_inner_radius));
-  set.outer_groove_radius = read_number(main_window.get_text(id_outer_radius));
-  set.correction_x = read_number(main_window.get_text(id_correction_x));
-  set.correction_y = read_number(main_window.get_text(id_correction_y));
-  set.id_text =
-      left_aligned_text(one_line(utf8_to_cp1252(main_window.get_text(id_id_text))), id_text_length);
-  if (main_window.get_check(id_lofgren_a)) set.alignment = alignment_lofgren_a;
-  if (main_window.get_check(id_lofgren_b)) set.alignment = alignment_lofgren_b;
-  if (main_window.get_check(id_stevenson_a)) set.alignment = alignment_stevenson_a;
+void read_parameters(ParameterSet& set, const MainWindowFields& fields) {
+  set.pivot_to_spindle = read_number(fields.pivot);
+  set.inner_groove_radius = read_number(fields.inner_radius);
+  set.outer_groove_radius = read_number(fields.outer_radius);
+  set.correction_x = read_number(fields.correction_x);
+  set.correction_y = read_number(fields.correction_y);
+  set.id_text = left_aligned_text(one_line(utf8_to_cp1252(fields.id_text)), id_text_length);
+  if (fields.alignment != 0) set.alignment = fields.alignment;
   compute_alignment(set);
 }
 
-void read_custom_strobe(ParameterSet& set, const Dialog& custom_dialog) {
-  set.custom_outer_bars = read_bar_count(custom_dialog.get_text(id_outer_bars));
-  set.custom_inner_bars = read_bar_count(custom_dialog.get_text(id_inner_bars));
-  set.custom_caption_1 =
-      centred_text(one_line(utf8_to_cp1252(custom_dialog.get_text(id_caption_1))), caption_length);
-  set.custom_caption_2 =
-      centred_text(one_line(utf8_to_cp1252(custom_dialog.get_text(id_caption_2))), caption_length);
+void read_custom_strobe(ParameterSet& set, const CustomStrobeFields& fields) {
+  set.custom_outer_bars = read_bar_count(fields.outer_bars);
+  set.custom_inner_bars = read_bar_count(fields.inner_bars);
+  set.custom_caption_1 = centred_text(one_line(utf8_to_cp1252(fields.caption_1)), caption_length);
+  set.custom_caption_2 = centred_text(one_line(utf8_to_cp1252(fields.caption_2)), caption_length);
 }
 
 }  // namespace veltrane

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/dialog_fields.h"
 #include "app/read_fields.h"
 #include "model/standard_strobes.h"
 #include "model/summary.h"
@@ -63,7 +64,7 @@ int run_custom_strobe_dialog(Toolkit& toolkit, ParameterSet& set, Dialog& parent
                               focus->handle(dialog, event);
                               if (event.kind != DialogEventKind::command) return;
                               if (event.id == id_custom_ok) {
-                                read_custom_strobe(set, dialog);
+                                read_custom_strobe(set, custom_strobe_fields_of(dialog));
                                 without_input(dialog, [&] {
                                   print_strobe_page(set, set.custom_outer_bars,
                                                     set.custom_inner_bars, set.custom_caption_1,
@@ -98,26 +99,26 @@ DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
     switch (event.id) {
       case id_print_template:
         without_input(window, [&] {
-          read_parameters(set, window);
+          read_parameters(set, main_window_fields_of(window));
           if (confirm_parameters(toolkit, set)) print_template_page(set, printer_of(toolkit));
         });
         break;
       case id_print_60hz:
         without_input(window, [&] {
-          read_parameters(set, window);
+          read_parameters(set, main_window_fields_of(window));
           print_strobe_page(set, strobe_60hz.outer_bars, strobe_60hz.inner_bars, blank_caption,
                             blank_caption, printer_of(toolkit));
         });
         break;
       case id_print_50hz:
         without_input(window, [&] {
-          read_parameters(set, window);
+          read_parameters(set, main_window_fields_of(window));
           print_strobe_page(set, strobe_50hz.outer_bars, strobe_50hz.inner_bars, blank_caption,
                             blank_caption, printer_of(toolkit));
         });
         break;
       case id_print_custom:
-        read_parameters(set, window);
+        read_parameters(set, main_window_fields_of(window));
         run_custom_strobe_dialog(toolkit, set, window);
         break;
       case id_help:

@@ -89,4 +89,10 @@ std::string format_up_to_three_decimals(double value) {
   return text;
 }
 
+std::string shortest_number(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return {buffer, result.ptr};
+}
+
 }  // namespace veltrane

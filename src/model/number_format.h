@@ -17,4 +17,8 @@ std::string format_four_decimals(double value);
 /// left: 209 gives "209", 239.3 "239.3", 238.1234 "238.123".
 std::string format_up_to_three_decimals(double value);
 
+/// The shortest text that reads back as the same double ("inf", "-inf", "nan" for the
+/// others).
+std::string shortest_number(double value);
+
 }  // namespace veltrane

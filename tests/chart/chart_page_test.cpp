@@ -6,8 +6,8 @@
 #include <limits>
 #include <sstream>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "golden.h"
 #include "model/geometry.h"
 #include "print/trace_device.h"
@@ -70,9 +70,8 @@ Recording record(const ParameterSet& set, const Analysis& analysis) {
 }
 
 ParameterSet inputs(double d, double ri, double ro) {
-  FieldValues fields = initial_main_window_fields();
   ParameterSet set;
-  read_parameters(set, fields);
+  read_parameters(set, initial_main_window_fields());
   set.pivot_to_spindle = d;
   set.inner_groove_radius = ri;
   set.outer_groove_radius = ro;

@@ -7,8 +7,9 @@
 #include <sstream>
 #include <vector>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "cli/arguments.h"
+#include "cli/options.h"
 #include "cli/page_title.h"
 #include "cli/paper_fit.h"
 #include "cli_run.h"
@@ -16,7 +17,6 @@
 #include "print/file_output.h"
 #include "print/trace_device.h"
 #include "template/template_page.h"
-#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
@@ -78,13 +78,42 @@ TEST(CliErrors, OneLineAndUsageWithExitCodeTwo) {
       {"template", "--caption1", "x", "-o", "-"},
   };
   // clang-format on
-  for (const auto& args : cases) {
-    const CliRun r = run(args);
-    EXPECT_EQ(r.code, 2) << (args.empty() ? "(none)" : args.back());
-    EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(r.err.starts_with("veltrane-cli: ")) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
-    EXPECT_NE(r.err.find("\nusage: veltrane-cli"), std::string::npos);
+  for (const auto& args : cases) expect_usage_error(args);
+}
+
+// The option table is all the parser and --help know: an option must be taken by every
+// command it names and be listed in --help.
+TEST(CliOptions, EachOptionIsTakenByItsCommandsAndListedInHelp) {
+  // clang-format off
+  const struct { Command command; std::vector<std::string_view> words; } commands[] = {
+      {Command::summary, {"summary"}}, {Command::template_page, {"template"}},
+      {Command::strobe_60hz, {"strobe", "60hz"}}, {Command::strobe_50hz, {"strobe", "50hz"}},
+      {Command::strobe_custom, {"strobe", "custom"}}, {Command::strobe_speed, {"strobe", "speed"}},
+      {Command::calibrate, {"calibrate"}}, {Command::analyze, {"analyze"}},
+  };
+  // clang-format on
+  const std::string help = help_text(Command::help);
+  for (const Option& option : options()) {
+    const std::string value = option.kind == ValueKind::choice ? std::string(option.choices[0])
+                              : option.kind == ValueKind::dots ? "300"
+                                                               : "1";
+    int taken = 0;
+    for (const auto& c : commands) {
+      if ((option.commands & command_bit(c.command)) == 0) continue;
+      ++taken;
+      std::vector<std::string_view> args = c.words;
+      args.insert(args.end(), {option.name, value});
+      Request request;
+      try {
+        parse_request(args, request);
+      } catch (const UsageError& error) {
+        EXPECT_FALSE(error.message.starts_with("unknown option")) << option.name;
+      }
+    }
+    EXPECT_GT(taken, 0) << option.name;
+    // A label-less option is listed with the one before it.
+    const std::string listed = "\n  " + std::string(option.label);
+    EXPECT_NE(help.find(listed), std::string::npos) << option.name;
   }
 }
 
@@ -94,12 +123,13 @@ TEST(CliErrors, PaperNamesEveryChoice) {
             "veltrane-cli: --paper must be a4, a3, letter, legal or tabloid, not 'a5'");
 }
 
-ParameterSet template_set(const char* pivot, int alignment, const char* cx, const char* cy) {
-  FieldValues fields = initial_main_window_fields();
-  fields.set_text(id_pivot, pivot);
-  fields.set_text(id_correction_x, cx);
-  fields.set_text(id_correction_y, cy);
-  if (alignment != 0) fields.set_option(id_lofgren_a, id_stevenson_a, alignment);
+ParameterSet template_set(const char* pivot, std::int16_t alignment, const char* cx,
+                          const char* cy) {
+  MainWindowFields fields = initial_main_window_fields();
+  fields.pivot = pivot;
+  fields.correction_x = cx;
+  fields.correction_y = cy;
+  if (alignment != 0) fields.alignment = alignment;
   ParameterSet set;
   read_parameters(set, fields);
   return set;
@@ -107,13 +137,13 @@ ParameterSet template_set(const char* pivot, int alignment, const char* cx, cons
 
 TEST(CliTitles, NameWhatThePageIs) {
   // clang-format off
-  const struct { const char* pivot; int alignment; const char* title; } cases[] = {
-      {"209",      0,              "Arc template 209 mm, L\u00F6fgren A"},
-      {"239.3",    id_lofgren_b,   "Arc template 239.3 mm, L\u00F6fgren B"},
-      {"238.1234", id_stevenson_a, "Arc template 238.123 mm, Stevenson A"},
-      {"222.50",   0,              "Arc template 222.5 mm, L\u00F6fgren A"},
-      {"abc",      0,              "Arc template 0 mm, L\u00F6fgren A"},
-      {"1e9999",   0,              "Arc template inf mm, L\u00F6fgren A"},
+  const struct { const char* pivot; std::int16_t alignment; const char* title; } cases[] = {
+      {"209",      0,                     "Arc template 209 mm, L\u00F6fgren A"},
+      {"239.3",    alignment_lofgren_b,   "Arc template 239.3 mm, L\u00F6fgren B"},
+      {"238.1234", alignment_stevenson_a, "Arc template 238.123 mm, Stevenson A"},
+      {"222.50",   0,                     "Arc template 222.5 mm, L\u00F6fgren A"},
+      {"abc",      0,                     "Arc template 0 mm, L\u00F6fgren A"},
+      {"1e9999",   0,                     "Arc template inf mm, L\u00F6fgren A"},
   };
   // clang-format on
   for (const auto& c : cases)
@@ -203,9 +233,9 @@ TEST(CliHelp, StatesTheDefaultsThatApply) {
 }
 
 TEST(CliPages, TemplateTraceEqualsThePageForTheSameFields) {
-  FieldValues fields = initial_main_window_fields();
-  fields.set_text(id_pivot, "239.3");
-  fields.set_option(id_lofgren_a, id_stevenson_a, id_lofgren_b);
+  MainWindowFields fields = initial_main_window_fields();
+  fields.pivot = "239.3";
+  fields.alignment = alignment_lofgren_b;
   ParameterSet set;
   read_parameters(set, fields);
   std::ostringstream expected;

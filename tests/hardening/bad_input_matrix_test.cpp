@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/alignments.h"
 #include "support/page_checks.h"
-#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
@@ -64,10 +64,23 @@ const std::vector<Sample>& bad_texts() {
   return samples;
 }
 
-constexpr int main_window_numbers[] = {id_pivot, id_inner_radius, id_outer_radius, id_correction_x,
-                                       id_correction_y};
-constexpr int custom_strobe_numbers[] = {id_outer_bars, id_inner_bars};
-constexpr int alignment_options[] = {id_lofgren_a, id_lofgren_b, id_stevenson_a};
+template <typename Fields>
+struct NamedText {
+  const char* name;
+  std::string Fields::*text;
+};
+
+constexpr NamedText<MainWindowFields> main_window_numbers[] = {
+    {"pivot", &MainWindowFields::pivot},
+    {"inner radius", &MainWindowFields::inner_radius},
+    {"outer radius", &MainWindowFields::outer_radius},
+    {"correction x", &MainWindowFields::correction_x},
+    {"correction y", &MainWindowFields::correction_y},
+};
+constexpr NamedText<CustomStrobeFields> custom_strobe_numbers[] = {
+    {"outer bars", &CustomStrobeFields::outer_bars},
+    {"inner bars", &CustomStrobeFields::inner_bars},
+};
 
 std::string joined(const std::vector<std::string>& problems) {
   std::string text;
@@ -80,31 +93,31 @@ void expect_sound(const PipelineInput& input, const std::string& what) {
   EXPECT_TRUE(problems.empty()) << what << joined(problems);
 }
 
-PipelineInput with_alignment(int option) {
+PipelineInput with_alignment(std::int16_t alignment) {
   PipelineInput input;
-  input.main_window.set_option(id_lofgren_a, id_stevenson_a, option);
+  input.main_window.alignment = alignment;
   return input;
 }
 
 TEST(BadInputMatrix, EachMainWindowNumberUnderEveryAlignment) {
-  for (int option : alignment_options) {
-    for (int field : main_window_numbers) {
+  for (const Alignment& alignment : alignments) {
+    for (const auto& field : main_window_numbers) {
       for (const Sample& sample : bad_numbers()) {
-        PipelineInput input = with_alignment(option);
-        input.main_window.set_text(field, sample.text);
-        expect_sound(input, "field " + std::to_string(field) + " = " + sample.name + ", option " +
-                                std::to_string(option));
+        PipelineInput input = with_alignment(alignment.code);
+        input.main_window.*field.text = sample.text;
+        expect_sound(input, std::string(field.name) + " = " + sample.name + ", " +
+                                std::string(alignment.key));
       }
     }
   }
 }
 
 TEST(BadInputMatrix, EachBarCount) {
-  for (int field : custom_strobe_numbers) {
+  for (const auto& field : custom_strobe_numbers) {
     for (const Sample& sample : bad_numbers()) {
       PipelineInput input;
-      input.custom_strobe.set_text(field, sample.text);
-      expect_sound(input, "field " + std::to_string(field) + " = " + sample.name);
+      input.custom_strobe.*field.text = sample.text;
+      expect_sound(input, std::string(field.name) + " = " + sample.name);
     }
   }
 }
@@ -112,11 +125,11 @@ TEST(BadInputMatrix, EachBarCount) {
 TEST(BadInputMatrix, IdAndCaptions) {
   for (const Sample& sample : bad_texts()) {
     PipelineInput input;
-    input.main_window.set_text(id_id_text, sample.text);
-    input.custom_strobe.set_text(id_caption_1, sample.text);
-    input.custom_strobe.set_text(id_caption_2, sample.text);
+    input.main_window.id_text = sample.text;
+    input.custom_strobe.caption_1 = sample.text;
+    input.custom_strobe.caption_2 = sample.text;
     // Captions print only for counts that are not a standard pair.
-    input.custom_strobe.set_text(id_outer_bars, "215");
+    input.custom_strobe.outer_bars = "215";
     expect_sound(input, std::string("texts = ") + sample.name);
   }
 }
@@ -128,16 +141,14 @@ TEST(BadInputMatrix, EveryFieldBadAtOnce) {
     // Each field gets a different bad number, so that the combinations vary.
     PipelineInput input;
     std::size_t k = i;
-    for (int field : main_window_numbers) {
-      input.main_window.set_text(field, numbers[k++ % numbers.size()].text);
-    }
-    for (int field : custom_strobe_numbers) {
-      input.custom_strobe.set_text(field, numbers[k++ % numbers.size()].text);
-    }
-    input.main_window.set_text(id_id_text, texts[i % texts.size()].text);
-    input.custom_strobe.set_text(id_caption_1, texts[(i + 1) % texts.size()].text);
-    input.main_window.checks.clear();  // no option checked: the alignment stays unset
-    if (i % 2 == 1) input.main_window.set_option(id_lofgren_a, id_stevenson_a, id_lofgren_b);
+    for (const auto& field : main_window_numbers)
+      input.main_window.*field.text = numbers[k++ % numbers.size()].text;
+    for (const auto& field : custom_strobe_numbers)
+      input.custom_strobe.*field.text = numbers[k++ % numbers.size()].text;
+    input.main_window.id_text = texts[i % texts.size()].text;
+    input.custom_strobe.caption_1 = texts[(i + 1) % texts.size()].text;
+    input.main_window.alignment = 0;  // no option checked: the alignment stays unset
+    if (i % 2 == 1) input.main_window.alignment = alignment_lofgren_b;
     expect_sound(input, std::string("all bad, starting at ") + numbers[i].name);
   }
 }
@@ -154,10 +165,10 @@ TEST(BadInputMatrix, ExtremeScalesAndCountsAtEveryResolution) {
     for (const auto& c : cases) {
       PipelineInput input;
       input.dpi = dpi;
-      input.main_window.set_text(id_correction_x, c.correction);
-      input.main_window.set_text(id_correction_y, c.correction);
-      input.custom_strobe.set_text(id_outer_bars, c.bars);
-      input.custom_strobe.set_text(id_inner_bars, c.bars);
+      input.main_window.correction_x = c.correction;
+      input.main_window.correction_y = c.correction;
+      input.custom_strobe.outer_bars = c.bars;
+      input.custom_strobe.inner_bars = c.bars;
       expect_sound(input, std::string("correction ") + c.correction + ", bars " + c.bars + " at " +
                               std::to_string(dpi) + " dpi");
     }

@@ -8,7 +8,6 @@
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
 #include "support/page_checks.h"
-#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
@@ -51,11 +50,11 @@ TEST(Findings, RingWedgesAreCappedWhateverTheScale) {
 
 // A line feed pasted into the ID once split the summary into ten lines.
 TEST(Findings, ControlCharactersInTextsBecomeSpaces) {
-  FieldValues window = initial_main_window_fields();
-  window.set_text(id_id_text, "Test\narm\r\t\x7F|");
-  FieldValues custom = initial_custom_strobe_fields();
-  custom.set_text(id_caption_1, "a\nb");
-  custom.set_text(id_caption_2, std::string("\0", 1));
+  MainWindowFields window = initial_main_window_fields();
+  window.id_text = "Test\narm\r\t\x7F|";
+  CustomStrobeFields custom = initial_custom_strobe_fields();
+  custom.caption_1 = "a\nb";
+  custom.caption_2 = std::string("\0", 1);
   ParameterSet set;
   read_parameters(set, window);
   read_custom_strobe(set, custom);

@@ -5,11 +5,9 @@
 #include <cmath>
 #include <limits>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
 #include "model/field_reading.h"
 #include "model/number_format.h"
-#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
@@ -60,9 +58,9 @@ TEST(ParameterSummary, InitialContents) {
 }
 
 TEST(ReadParameters, ReadsTheFieldsInto) {
-  FieldValues fields = initial_main_window_fields();
-  fields.set_text(id_id_text, "Test arm");
-  fields.set_text(id_inner_radius, "60.325");
+  MainWindowFields fields = initial_main_window_fields();
+  fields.id_text = "Test arm";
+  fields.inner_radius = "60.325";
   ParameterSet set;
   read_parameters(set, fields);
   EXPECT_EQ(set.alignment, alignment_lofgren_a);
@@ -73,22 +71,22 @@ TEST(ReadParameters, ReadsTheFieldsInto) {
 }
 
 TEST(ReadParameters, NoCheckedOptionKeepsThePreviousAlignment) {
-  FieldValues fields = initial_main_window_fields();
-  fields.set_option(id_lofgren_a, id_stevenson_a, id_stevenson_a);
+  MainWindowFields fields = initial_main_window_fields();
+  fields.alignment = alignment_stevenson_a;
   ParameterSet set;
   read_parameters(set, fields);
   EXPECT_EQ(set.alignment, alignment_stevenson_a);
-  fields.checks.clear();
+  fields.alignment = 0;
   read_parameters(set, fields);
   EXPECT_EQ(set.alignment, alignment_stevenson_a);
   EXPECT_EQ(format_three_decimals(set.outer_null_radius), "115.522");
 }
 
 TEST(ReadCustomStrobe, ReadsCountsAndCentresCaptions) {
-  FieldValues fields = initial_custom_strobe_fields();
-  fields.set_text(id_outer_bars, "72.5");
-  fields.set_text(id_inner_bars, "73.5");
-  fields.set_text(id_caption_1, "A");
+  CustomStrobeFields fields = initial_custom_strobe_fields();
+  fields.outer_bars = "72.5";
+  fields.inner_bars = "73.5";
+  fields.caption_1 = "A";
   ParameterSet set;
   read_custom_strobe(set, fields);
   EXPECT_EQ(set.custom_outer_bars, 72);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/field_values.h"
+#include "app/window_fields.h"
 #include "print/trace_device.h"
 
 namespace veltrane {
@@ -44,8 +44,8 @@ std::vector<std::string> summary_problems(std::string_view summary);
 
 /// The fields of both windows as a user left them, and the printer's resolution.
 struct PipelineInput {
-  FieldValues main_window = initial_main_window_fields();
-  FieldValues custom_strobe = initial_custom_strobe_fields();
+  MainWindowFields main_window = initial_main_window_fields();
+  CustomStrobeFields custom_strobe = initial_custom_strobe_fields();
   int dpi = trace_default_dpi;
 };
 

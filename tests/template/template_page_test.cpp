@@ -8,18 +8,18 @@
 #include <sstream>
 #include <vector>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "golden.h"
+#include "model/alignments.h"
 #include "print/mm_drawing.h"
 #include "print/text_extent.h"
 #include "print/trace_device.h"
-#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
 
-std::string template_trace(const FieldValues& fields, int dpi = 600) {
+std::string template_trace(const MainWindowFields& fields, int dpi = 600) {
   ParameterSet set;
   read_parameters(set, fields);
   std::ostringstream out;
@@ -27,9 +27,11 @@ std::string template_trace(const FieldValues& fields, int dpi = 600) {
   return out.str();
 }
 
-std::string template_trace_with(int id, const char* text) {
-  FieldValues fields = initial_main_window_fields();
-  fields.set_text(id, text);
+using MainWindowText = std::string MainWindowFields::*;
+
+std::string template_trace_with(MainWindowText field, const char* text) {
+  MainWindowFields fields = initial_main_window_fields();
+  fields.*field = text;
   return template_trace(fields);
 }
 
@@ -61,39 +63,40 @@ TEST(TemplatePage, DotLevelExamples) {
 }
 
 TEST(TemplatePage, CorrectionFactorsScaleAxesAndFonts) {
-  const std::string wider = template_trace_with(id_correction_x, "1.01");
+  const std::string wider = template_trace_with(&MainWindowFields::correction_x, "1.01");
   EXPECT_TRUE(contains(wider, "move 4796 0\nline 4796 118\n"));
   EXPECT_TRUE(contains(wider, "font Arial 12 regular\n"));
-  const std::string taller = template_trace_with(id_correction_y, "1.5");
+  const std::string taller = template_trace_with(&MainWindowFields::correction_y, "1.5");
   EXPECT_TRUE(contains(taller, "font Arial 18 regular\n"));
   EXPECT_TRUE(contains(taller, "font Arial 24 italic\n"));
-  EXPECT_TRUE(contains(template_trace_with(id_correction_y, ""), "font Arial 0 regular\n"));
+  EXPECT_TRUE(
+      contains(template_trace_with(&MainWindowFields::correction_y, ""), "font Arial 0 regular\n"));
 }
 
 TEST(TemplatePage, StandardSuffixesByExactRadius) {
   // clang-format off
-  const struct { int id; const char* text; const char* line; } cases[] = {
-      {id_inner_radius, "60.325", "\"Inner groove radius = 60.325 (IEC)\""},
-      {id_inner_radius, "63",     "\"Inner groove radius = 63.000\""},
-      {id_inner_radius, "57.50",  "\"Inner groove radius = 57.500 (DIN)\""},
-      {id_outer_radius, "145",    "\"Outer groove radius = 145.000\""},
-      {id_id_text,      "  My arm  ", "\"  My arm - L\u00F6fgren A\""},
+  const struct { MainWindowText field; const char* text; const char* line; } cases[] = {
+      {&MainWindowFields::inner_radius, "60.325", "\"Inner groove radius = 60.325 (IEC)\""},
+      {&MainWindowFields::inner_radius, "63",     "\"Inner groove radius = 63.000\""},
+      {&MainWindowFields::inner_radius, "57.50",  "\"Inner groove radius = 57.500 (DIN)\""},
+      {&MainWindowFields::outer_radius, "145",    "\"Outer groove radius = 145.000\""},
+      {&MainWindowFields::id_text,      "  My arm  ", "\"  My arm - L\u00F6fgren A\""},
   };
   // clang-format on
   for (const auto& c : cases)
-    EXPECT_TRUE(contains(template_trace_with(c.id, c.text), c.line)) << c.text;
+    EXPECT_TRUE(contains(template_trace_with(c.field, c.text), c.line)) << c.text;
 }
 
 TEST(TemplatePage, NonFiniteGeometryLeavesOutOnlyItsShapes) {
   // A distance of 0 makes the null points not a number: grids, discs and circles at the
   // null points go, the frame, the spindle and every text stay.
-  const std::string trace = template_trace_with(id_pivot, "0");
+  const std::string trace = template_trace_with(&MainWindowFields::pivot, "0");
   EXPECT_TRUE(contains(trace, "move 24 24\nline 24 4866\n"));
   EXPECT_TRUE(contains(trace, "text \"Pivot to spindle distance = 0.000\""));
   EXPECT_TRUE(contains(trace, "text \"Offset angle = -84.321\u00B0\""));
   EXPECT_EQ(trace.find("nan"), std::string::npos);
   // An infinite distance also loses the pivot cross, the stylus arc and the "pivot" label.
-  const std::string far = template_trace_with(id_pivot, "1e9999");
+  const std::string far = template_trace_with(&MainWindowFields::pivot, "1e9999");
   EXPECT_FALSE(contains(far, "\"pivot\""));
   EXPECT_FALSE(contains(far, "arc "));
   EXPECT_TRUE(contains(far, "text \"Pivot to spindle distance = inf\""));
@@ -182,14 +185,11 @@ TEST(TemplateMarks, LineMarksAreTheBoundsOfTheLinesThePageDraws) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    FieldValues fields = initial_main_window_fields();
-    fields.set_text(id_pivot, c.pivot);
-    fields.set_text(id_correction_x, c.cx);
-    fields.set_text(id_correction_y, c.cy);
-    const int option = std::string(c.alignment) == "lofgren-b"     ? id_lofgren_b
-                       : std::string(c.alignment) == "stevenson-a" ? id_stevenson_a
-                                                                   : id_lofgren_a;
-    fields.set_option(id_lofgren_a, id_stevenson_a, option);
+    MainWindowFields fields = initial_main_window_fields();
+    fields.pivot = c.pivot;
+    fields.correction_x = c.cx;
+    fields.correction_y = c.cy;
+    fields.alignment = alignment_keyed(c.alignment)->code;
     ParameterSet set;
     read_parameters(set, fields);
     const Drawn drawn = drawn_in(template_trace(fields, 1200), 1200);
@@ -247,8 +247,8 @@ TEST(TemplateMarks, MarksThePageLeavesOutAreNotListed) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    FieldValues fields = initial_main_window_fields();
-    fields.set_text(id_pivot, c.pivot);
+    MainWindowFields fields = initial_main_window_fields();
+    fields.pivot = c.pivot;
     ParameterSet set;
     read_parameters(set, fields);
     const std::vector<TemplateMark> marks = template_marks(set);

@@ -4,21 +4,19 @@
 
 #include <cmath>
 #include <functional>
-#include <map>
 #include <numbers>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "model/field_reading.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "text.h"
-#include "ui/control_ids.h"
 
 namespace veltrane {
 namespace {
@@ -317,11 +315,8 @@ void expect_same_operations(const Page& page) {
   EXPECT_EQ(actual.size(), expected.size());
 }
 
-Page template_page(std::map<int, const char*> changes, int alignment_option = id_lofgren_a) {
+Page template_page(const MainWindowFields& fields) {
   return [=](const PrintOpener& open) {
-    FieldValues fields = initial_main_window_fields();
-    for (const auto& [id, text] : changes) fields.set_text(id, text);
-    fields.set_option(id_lofgren_a, id_stevenson_a, alignment_option);
     ParameterSet set;
     read_parameters(set, fields);
     print_template_page(set, open);
@@ -340,11 +335,14 @@ Page strobe_page(std::int32_t outer, std::int32_t inner, double correction_x,
 }
 
 TEST(GdiDevice, TemplatePagesDrawWhatTheTraceRecords) {
-  expect_same_operations(template_page({}));
+  MainWindowFields fields = initial_main_window_fields();
+  expect_same_operations(template_page(fields));
   // Löfgren B on IEC grooves, with an ID, and X printing 2 % larger: circles become ellipses.
-  expect_same_operations(template_page(
-      {{id_inner_radius, "60.325"}, {id_id_text, "Arm \u00B0 \u00F6"}, {id_correction_x, "1.02"}},
-      id_lofgren_b));
+  fields.inner_radius = "60.325";
+  fields.id_text = "Arm \u00B0 \u00F6";
+  fields.correction_x = "1.02";
+  fields.alignment = alignment_lofgren_b;
+  expect_same_operations(template_page(fields));
 }
 
 TEST(GdiDevice, StrobePagesDrawWhatTheTraceRecords) {

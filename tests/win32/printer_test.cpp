@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 #include "text.h"

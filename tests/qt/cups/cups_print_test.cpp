@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "app/windows.h"
 #include "backends/qt/qt_printer.h"
 #include "cups_support.h"
@@ -155,10 +155,10 @@ struct Factors {
   double x, y;
 };
 
-FieldValues window_fields(const Factors& factors) {
-  FieldValues fields = initial_main_window_fields();
-  fields.set_text(id_correction_x, factors.x_text);
-  fields.set_text(id_correction_y, factors.y_text);
+MainWindowFields window_fields(const Factors& factors) {
+  MainWindowFields fields = initial_main_window_fields();
+  fields.correction_x = factors.x_text;
+  fields.correction_y = factors.y_text;
   return fields;
 }
 
@@ -258,11 +258,11 @@ TEST_F(CupsPrinting, StrobeButtonsPrintOnePortraitDiskEach) {
       std::vector<RecordedJob> page_texts;
       const std::string blank(caption_length, ' ');
       if (c.button == id_print_custom) {
-        FieldValues dialog = initial_custom_strobe_fields();
-        dialog.set_text(id_outer_bars, c.custom.outer);
-        dialog.set_text(id_inner_bars, c.custom.inner);
-        dialog.set_text(id_caption_1, c.custom.caption_1);
-        dialog.set_text(id_caption_2, c.custom.caption_2);
+        CustomStrobeFields dialog = initial_custom_strobe_fields();
+        dialog.outer_bars = c.custom.outer;
+        dialog.inner_bars = c.custom.inner;
+        dialog.caption_1 = c.custom.caption_1;
+        dialog.caption_2 = c.custom.caption_2;
         read_custom_strobe(set, dialog);
         print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
                           set.custom_caption_2, recording_opener(page_texts));

@@ -14,8 +14,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include "app/field_values.h"
 #include "app/read_fields.h"
+#include "app/window_fields.h"
 #include "print/file_output.h"
 #include "qt/pdf_pages.h"
 #include "strobe/strobe_page.h"
@@ -34,8 +34,8 @@ bool have_pdftoppm() {
 }
 
 ParameterSet parameters(const char* correction_x) {
-  FieldValues fields = initial_main_window_fields();
-  fields.set_text(id_correction_x, correction_x);
+  MainWindowFields fields = initial_main_window_fields();
+  fields.correction_x = correction_x;
   ParameterSet set;
   read_parameters(set, fields);
   return set;

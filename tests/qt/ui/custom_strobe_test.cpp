@@ -5,7 +5,7 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/field_values.h"
+#include "app/dialog_fields.h"
 #include "app/read_fields.h"
 #include "app/windows.h"
 #include "print/trace_device.h"
@@ -16,7 +16,7 @@
 namespace veltrane {
 namespace {
 
-std::string custom_trace(const ParameterSet& from, const FieldValues& dialog_fields) {
+std::string custom_trace(const ParameterSet& from, const CustomStrobeFields& dialog_fields) {
   ParameterSet set = from;
   read_custom_strobe(set, dialog_fields);
   std::ostringstream out;
@@ -31,8 +31,8 @@ TEST(CustomStrobeDialog, OpensWithTheDefaultsOverTheMainWindow) {
     EXPECT_TRUE(with_custom_dialog(window, [&window](QDialog& dialog) {
       EXPECT_EQ(dialog.windowTitle().toStdString(), "Custom Strobe Parameters");
       EXPECT_EQ(dialog.parentWidget(), &window);
-      for (const auto& [id, text] : initial_custom_strobe_fields().texts)
-        EXPECT_EQ(text_of(dialog, id), text) << id;
+      for (const auto& box : custom_strobe_text_boxes)
+        EXPECT_EQ(text_of(dialog, box.id), initial_custom_strobe_fields().*box.text) << box.id;
       const Qt::WindowFlags flags = dialog.windowFlags();
       EXPECT_TRUE(flags & Qt::WindowTitleHint);
       EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
@@ -88,15 +88,15 @@ TEST(CustomStrobeDialog, OkPrintsTheTypedCountsAndCaptionsWithTheFactorTypedBefo
   EXPECT_EQ(driver.set.custom_caption_1, std::string(17, ' ') + "A" + std::string(18, ' '));
   EXPECT_EQ(driver.set.custom_caption_2, std::string(17, ' ') + "B" + std::string(18, ' '));
   EXPECT_DOUBLE_EQ(driver.set.correction_x, 1.02);
-  FieldValues main_fields = initial_main_window_fields();
-  main_fields.texts[id_correction_x] = "1.02";
+  MainWindowFields main_fields = initial_main_window_fields();
+  main_fields.correction_x = "1.02";
   ParameterSet expected;
   read_parameters(expected, main_fields);
-  FieldValues dialog_fields = initial_custom_strobe_fields();
-  dialog_fields.texts[id_outer_bars] = "100";
-  dialog_fields.texts[id_inner_bars] = "72";
-  dialog_fields.texts[id_caption_1] = "A";
-  dialog_fields.texts[id_caption_2] = "B";
+  CustomStrobeFields dialog_fields = initial_custom_strobe_fields();
+  dialog_fields.outer_bars = "100";
+  dialog_fields.inner_bars = "72";
+  dialog_fields.caption_1 = "A";
+  dialog_fields.caption_2 = "B";
   ASSERT_EQ(driver.jobs.size(), 1u);
   EXPECT_EQ(driver.jobs[0].trace, custom_trace(expected, dialog_fields));
 }
@@ -155,8 +155,8 @@ TEST(CustomStrobeDialog, ReopensWithTheDefaults) {
       click(dialog, id_custom_ok);
     }));
     EXPECT_TRUE(with_custom_dialog(window, [](QDialog& dialog) {
-      for (const auto& [id, text] : initial_custom_strobe_fields().texts)
-        EXPECT_EQ(text_of(dialog, id), text) << id;
+      for (const auto& box : custom_strobe_text_boxes)
+        EXPECT_EQ(text_of(dialog, box.id), initial_custom_strobe_fields().*box.text) << box.id;
       click(dialog, id_custom_cancel);
     }));
   });

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/field_values.h"
+#include "app/dialog_fields.h"
 #include "app/read_fields.h"
 #include "app/windows.h"
 #include "model/summary.h"
@@ -21,7 +21,7 @@
 namespace veltrane {
 namespace {
 
-std::string template_trace(const FieldValues& fields) {
+std::string template_trace(const MainWindowFields& fields) {
   ParameterSet set;
   read_parameters(set, fields);
   std::ostringstream out;
@@ -29,7 +29,7 @@ std::string template_trace(const FieldValues& fields) {
   return out.str();
 }
 
-std::string strobe_trace(const FieldValues& fields, int outer, int inner) {
+std::string strobe_trace(const MainWindowFields& fields, int outer, int inner) {
   ParameterSet set;
   read_parameters(set, fields);
   const std::string blank(caption_length, ' ');
@@ -61,8 +61,8 @@ TEST(MainWindow, OpensWithTheInitialContents) {
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(16, 16)));
     EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(32, 32)));
-    for (const auto& [id, text] : initial_main_window_fields().texts)
-      EXPECT_EQ(text_of(window, id), text) << id;
+    for (const auto& box : main_window_text_boxes)
+      EXPECT_EQ(text_of(window, box.id), initial_main_window_fields().*box.text) << box.id;
     EXPECT_TRUE(control<QRadioButton>(window, id_lofgren_a)->isChecked());
     EXPECT_FALSE(control<QRadioButton>(window, id_lofgren_b)->isChecked());
     EXPECT_FALSE(control<QRadioButton>(window, id_stevenson_a)->isChecked());
@@ -203,10 +203,10 @@ TEST(MainWindow, TemplateConfirmedPrintsThePageOfTheFields) {
     click(window, id_print_template);
     EXPECT_TRUE(window.isEnabled());
   });
-  FieldValues fields = initial_main_window_fields();
-  fields.texts[id_inner_radius] = "60.325";
-  fields.texts[id_id_text] = "Test arm";
-  fields.set_option(id_lofgren_a, id_stevenson_a, id_lofgren_b);
+  MainWindowFields fields = initial_main_window_fields();
+  fields.inner_radius = "60.325";
+  fields.id_text = "Test arm";
+  fields.alignment = alignment_lofgren_b;
   ParameterSet expected;
   read_parameters(expected, fields);
   ASSERT_EQ(driver.messages.size(), 1u);
@@ -246,9 +246,9 @@ TEST(MainWindow, StrobeButtonsPrintWithTheFactorsJustTypedAndNoSummary) {
       type_into(window, id_correction_y, "0.99");
       click(window, strobe.button);
     });
-    FieldValues fields = initial_main_window_fields();
-    fields.texts[id_correction_x] = "1.01";
-    fields.texts[id_correction_y] = "0.99";
+    MainWindowFields fields = initial_main_window_fields();
+    fields.correction_x = "1.01";
+    fields.correction_y = "0.99";
     EXPECT_TRUE(driver.messages.empty());
     ASSERT_EQ(driver.jobs.size(), 1u) << strobe.button;
     EXPECT_EQ(driver.jobs[0].trace, strobe_trace(fields, strobe.outer, strobe.inner));

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "model/analysis.h"
+
+namespace veltrane {
+
+// The reports of veltrane-cli analyze, each over the whole Analysis record.
+
+/// The comparison and the per-radius table, UTF-8, ending in a line feed.
+std::string analysis_text(const Analysis& analysis);
+
+/// A header line and one line per arm and radius.
+std::string analysis_csv(const Analysis& analysis);
+
+/// The inputs and, per arm, its geometry, peaks and rows.
+std::string analysis_json(const Analysis& analysis);
+
+}  // namespace veltrane

@@ -1,0 +1,456 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "cli/arguments.h"
+#include "model/alignments.h"
+#include "print/file_output.h"
+
+namespace veltrane {
+namespace {
+
+constexpr Commands bit(Command command) {
+  return command_bit(command);
+}
+
+// clang-format off
+constexpr Commands field_commands =
+    bit(Command::summary) | bit(Command::template_page) | bit(Command::analyze);
+constexpr Commands every_command =
+    field_commands | page_commands | bit(Command::calibrate);
+// clang-format on
+
+constexpr auto alignment_keys = [] {
+  std::array<std::string_view, alignments.size()> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = alignments[i].key;
+  return keys;
+}();
+
+constexpr auto paper_names = [] {
+  std::array<std::string_view, paper_sizes.size()> names{};
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = paper_sizes[i].name;
+  return names;
+}();
+
+constexpr std::array<std::string_view, 4> page_formats = {"pdf", "svg", "png", "trace"};
+constexpr std::array<std::string_view, 7> analysis_formats = {"text", "csv", "json", "pdf",
+                                                              "svg",  "png", "trace"};
+
+using V = ValueKind;
+using S = HelpSection;
+using R = Request;
+using Value = OptionValue;
+
+// clang-format off
+constexpr Option option_table[] = {
+    {"--pivot", "", V::text, field_commands, "", {}, S::fields,
+     "--pivot TEXT", "spindle to pivot distance, mm (209)",
+     [](R& r, const Value& v) { r.window.pivot = v.text; }},
+    {"--inner", "", V::text, field_commands, "", {}, S::fields,
+     "--inner TEXT", "inner groove radius, mm (57.5)",
+     [](R& r, const Value& v) { r.window.inner_radius = v.text; }},
+    {"--outer", "", V::text, field_commands, "", {}, S::fields,
+     "--outer TEXT", "outer groove radius, mm (146.05)",
+     [](R& r, const Value& v) { r.window.outer_radius = v.text; }},
+    {"--alignment", "", V::choice, field_commands, "", alignment_keys, S::fields,
+     "--alignment NAME", "{choices}",
+     [](R& r, const Value& v) { r.window.alignment = alignments[v.choice].code; }},
+    {"--correction-x", "", V::text, every_command, "", {}, S::fields,
+     "--correction-x TEXT", "printer correction factor X (1.0)",
+     [](R& r, const Value& v) { r.window.correction_x = v.text; }},
+    {"--correction-y", "", V::text, every_command, "", {}, S::fields,
+     "--correction-y TEXT", "printer correction factor Y (1.0)",
+     [](R& r, const Value& v) { r.window.correction_y = v.text; }},
+    {"--id", "", V::text, field_commands, "", {}, S::fields,
+     "--id TEXT", "arm or turntable ID, first 40 characters (empty)",
+     [](R& r, const Value& v) { r.window.id_text = v.text; }},
+
+    {"--outer", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
+     "--outer TEXT", "number of outer bars (216)",
+     [](R& r, const Value& v) { r.custom.outer_bars = v.text; }},
+    {"--inner", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
+     "--inner TEXT", "number of inner bars (160)",
+     [](R& r, const Value& v) { r.custom.inner_bars = v.text; }},
+    {"--caption1", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
+     "--caption1 TEXT", R"(caption line 1 ("33 1/3 RPM - 60 HZ - 216 BARS"))",
+     [](R& r, const Value& v) { r.custom.caption_1 = v.text; }},
+    {"--caption2", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
+     "--caption2 TEXT", R"(caption line 2 ("45 RPM - 60 HZ - 160 BARS"))",
+     [](R& r, const Value& v) { r.custom.caption_2 = v.text; }},
+
+    {"--rpm", "", V::text, bit(Command::strobe_speed), "", {}, S::strobe_speed,
+     "--rpm OUTER[,INNER]", "the speed of the outer ring, and of the inner one, in RPM",
+     [](R& r, const Value& v) { r.speed.rpm = std::string(v.text); }},
+    {"--hz", "", V::text, bit(Command::strobe_speed), "", {}, S::strobe_speed,
+     "--hz F", "supply frequency of the lamp in Hz (50); lamps flicker at 2 F",
+     [](R& r, const Value& v) { r.speed.hz = std::string(v.text); }},
+
+    {"--measured-x", "", V::positive_number, bit(Command::calibrate),
+     "a length in mm, a finite number above 0", {}, S::calibrate,
+     "--measured-x MM", "on a printed template, from the left reference line to the\n"
+                        "\"X=200mm\" tick, measured with a steel rule",
+     [](R& r, const Value& v) { r.calibrate.measured_x_mm = v.number; }},
+    {"--measured-y", "", V::positive_number, bit(Command::calibrate),
+     "a length in mm, a finite number above 0", {}, S::calibrate,
+     "--measured-y MM", "from the top reference line to the \"Y=200mm\" tick",
+     [](R& r, const Value& v) { r.calibrate.measured_y_mm = v.number; }},
+
+    {"--output", "-o", V::text, page_commands, "", {}, S::output,
+     "-o, --output FILE", "where the page goes; \"-\" is standard output",
+     [](R& r, const Value& v) { r.output = std::string(v.text); }},
+    {"--format", "", V::choice, page_commands, "", page_formats, S::output,
+     "--format FORMAT", "pdf, svg, png or trace; by default from FILE's extension",
+     [](R& r, const Value& v) { r.format = std::string(v.text); }},
+    {"--dpi", "", V::dots, page_commands | bit(Command::analyze),
+     "a whole number from 1 to 9600", {}, S::output,
+     "--dpi N", "resolution, 1 to 9600 (png: to 1200); defaults:\n"
+                "pdf 600, svg 600, png 300, trace 600",
+     [](R& r, const Value& v) { r.dpi = v.whole; }},
+    {"--paper", "", V::choice, page_commands | bit(Command::analyze), "", paper_names, S::output,
+     "--paper PAPER", "paper of pdf, svg and png: a4 (the default), a3, letter,\n"
+                      "legal or tabloid; the page is never scaled or moved, and\n"
+                      "a template whose marks the sheet cuts off gets a warning\n"
+                      "naming them and the smallest paper with room for them",
+     [](R& r, const Value& v) { r.paper = paper_sizes[v.choice].paper; }},
+
+    {"--rpm", "", V::positive_number, bit(Command::analyze),
+     "a decimal number greater than 0", {}, S::analyze,
+     "--rpm N", "turntable speed (100/3)",
+     [](R& r, const Value& v) { r.analysis.rpm = v.number; }},
+    {"--velocity", "", V::positive_number, bit(Command::analyze),
+     "a decimal number greater than 0", {}, S::analyze,
+     "--velocity N", "peak lateral velocity of the recorded signal, mm/s (100)",
+     [](R& r, const Value& v) { r.analysis.velocity_mm_per_s = v.number; }},
+    {"--step", "", V::positive_number, bit(Command::analyze),
+     "a decimal number greater than 0", {}, S::analyze,
+     "--step N", "radius step, mm (1); radii run from the inner groove\n"
+                 "radius in steps (the k-th is inner + k x step) below the\n"
+                 "outer groove radius, then the outer groove radius itself;\n"
+                 "at most 1000000 radii",
+     [](R& r, const Value& v) { r.analysis.step_mm = v.number; }},
+    {"--arm-length", "", V::positive_number, bit(Command::analyze),
+     "a decimal number greater than 0", {}, S::analyze,
+     "--arm-length N --arm-offset N", "an arm as its maker built it (effective length in mm,\n"
+                                      "offset angle in degrees), mounted at --pivot: a fourth\n"
+                                      "column \"As given\" with the null radii where it has them\n"
+                                      "(marked * when they lie between the groove radii)",
+     [](R& r, const Value& v) { r.arm_length_mm = v.number; }},
+    {"--arm-offset", "", V::positive_number, bit(Command::analyze),
+     "a decimal number greater than 0", {}, S::analyze, "", "",
+     [](R& r, const Value& v) { r.arm_offset_deg = v.number; }},
+    {"--format", "", V::choice, bit(Command::analyze), "", analysis_formats, S::analyze,
+     "--format FORMAT", "text (the default), csv or json; or a chart page in\n"
+                        "pdf, svg, png or trace; by default from FILE's extension",
+     [](R& r, const Value& v) { r.format = std::string(v.text); }},
+    {"--output", "-o", V::text, bit(Command::analyze), "", {}, S::analyze,
+     "-o FILE", "where it goes; standard output when left out or \"-\"",
+     [](R& r, const Value& v) { r.output = std::string(v.text); }},
+};
+// clang-format on
+
+// What --help says around the options of each section, in the order it says it.
+struct HelpPart {
+  HelpSection section;
+  std::string_view before;
+  std::string_view after;
+};
+
+constexpr std::string_view help_intro =
+    R"(veltrane-cli: alignment summaries, arc alignment templates, printer calibration and
+strobe disks.
+
+usage:
+  veltrane-cli summary  [FIELDS]
+  veltrane-cli template [FIELDS] [OUTPUT] -o FILE
+  veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
+                             [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli strobe speed --rpm OUTER[,INNER] [--hz F] [CORRECTION] [OUTPUT] -o FILE
+  veltrane-cli calibrate --measured-x MM --measured-y MM [CORRECTION]
+  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N] [--format FORMAT] [-o FILE]
+  veltrane-cli --help
+
+Every TEXT is read exactly as the window reads what is typed into its box: the
+leading number of the text, else 0 ("abc" reads as 0); nothing is rejected.
+An option left out takes the window's initial text.
+
+)";
+
+constexpr HelpPart help_parts[] = {
+    {S::fields, "FIELDS (the main window):\n",
+     "\nCORRECTION: --correction-x TEXT and --correction-y TEXT, as above.\n\n"},
+    {S::custom_strobe, "strobe custom (the custom strobe dialog):\n",
+     "The pairs 216/160 and 180/133 print their standard captions instead.\n\n"},
+    {S::strobe_speed, "strobe speed (a disk for any speed and lamp):\n",
+     R"(A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
+even). The page is the custom disk with these counts and captions such as "78 RPM -
+50 HZ - 77 BARS" ("33 1/3" and "16 2/3" within 0.001 of them; other numbers with up to
+three decimals); one speed leaves the inner ring without bars and its caption blank. A
+caption longer than 36 characters is cut, and 216/160 and 180/133 print the standard
+captions, as the custom disk does. Standard error gets one line per ring: the speed at
+which it stands still (120 x F / bars), how far that is from the asked speed in percent,
+and unless it rounds to 0 the drift at the asked speed in bars per 20 seconds (to three
+decimals), CW with the platter when the platter is faster than the standstill speed, CCW
+when slower: "45 RPM ... must drift CCW 5 bars per 20sec" under 50 Hz. Speeds and F are
+plain numbers, finite and above 0, and each ring needs from 1 to 2147483647 bars.
+
+)"},
+    {S::calibrate, "calibrate (printer correction factors):\n",
+     R"(  --correction-x/-y     the factors that template was printed with (1.0), read as above
+Writes "correction_x = N" and "correction_y = N", each current factor x 200 / measured
+with four decimals, then the template command and the window's boxes to use them. MM
+are plain numbers, finite and above 0; a length more than 10 % away from 200 mm gets
+a warning on standard error (likely a measuring mistake), and the result is still given.
+
+)"},
+    {S::output, "OUTPUT:\n",
+     R"(
+An option's value may follow as the next word (even one starting with "-") or
+after "=": --pivot=-3. summary prints the nine-line confirmation text. The
+pages are drawn as on a printer whose printable area is the whole sheet. A PDF
+asks viewers to print it at actual size, and a PDF or SVG is titled by its
+page: "Arc template 209 mm, Löfgren A" (the distance with up to three
+decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
+every drawing operation in device dots. A file is written whole or
+not at all: a file is replaced atomically (keeping its mode), a symlink is
+followed, a FIFO or device is written straight through. Exit codes: 0 done,
+2 a mistake in the arguments or an output that cannot be written (a file,
+or standard output when writing or closing it fails, e.g. a full disk).
+
+)"},
+    {S::analyze,
+     R"(analyze: tracking error and distortion of the three alignments across the record.
+
+  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N]
+                       [--format text|csv|json|pdf|svg|png|trace] [--dpi N]
+                       [--paper a4|a3|letter|legal|tabloid] [-o FILE]
+
+  FIELDS are read as summary reads them; --alignment only marks the chosen one.
+  Each N is a decimal number greater than 0 (for example 33.3 or 1e-3).
+)",
+     R"(
+  At radius r, for pivot distance d, effective length L and offset angle b:
+  tracking error e = b - asin((L^2 + r^2 - d^2) / (2 L r)) in degrees, "-" where
+  the arm cannot reach r; weighted error e / (r / 10) in degrees per cm;
+  distortion 100 v tan(e) / (2 pi rpm / 60 x r) in percent. Peaks are the largest
+  magnitudes over the radii with a value, at the first radius they occur; the RMS
+  distortion is over the radii with a value (unreachable radii are left out).
+  Text shows three decimals; csv and json the shortest decimal that reads back
+  as the same number, csv an empty field and json null where there is no value.
+)"},
+};
+
+// "a, b or c"; with `first_note`, after the first choice.
+std::string choice_list(std::span<const std::string_view> choices,
+                        std::string_view first_note = {}) {
+  std::string list;
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    if (i > 0) list += i + 1 == choices.size() ? " or " : ", ";
+    list += choices[i];
+    if (i == 0) list += first_note;
+  }
+  return list;
+}
+
+// The help column starts after two spaces and a label of up to 21 characters.
+constexpr std::size_t help_column = 24;
+
+void append_option_help(std::string& text, const Option& option) {
+  std::string help(option.help);
+  if (help == "{choices}") help = choice_list(option.choices, " (the default)");
+  text += "  ";
+  text += option.label;
+  if (option.label.size() < help_column - 2) {
+    text.append(help_column - 2 - option.label.size(), ' ');
+  } else {
+    text += '\n';
+    text.append(help_column, ' ');
+  }
+  for (const char c : help) {
+    text += c;
+    if (c == '\n') text.append(help_column, ' ');
+  }
+  text += '\n';
+}
+
+std::string section_help(const HelpPart& part) {
+  std::string text(part.before);
+  for (const Option& option : option_table)
+    if (option.section == part.section && !option.label.empty()) append_option_help(text, option);
+  text += part.after;
+  return text;
+}
+
+const Option* find_option(Command command, std::string_view name) {
+  for (const Option& option : option_table) {
+    if ((option.commands & bit(command)) == 0) continue;
+    if (name == option.name || (!option.short_name.empty() && name == option.short_name))
+      return &option;
+  }
+  return nullptr;
+}
+
+OptionValue read_value(const Option& option, std::string_view name, std::string_view text) {
+  OptionValue value{text};
+  const auto mistake = [&](std::string_view must_be) {
+    return UsageError{std::string(name) + " must be " + std::string(must_be) + ", not '" +
+                      std::string(text) + "'"};
+  };
+  switch (option.kind) {
+    case ValueKind::text:
+      break;
+    case ValueKind::positive_number: {
+      const auto number = read_positive_number(text);
+      if (!number) throw mistake(option.must_be);
+      value.number = *number;
+      break;
+    }
+    case ValueKind::dots: {
+      const char* const end = text.data() + text.size();
+      const auto result = std::from_chars(text.data(), end, value.whole);
+      if (text.empty() || text.front() < '0' || text.front() > '9' || result.ec != std::errc() ||
+          result.ptr != end || value.whole < 1 || value.whole > 9600)
+        throw mistake(option.must_be);
+      break;
+    }
+    case ValueKind::choice: {
+      const auto found = std::find(option.choices.begin(), option.choices.end(), text);
+      if (found == option.choices.end()) throw mistake(choice_list(option.choices));
+      value.choice = static_cast<std::size_t>(found - option.choices.begin());
+      break;
+    }
+  }
+  return value;
+}
+
+std::string lower_extension(std::string_view path) {
+  const auto dot = path.rfind('.');
+  const auto slash = path.rfind('/');
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && slash > dot)) return {};
+  std::string extension(path.substr(dot + 1));
+  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return extension;
+}
+
+Command command_named(std::span<const std::string_view> args, std::size_t& i) {
+  const std::string_view name = args[i++];
+  if (name == "--help" || name == "-h") return Command::help;
+  if (name == "summary") return Command::summary;
+  if (name == "template") return Command::template_page;
+  if (name == "calibrate") return Command::calibrate;
+  if (name == "analyze") return Command::analyze;
+  if (name != "strobe") throw UsageError{"unknown command '" + std::string(name) + "'"};
+  if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
+  const std::string_view kind = args[i++];
+  if (kind == "60hz") return Command::strobe_60hz;
+  if (kind == "50hz") return Command::strobe_50hz;
+  if (kind == "custom") return Command::strobe_custom;
+  if (kind == "speed") return Command::strobe_speed;
+  throw UsageError{"strobe needs 60hz, 50hz, custom or speed, not '" + std::string(kind) + "'"};
+}
+
+// The output's format, from --format or the file's extension, checked against the build.
+void finish_page_output(Request& request) {
+  if (!request.output)
+    throw UsageError{"no output given: use -o FILE, or -o - for standard output"};
+  if (!request.format) {
+    const std::string extension = lower_extension(*request.output);
+    if (std::find(page_formats.begin(), page_formats.end(), extension) != page_formats.end())
+      request.format = extension;
+  }
+  if (!request.format)
+    throw UsageError{
+        "no format: use --format, or an output file ending in .pdf, .svg, .png or .trace"};
+  if (*request.format == "png" && request.dpi > 1200)
+    throw UsageError{"--dpi for png must be from 1 to 1200"};
+  if (*request.format != "trace" && !rendered_formats_available())
+    throw UsageError{"this build writes only the trace format"};
+}
+
+void finish_analysis(Request& request) {
+  if (request.arm_length_mm.has_value() != request.arm_offset_deg.has_value())
+    throw UsageError{"--arm-length and --arm-offset go together"};
+  if (request.arm_length_mm)
+    request.analysis.as_given = ArmAsGiven{*request.arm_length_mm, *request.arm_offset_deg};
+  if (!request.output) request.output = "-";
+  if (!request.format) {
+    const std::string extension = lower_extension(*request.output);
+    const bool named = extension != "text" &&
+                       std::find(analysis_formats.begin(), analysis_formats.end(), extension) !=
+                           analysis_formats.end();
+    request.format = named ? extension : "text";
+  }
+  const std::string& format = *request.format;
+  if (format == "png" && request.dpi > 1200)
+    throw UsageError{"--dpi for png must be from 1 to 1200"};
+  if ((format == "pdf" || format == "svg" || format == "png") && !rendered_formats_available())
+    throw UsageError{"this build writes only the text, csv, json and trace formats"};
+}
+
+}  // namespace
+
+std::span<const Option> options() {
+  return option_table;
+}
+
+void parse_request(std::span<const std::string_view> args, Request& request) {
+  std::size_t i = 0;
+  if (i >= args.size()) throw UsageError{"no command given"};
+  request.command_name = std::string(args[0]);
+  request.command = command_named(args, i);
+  if (request.command == Command::help) return;
+  while (i < args.size()) {
+    const std::string_view word = args[i++];
+    if (word == "--help" || word == "-h") {
+      request.help = true;
+      return;
+    }
+    const auto equals = word.find('=');
+    const std::string_view name = word.substr(0, equals);
+    const Option* const option = find_option(request.command, name);
+    if (!option) {
+      throw UsageError{(name.starts_with("-") ? "unknown option '" : "unexpected argument '") +
+                       std::string(name) + "' for " + request.command_name};
+    }
+    std::string_view text;
+    if (equals != std::string_view::npos) {
+      text = word.substr(equals + 1);
+    } else if (i < args.size()) {
+      text = args[i++];
+    } else {
+      throw UsageError{"option '" + std::string(name) + "' needs a value"};
+    }
+    option->apply(request, read_value(*option, name, text));
+  }
+  if (request.command == Command::calibrate) check_calibrate_arguments(request.calibrate);
+  if (request.command == Command::strobe_speed) {
+    request.speed_rings = strobe_speed_rings(request.speed);
+    request.custom = custom_strobe_fields_for(request.speed_rings);
+  }
+  if (bit(request.command) & page_commands) finish_page_output(request);
+  if (request.command == Command::analyze) finish_analysis(request);
+}
+
+std::string_view usage_line(Command command) {
+  if (command == Command::analyze)
+    return "usage: veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N] "
+           "[--arm-length N --arm-offset N] [--format FORMAT] [-o FILE] (see --help)";
+  return "usage: veltrane-cli summary|template|calibrate|analyze|strobe 60hz|50hz|custom|speed "
+         "[OPTIONS] (see --help)";
+}
+
+std::string help_text(Command command) {
+  std::string text;
+  if (command != Command::analyze) text = help_intro;
+  for (const HelpPart& part : help_parts) {
+    if (command != Command::analyze || part.section == HelpSection::analyze)
+      text += section_help(part);
+  }
+  return text;
+}
+
+}  // namespace veltrane

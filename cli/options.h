@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/window_fields.h"
+#include "cli/calibrate_command.h"
+#include "cli/strobe_speed_command.h"
+#include "model/analysis.h"
+#include "print/paper.h"
+
+namespace veltrane {
+
+/// What the command line asks for; a strobe command's kind of disk is part of it.
+enum class Command : std::uint8_t {
+  help,  ///< --help before any command
+  summary,
+  template_page,
+  strobe_60hz,
+  strobe_50hz,
+  strobe_custom,
+  strobe_speed,
+  calibrate,
+  analyze,
+};
+
+/// A set of commands, one bit per Command.
+using Commands = std::uint32_t;
+
+constexpr Commands command_bit(Command command) {
+  return Commands{1} << static_cast<unsigned>(command);
+}
+
+/// The commands that write a page to -o FILE.
+inline constexpr Commands page_commands =
+    command_bit(Command::template_page) | command_bit(Command::strobe_60hz) |
+    command_bit(Command::strobe_50hz) | command_bit(Command::strobe_custom) |
+    command_bit(Command::strobe_speed);
+
+/// Everything veltrane-cli was asked, its options filled in as the option table says.
+struct Request {
+  Command command = Command::help;
+  std::string command_name;  ///< as typed, for the messages
+  bool help = false;         ///< --help after the command
+  MainWindowFields window = initial_main_window_fields();
+  CustomStrobeFields custom = initial_custom_strobe_fields();
+  CalibrateArguments calibrate;
+  StrobeSpeedArguments speed;
+  std::vector<StrobeRing> speed_rings;
+  AnalysisOptions analysis;
+  std::optional<double> arm_length_mm;
+  std::optional<double> arm_offset_deg;
+  std::optional<std::string> format;  ///< as named by --format or FILE's extension
+  int dpi = 0;                        ///< 0: the format's default
+  Paper paper = Paper::a4;
+  std::optional<std::string> output;
+};
+
+/// How an option's value is read before the option takes it.
+enum class ValueKind : std::uint8_t {
+  text,             ///< any text, as typed
+  positive_number,  ///< a finite decimal number above 0 (read_positive_number)
+  dots,             ///< a whole number from 1 to 9600
+  choice,           ///< one of the option's choices
+};
+
+/// An option's value once read: the text, and the number or choice its kind reads.
+struct OptionValue {
+  std::string_view text;
+  double number = 0;
+  int whole = 0;
+  std::size_t choice = 0;  ///< index into the option's choices
+};
+
+/// Where --help lists an option.
+enum class HelpSection : std::uint8_t {
+  fields,
+  custom_strobe,
+  strobe_speed,
+  calibrate,
+  output,
+  analyze,
+};
+
+/// One command-line option: the parser and --help read nothing else. One name may stand
+/// for different options in different commands (--outer is a groove radius for the summary
+/// and a bar count for the custom disk).
+struct Option {
+  std::string_view name;        ///< "--pivot"
+  std::string_view short_name;  ///< "-o", or empty
+  ValueKind kind;
+  Commands commands;  ///< the commands that take it
+  /// How a value of the kind must be, after "--rpm must be " in a mistake's message; for a
+  /// choice, empty (the message lists the choices).
+  std::string_view must_be;
+  std::span<const std::string_view> choices;  ///< for ValueKind::choice
+  HelpSection section;
+  std::string_view label;  ///< as --help lists it, "--pivot TEXT"; empty: listed by another
+  std::string_view help;   ///< its lines in --help, '\n' between them
+  void (*apply)(Request& request, const OptionValue& value);
+};
+
+/// Every option, in the order --help lists them within a section.
+std::span<const Option> options();
+
+/// Fills `request` from the words after the program name: the command, then its options
+/// (a value follows as the next word or after "="), then what follows from them (the strobe
+/// speed's rings, the output's format). Throws UsageError for a mistake; `request.command`
+/// then tells which command's usage applies.
+void parse_request(std::span<const std::string_view> args, Request& request);
+
+/// The usage line printed after a mistake in the arguments of `command`.
+std::string_view usage_line(Command command);
+
+/// --help for `command`: analyze's own section for analyze, all of it for the others.
+std::string help_text(Command command);
+
+}  // namespace veltrane

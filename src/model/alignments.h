@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "model/parameter_set.h"
+
+namespace veltrane {
+
+/// One alignment: its key on the command line and in files, the name shown to people, and
+/// its code in ParameterSet::alignment.
+struct Alignment {
+  std::string_view key;
+  std::string_view name;
+  AlignmentCode code;
+};
+
+/// Every alignment, in the order the window, the pages and the reports list them.
+inline constexpr std::array<Alignment, 3> alignments = {{
+    {"lofgren-a", "L\u00F6fgren A", alignment_lofgren_a},
+    {"lofgren-b", "L\u00F6fgren B", alignment_lofgren_b},
+    {"stevenson-a", "Stevenson A", alignment_stevenson_a},
+}};
+
+/// The alignment of `code`, or nullptr for a code that is none.
+constexpr const Alignment* alignment_of(int code) {
+  for (const Alignment& alignment : alignments)
+    if (alignment.code == code) return &alignment;
+  return nullptr;
+}
+
+/// The alignment whose key is `key`, or nullptr.
+constexpr const Alignment* alignment_keyed(std::string_view key) {
+  for (const Alignment& alignment : alignments)
+    if (alignment.key == key) return &alignment;
+  return nullptr;
+}
+
+}  // namespace veltrane
