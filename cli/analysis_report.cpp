@@ -177,7 +177,6 @@ std::string analysis_text(const Analysis& analysis) {
 std::string analysis_csv(const Analysis& analysis) {
   std::string text =
       "alignment,radius_mm,tracking_error_deg,weighted_error_deg_per_cm,distortion_percent\n";
-  if (analysis.radii_mm.empty()) text += "# no radii: " + analysis.no_radii_reason + '\n';
   for (const ArmAnalysis& arm : analysis.arms) {
     for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
       const TrackingValues& row = arm.rows[i];

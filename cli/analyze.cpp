@@ -38,13 +38,17 @@ int run_analyze(const Request& request, std::ostream& out, std::ostream& err) {
   if (format == "text") {
     bytes = analysis_text(analysis);
   } else if (format == "csv") {
+    // CSV has no comments: a table without rows is its header alone, and why goes here.
     bytes = analysis_csv(analysis);
+    if (analysis.radii_mm.empty())
+      err << "veltrane-cli: no radii: " << analysis.no_radii_reason << '\n';
   } else if (format == "json") {
     bytes = analysis_json(analysis);
   } else {
-    bytes = render_page(
-        {*file_format_named(format), request.dpi, request.paper}, analysis_page_title(set),
-        [&](const PrintOpener& opener) { print_chart_page(set, analysis, opener); });
+    bytes = render_page({*file_format_named(format), request.dpi, request.paper, request.margin_mm},
+                        analysis_page_title(set), [&](const PrintOpener& opener) {
+                          print_chart_page(set, analysis, opener);
+                        });
   }
   return write_output(*request.output, bytes, out, err);
 }

@@ -22,10 +22,11 @@ std::string render_page(const FileTarget& target, std::string_view title,
     draw(trace_opener(trace, dpi));
     return trace.str();
   }
+  FileTarget resolved = target;
+  resolved.dpi = dpi;
   std::string bytes;
-  draw([&](std::string_view /*document_name*/) {
-    return make_file_device({target.format, dpi, target.paper}, bytes, title);
-  });
+  draw(
+      [&](std::string_view /*document_name*/) { return make_file_device(resolved, bytes, title); });
   return bytes;
 }
 

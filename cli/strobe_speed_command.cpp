@@ -29,10 +29,12 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
 
   std::vector<StrobeRing> rings;
   for (const std::string_view text : speeds) {
-    const auto speed = read_positive_number(text);
+    const auto speed = read_strobe_speed(text);
     if (!speed)
-      throw UsageError{"--rpm: a speed must be a finite number of RPM above 0, not '" +
-                       std::string(text) + "'"};
+      throw UsageError{
+          "--rpm: a speed must be a finite number of RPM above 0 (78, 16.667, "
+          "100/3 or 33 1/3), not '" +
+          std::string(text) + "'"};
     const auto ring = make_strobe_ring(*speed, *hz);
     if (!ring) {
       std::ostringstream bars;
@@ -44,15 +46,6 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
     rings.push_back(*ring);
   }
   return rings;
-}
-
-CustomStrobeFields custom_strobe_fields_for(std::span<const StrobeRing> rings) {
-  const StrobeRing none;
-  const StrobeRing& outer = rings.empty() ? none : rings[0];
-  const StrobeRing& inner = rings.size() < 2 ? none : rings[1];
-  return {std::to_string(outer.bars), std::to_string(inner.bars),
-          rings.empty() ? "" : strobe_caption(outer),
-          rings.size() < 2 ? "" : strobe_caption(inner)};
 }
 
 std::string strobe_speed_page_title(std::span<const StrobeRing> rings) {

@@ -22,10 +22,6 @@ struct StrobeSpeedArguments {
 /// would have no bar or more bars than a count holds.
 std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments);
 
-/// The custom strobe dialog's fields that draw the rings: their counts and captions; without
-/// an inner ring, that ring gets no bars and a blank caption.
-CustomStrobeFields custom_strobe_fields_for(std::span<const StrobeRing> rings);
-
 /// The PDF and SVG title: "Strobe disk 78 RPM, 50 Hz", "Strobe disk 45 and 16 2/3 RPM, 60 Hz".
 std::string strobe_speed_page_title(std::span<const StrobeRing> rings);
 

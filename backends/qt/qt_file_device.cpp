@@ -21,6 +21,7 @@
 #include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_file_device.h"
 #include "backends/qt/qt_painter_device.h"
+#include "model/number_format.h"
 
 namespace veltrane {
 namespace {
@@ -99,6 +100,24 @@ std::unique_ptr<QImage> white_sheet(QSize dots) {
 
 #endif
 
+// Qt's SVG writer (6.4) takes no clip: the drawing goes into a group cut off at the
+// printable area, as the PDF and PNG are. Left as it is should the writer's frame change.
+std::string cut_off_outside(std::string svg, const QRectF& area) {
+  constexpr std::string_view empty_defs = "<defs>\n</defs>\n";
+  const auto defs = svg.find(empty_defs);
+  const auto end = svg.rfind("</svg>");
+  if (defs == std::string::npos || end == std::string::npos || end < defs) return svg;
+  svg.insert(end, "</g>\n");
+  svg.replace(defs, empty_defs.size(),
+              "<defs>\n<clipPath id=\"printable-area\"><rect x=\"" +
+                  format_up_to_three_decimals(area.x()) + "\" y=\"" +
+                  format_up_to_three_decimals(area.y()) + "\" width=\"" +
+                  format_up_to_three_decimals(area.width()) + "\" height=\"" +
+                  format_up_to_three_decimals(area.height()) +
+                  "\"/></clipPath>\n</defs>\n<g clip-path=\"url(#printable-area)\">\n");
+  return svg;
+}
+
 // Runs `draw` in a thread of Qt's global pool and waits for it. Qt's raster engine hands
 // every run of more than about a hundred spans it blends to that pool, unless it paints in
 // one of the pool's threads itself: on a strobe disk of some thousand bars at 1200 dpi that
@@ -174,6 +193,7 @@ class FilePage final : public PaintTarget {
     }
     // Drawn as on a printer that cannot print the margin: cut off where it begins.
     const QRectF printable = printable_area(target_, dots);
+    printable_ = printable;
     GreyRaster raster;
     if (image_ != nullptr) {
       const QRect area = printable.toRect();
@@ -195,9 +215,11 @@ class FilePage final : public PaintTarget {
     const QByteArray& data = buffer_.data();
     const std::string_view written(data.constData(), static_cast<std::size_t>(data.size()));
     // A PDF that cannot be given its preference is not handed out without it.
-    deliver_(target_.format == FileFormat::pdf
-                 ? with_print_scaling_none(written).value_or(std::string())
-                 : std::string(written));
+    if (target_.format == FileFormat::pdf) {
+      deliver_(with_print_scaling_none(written).value_or(std::string()));
+    } else {
+      deliver_(cut_off_outside(std::string(written), printable_));
+    }
   }
 
   bool keeps_blank_page() const override { return true; }
@@ -219,6 +241,7 @@ class FilePage final : public PaintTarget {
   QBuffer buffer_;
   std::unique_ptr<QPaintDevice> device_;  // goes before the buffer, which it may write to
   QImage* image_ = nullptr;
+  QRectF printable_;
 };
 
 }  // namespace

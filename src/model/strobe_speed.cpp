@@ -123,7 +123,6 @@ std::optional<double> read_positive_decimal(std::string_view text) {
 }
 
 std::optional<double> read_strobe_speed(std::string_view text) {
-  text = without_spaces_around(text);
   if (text.find('/') == std::string_view::npos) return read_positive_decimal(text);
   const auto space = text.find(' ');
   const auto whole = space == std::string_view::npos ? std::optional<double>(0)

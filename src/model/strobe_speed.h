@@ -55,7 +55,7 @@ std::optional<double> read_positive_decimal(std::string_view text);
 
 /// A speed as it is written: a decimal number (read_positive_decimal), a fraction "A/B"
 /// ("100/3") or a mixed number "N A/B" ("33 1/3"), N a whole number and A, B decimal
-/// numbers above 0; spaces around it are left out. Exact speeds come out as the nearest
+/// numbers above 0, spaces between N and A/B only. Exact speeds come out as the nearest
 /// double, 100/3 for "33 1/3". nullopt for anything else, and for a speed that is not finite
 /// and above 0.
 std::optional<double> read_strobe_speed(std::string_view text);

@@ -64,8 +64,8 @@ struct StrobeFonts {
 
 // What lies between the disk and its timing note: the captions, drawn with the 1-dot pen in
 // the caption font, which they may change.
-using DrawCaptions =
-    std::function<void(PrintJob& job, const PageScale& scale, const StrobeFonts& fonts)>;
+using DrawCaptions = std::function<void(PrintJob& job, const PageScale& scale, Resolution dpi,
+                                        const StrobeFonts& fonts)>;
 
 // The page every strobe disk follows: the disk of `outer_bars` and `inner_bars`, the
 // captions, and the timing note with `timing` as its middle lines.
@@ -78,8 +78,8 @@ void print_disk(const ParameterSet& set, std::int32_t outer_bars, std::int32_t i
   PrintJob job = PrintJob::open_with_dialog(open);
   if (job.is_open()) {
     job.set_orientation(Orientation::portrait);
-    const PageScale scale =
-        make_page_scale(job.dots_per_inch(), set.correction_x, set.correction_y);
+    const Resolution dpi = job.dots_per_inch();
+    const PageScale scale = make_page_scale(dpi, set.correction_x, set.correction_y);
     job.set_pen_width(3);
     draw_circle(job, scale, centre_x, centre_y, 180);
     draw_ring(job, scale, outer_bars, 175);
@@ -96,7 +96,7 @@ void print_disk(const ParameterSet& set, std::int32_t outer_bars, std::int32_t i
 
     job.set_pen_width(1);
     job.select_font(fonts.caption);
-    draw_captions(job, scale, fonts);
+    draw_captions(job, scale, dpi, fonts);
 
     job.select_font(fonts.note);
     draw_text_mm(job, scale, 109, 85, "Time this mark-");
@@ -127,7 +127,8 @@ constexpr double speed_drift_below_caption = 7.5;
 void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::int32_t inner_bars,
                        std::string_view caption_1, std::string_view caption_2,
                        const PrintOpener& open) {
-  const auto draw_captions = [&](PrintJob& job, const PageScale& scale, const StrobeFonts& fonts) {
+  const auto draw_captions = [&](PrintJob& job, const PageScale& scale, Resolution /*dpi*/,
+                                 const StrobeFonts& fonts) {
     // A standard pair prints its first caption at this position; a text whose position the
     // device cannot take is left out together with its move.
     const DotPoint first_caption{58 * scale.dots_per_mm_x, 160 * scale.dots_per_mm_y};
@@ -160,8 +161,8 @@ void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::in
 void print_strobe_speed_page(const ParameterSet& set, std::span<const StrobeRing> rings,
                              const PrintOpener& open) {
   const std::span<const StrobeRing> shown = rings.first(std::min<std::size_t>(rings.size(), 2));
-  const auto draw_captions = [&](PrintJob& job, const PageScale& scale, const StrobeFonts& fonts) {
-    const Resolution dpi = job.dots_per_inch();
+  const auto draw_captions = [&](PrintJob& job, const PageScale& scale, Resolution dpi,
+                                 const StrobeFonts& fonts) {
     const char* const ring_names[] = {"outer: ", "inner: "};
     for (std::size_t i = 0; i < shown.size(); ++i) {
       const double top = speed_caption_top + static_cast<double>(i) * speed_caption_pitch;

@@ -14,6 +14,7 @@
 #include "cli/paper_fit.h"
 #include "cli_run.h"
 #include "model/standard_strobes.h"
+#include "model/version.h"
 #include "print/file_output.h"
 #include "print/trace_device.h"
 #include "template/template_page.h"
@@ -207,15 +208,64 @@ TEST(CliPaper, TraceHasNoSheetToWarnAbout) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST(CliHelp, DocumentsEveryCommand) {
-  for (const auto& args : {std::vector<std::string_view>{"--help"},
-                           std::vector<std::string_view>{"template", "--help"}}) {
-    const CliRun r = run(args);
-    EXPECT_EQ(r.code, 0);
-    for (const char* word : {"summary", "template", "strobe 60hz|50hz", "--caption1", "--dpi",
-                             "--paper", "--format", "-o"})
-      EXPECT_NE(r.out.find(word), std::string::npos) << word;
+TEST(CliHelp, DocumentsEveryCommandAndEachCommandItsOwnPart) {
+  const CliRun all = run({"--help"});
+  EXPECT_EQ(all.code, 0);
+  for (const char* word : {"summary", "template", "strobe 60hz|50hz", "--caption1", "--dpi",
+                           "--paper", "--margin", "--format", "-o", "--version"})
+    EXPECT_NE(all.out.find(word), std::string::npos) << word;
+  // clang-format off
+  const struct { std::vector<std::string_view> args; std::vector<const char*> in, out; } cases[] = {
+      {{"template", "--help"}, {"veltrane-cli template", "--pivot", "--margin", "--paper"},
+                               {"--caption1", "--rpm", "--measured-x", "veltrane-cli summary"}},
+      {{"summary", "-h"},      {"veltrane-cli summary", "--pivot", "--id"},
+                               {"--margin", "--dpi", "--caption1"}},
+      {{"strobe", "--help"},   {"strobe 60hz|50hz", "strobe custom", "strobe speed", "--caption1",
+                                "--rpm OUTER[,INNER]", "--margin"},
+                               {"groove radius", "--measured-x", "veltrane-cli template"}},
+      {{"strobe", "speed", "--help"}, {"strobe speed", "--hz F", "must drift", "--margin"},
+                                      {"--caption1", "strobe custom"}},
+      {{"calibrate", "--help"}, {"--measured-x", "--correction-x"}, {"--margin"}},
+      {{"analyze", "--help"},  {"--velocity", "--margin", "text|csv|json"}, {"--caption1"}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const CliRun r = run(c.args);
+    EXPECT_EQ(r.code, 0) << c.args[0];
+    EXPECT_EQ(r.err, "");
+    for (const char* word : c.in) EXPECT_NE(r.out.find(word), std::string::npos) << word;
+    for (const char* word : c.out)
+      EXPECT_EQ(r.out.find(word), std::string::npos) << c.args[0] << ": " << word;
   }
+}
+
+TEST(CliVersion, PrintsTheVersion) {
+  const CliRun r = run({"--version"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, std::string("veltrane-cli ") + version + "\n");
+  EXPECT_EQ(r.err, "");
+}
+
+// The margin moves the page on the sheet and changes nothing else: the trace, the page's
+// own dots, is the same for any margin.
+TEST(CliMargin, TakesMillimetresFromZeroTo25ForEveryPage) {
+  const std::string trace = run({"template", "--format", "trace", "-o", "-"}).out;
+  for (const char* margin : {"0", "4", "12.5", "25", "+3", "0.0"})
+    EXPECT_EQ(run({"template", "--margin", margin, "--format", "trace", "-o", "-"}).out, trace)
+        << margin;
+  for (const std::string_view bad : {"-1", "25.01", "1e9", "nan", "inf", "", "4mm", "x"})
+    expect_usage_error({"template", "--margin", bad, "-o", "x.pdf"});
+  for (const std::vector<std::string_view>& args :
+       {std::vector<std::string_view>{"strobe", "60hz", "--margin", "0"},
+        {"strobe", "custom", "--margin", "10"},
+        {"strobe", "speed", "--rpm", "78", "--margin", "25"},
+        {"analyze", "--margin", "5"}}) {
+    std::vector<std::string_view> page = args;
+    page.insert(page.end(), {"--format", "trace", "-o", "-"});
+    EXPECT_EQ(run(page).code, 0) << args[0];
+  }
+  expect_usage_error({"summary", "--margin", "4"});
+  expect_usage_error({"calibrate", "--measured-x", "200", "--measured-y", "200", "--margin", "4"});
 }
 
 // The help states defaults that the code keeps elsewhere; they must not drift apart.

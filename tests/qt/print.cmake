@@ -1,3 +1,5 @@
+# Qt SVG renders the SVG pages a user would open, to measure them.
+find_package(Qt6 REQUIRED COMPONENTS Svg)
 # Pages measured as a user would, through poppler's tools; the CUPS tests use it too.
 add_library(veltrane_pdf_pages STATIC ${CMAKE_CURRENT_LIST_DIR}/pdf_pages.cpp)
 target_include_directories(veltrane_pdf_pages PUBLIC ${PROJECT_SOURCE_DIR}/tests)

@@ -118,6 +118,7 @@ TEST(StrobeSpeedPage, OwnTimingDriftUnderEachCaptionAndRingNames) {
     EXPECT_NE(trace.find(c.texts), std::string::npos) << trace;
     EXPECT_EQ(count(trace, "must drift"), c.drifts);
     EXPECT_NE(trace.find("text \"Time this mark-\""), std::string::npos);
+    EXPECT_EQ(count(trace, "\npage "), 1u);
   }
   EXPECT_NE(speed_trace({r78}).find("text \"At 78 RPM it takes\"\nmove 2575 2197\n"
                                     "text \"76.923 sec for 100 revolutions.\""),
