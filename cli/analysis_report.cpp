@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "model/number_format.h"
-#include "print/trace_device.h"
+#include "print/json_text.h"
 
 namespace veltrane {
 namespace {

@@ -1,7 +1,7 @@
 #include "cli/page_title.h"
 
+#include "model/alignments.h"
 #include "model/number_format.h"
-#include "template/template_page.h"
 
 namespace veltrane {
 

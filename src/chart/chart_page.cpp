@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 #include "model/geometry.h"
 #include "model/number_format.h"
 #include "print/mm_drawing.h"
 #include "print/print_job.h"
+#include "print/text_extent.h"
 
 namespace veltrane {
 namespace {
@@ -47,35 +47,6 @@ const std::vector<double> arm_patterns[] = {
 };
 const std::vector<double> grid_pattern = {0.2, 1.0};
 const std::vector<double> solid_pattern;
-
-// Advance widths of the sans-serif face in thousandths of an em, for placing right-aligned
-// and centred texts; the printer's font is metric-compatible with these.
-constexpr std::array<short, 95> ascii_widths = {
-    278,  278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333, 278, 278,  // ' '-'/'
-    556,  556, 556, 556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556,  // '0'-'?'
-    1015, 667, 667, 722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833, 722, 778,  // '@'-'O'
-    667,  778, 722, 667, 611, 722, 667, 944, 667, 667, 611, 278, 278, 278, 469, 556,  // 'P'-'_'
-    333,  556, 556, 500, 556, 556, 278, 556, 556, 222, 222, 500, 222, 833, 556, 556,  // '`'-'o'
-    556,  556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334, 260, 334, 584};      // 'p'-'~'
-
-double text_width_em(std::string_view utf8) {
-  double thousandths = 0;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if ((c & 0xC0) == 0x80) continue;
-    if (c >= 32 && c < 127) {
-      thousandths += ascii_widths[c - 32];
-    } else if (c == 0xC2 && i + 1 < utf8.size() &&
-               static_cast<unsigned char>(utf8[i + 1]) == 0xB0) {
-      thousandths += 400;  // degree sign
-    } else if (c == 0xE2) {
-      thousandths += 584;  // minus sign
-    } else {
-      thousandths += 556;
-    }
-  }
-  return thousandths / 1000;
-}
 
 double points_to_mm(double pt) {
   return pt * 25.4 / 72;
@@ -505,13 +476,8 @@ AxisScale radius_axis(double low, double high) {
 }
 
 std::string tick_label(double value, int decimals) {
-  char buffer[64];
-  if (decimals < 0) {
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  }
-  std::string text = buffer;
+  const std::string text =
+      decimals < 0 ? format_significant(value, 4) : format_fixed(value, decimals);
   if (text.starts_with('-')) {
     if (text.find_first_not_of("-0.") == std::string::npos) return text.substr(1);
     return "\u2212" + text.substr(1);

@@ -15,7 +15,8 @@ struct Alignment {
   AlignmentCode code;
 };
 
-/// Every alignment, in the order the window, the pages and the reports list them.
+/// Every alignment, in the order the window, the pages and the reports list them. Each name
+/// is a whole string literal, so that its data() is a C string for the window's captions.
 inline constexpr std::array<Alignment, 3> alignments = {{
     {"lofgren-a", "L\u00F6fgren A", alignment_lofgren_a},
     {"lofgren-b", "L\u00F6fgren B", alignment_lofgren_b},
@@ -27,6 +28,12 @@ constexpr const Alignment* alignment_of(int code) {
   for (const Alignment& alignment : alignments)
     if (alignment.code == code) return &alignment;
   return nullptr;
+}
+
+/// The name of the alignment of `code` ("Löfgren A"), empty for a code that is none.
+constexpr std::string_view alignment_name(int code) {
+  const Alignment* const alignment = alignment_of(code);
+  return alignment ? alignment->name : std::string_view();
 }
 
 /// The alignment whose key is `key`, or nullptr.

@@ -4,6 +4,7 @@
 #include <limits>
 #include <numbers>
 
+#include "model/alignments.h"
 #include "model/field_reading.h"
 #include "model/geometry.h"
 
@@ -60,18 +61,6 @@ void fill_rows(ArmAnalysis& arm, const Analysis& analysis) {
   arm.inner_null_on_record = on_record(arm.inner_null_radius_mm, ri, ro);
   arm.outer_null_on_record = on_record(arm.outer_null_radius_mm, ri, ro);
 }
-
-struct AlignmentName {
-  AlignmentCode code;
-  std::string_view key;
-  std::string_view name;
-};
-
-constexpr AlignmentName alignment_names[] = {
-    {alignment_lofgren_a, "lofgren-a", "L\u00F6fgren A"},
-    {alignment_lofgren_b, "lofgren-b", "L\u00F6fgren B"},
-    {alignment_stevenson_a, "stevenson-a", "Stevenson A"},
-};
 
 }  // namespace
 
@@ -142,7 +131,7 @@ Analysis analyse_alignments(const ParameterSet& set, const AnalysisOptions& opti
       analysis_radii(set.inner_groove_radius, set.outer_groove_radius, options.step_mm);
   analysis.no_radii_reason = no_radii_reason(set.inner_groove_radius, set.outer_groove_radius);
 
-  for (const AlignmentName& alignment : alignment_names) {
+  for (const Alignment& alignment : alignments) {
     // The same computation as the summary's, from the same inputs.
     ParameterSet computed = set;
     computed.alignment = alignment.code;

@@ -4,9 +4,28 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <span>
+#include <string_view>
 
 namespace veltrane {
 namespace {
+
+// Every number this program writes becomes text here, through std::to_chars, which no
+// locale touches: a comma-decimal desktop gets "0.5" like everyone else. A negative
+// precision asks for the shortest text that reads back as the same number, fixed or
+// scientific, whichever is shorter (`format` is then not used). Returns the text in
+// `buffer`, or an empty view when it does not fit.
+template <typename Number>
+std::string_view number_chars(std::span<char> buffer, Number value, std::chars_format format,
+                              int precision) {
+  char* const first = buffer.data();
+  char* const last = first + buffer.size();
+  const std::to_chars_result result = precision < 0
+                                          ? std::to_chars(first, last, value)
+                                          : std::to_chars(first, last, value, format, precision);
+  if (result.ec != std::errc()) return {};
+  return {first, static_cast<std::size_t>(result.ptr - first)};
+}
 
 // Adds one unit in the last place of a string of decimal digits; returns the carry.
 bool increment_digits(std::string& digits) {
@@ -31,9 +50,9 @@ std::string format_decimals(double value, int places) {
   // text is printf's "%.17e"; to_chars writes the same several times faster, which long
   // tables of values notice.
   char buffer[40];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
-                                     std::chars_format::scientific, 17);
-  *written.ptr = '\0';
+  const std::string_view written = number_chars(
+      std::span(buffer, sizeof buffer - 1), std::fabs(value), std::chars_format::scientific, 17);
+  buffer[written.size()] = '\0';
   std::string digits;
   digits.push_back(buffer[0]);
   digits.append(buffer + 2, 17);
@@ -91,8 +110,24 @@ std::string format_up_to_three_decimals(double value) {
 
 std::string shortest_number(double value) {
   char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return {buffer, result.ptr};
+  return std::string(number_chars(buffer, value, std::chars_format::general, -1));
+}
+
+std::string shortest_number(float value) {
+  char buffer[32];
+  return std::string(number_chars(buffer, value, std::chars_format::general, -1));
+}
+
+std::string format_significant(double value, int digits) {
+  char buffer[64];
+  return std::string(number_chars(buffer, value, std::chars_format::general, std::max(digits, 0)));
+}
+
+std::string format_fixed(double value, int decimals) {
+  // Up to 309 integer digits, a sign, a point and the decimals.
+  std::string text(320 + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
+  text.resize(number_chars(text, value, std::chars_format::fixed, std::max(decimals, 0)).size());
+  return text;
 }
 
 }  // namespace veltrane

@@ -21,4 +21,13 @@ std::string format_up_to_three_decimals(double value);
 /// others).
 std::string shortest_number(double value);
 
+/// The shortest text that reads back as the same float.
+std::string shortest_number(float value);
+
+/// `value` with `digits` significant digits, as printf's "%.*g" writes it in the C locale.
+std::string format_significant(double value, int digits);
+
+/// `value` with `decimals` decimals, as printf's "%.*f" writes it in the C locale.
+std::string format_fixed(double value, int decimals);
+
 }  // namespace veltrane

@@ -1,6 +1,7 @@
 #include "print/text_extent.h"
 
 #include <array>
+#include <optional>
 
 namespace veltrane {
 namespace {
@@ -17,14 +18,51 @@ constexpr std::array<int, 95> ascii_widths = {
 };
 // clang-format on
 
+// The other characters the pages draw, with the face's widths.
+struct Width {
+  char32_t code;
+  int thousandths;
+};
+constexpr Width other_widths[] = {
+    {U'\u00B0', 400},  // degree sign
+    {U'\u00D6', 778},  // Ö
+    {U'\u00F6', 556},  // ö
+    {U'\u2013', 556},  // en dash
+    {U'\u2212', 584},  // minus sign
+};
+
+// The code point of the well-formed UTF-8 sequence at the start of `utf8`, or none.
+std::optional<char32_t> first_code_point(std::string_view utf8) {
+  const auto lead = static_cast<unsigned char>(utf8[0]);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  if (length > utf8.size() || lead > 0xF4) return std::nullopt;
+  char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if ((byte & 0xC0) != 0x80) return std::nullopt;
+    code = (code << 6) | (byte & 0x3F);
+  }
+  return code;
+}
+
+int width_thousandths(std::string_view utf8) {
+  const auto byte = static_cast<unsigned char>(utf8[0]);
+  if (byte >= ' ' && byte <= '~') return ascii_widths[byte - ' '];
+  if (const auto code = first_code_point(utf8)) {
+    for (const Width& width : other_widths)
+      if (width.code == *code) return width.thousandths;
+  }
+  return 1000;
+}
+
 }  // namespace
 
 double text_width_em(std::string_view utf8) {
   int thousandths = 0;
-  for (char c : utf8) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
     if (byte >= 0x80 && byte < 0xC0) continue;  // the rest of a character already counted
-    thousandths += byte >= ' ' && byte <= '~' ? ascii_widths[byte - ' '] : 1000;
+    thousandths += width_thousandths(utf8.substr(i));
   }
   return thousandths / 1000.0;
 }

@@ -7,8 +7,9 @@
 namespace veltrane {
 
 /// The advance width of a line of text in the pages' face ("Arial", or the metrically
-/// equal face a system puts in its place), in ems: the face's widths for ASCII, a whole em
-/// for any other character, so that the estimate errs on the wide side.
+/// equal face a system puts in its place), in ems: the face's widths for ASCII and the few
+/// other characters the pages draw (°, Ö, ö, en dash, minus sign), a whole em for any other
+/// character, so that the estimate errs on the wide side.
 double text_width_em(std::string_view utf8);
 
 /// The height of a text's cell (ascent and descent of the face), in ems.

@@ -1,55 +1,11 @@
 #include "print/trace_device.h"
 
-#include <charconv>
-#include <cstdio>
 #include <string>
 
+#include "model/number_format.h"
+#include "print/json_text.h"
+
 namespace veltrane {
-
-std::string float_text(float value) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return {buffer, result.ptr};
-}
-
-std::string json_string(std::string_view utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-          out += escape;
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  out.push_back('"');
-  return out;
-}
 
 namespace {
 
@@ -82,17 +38,17 @@ class TraceDevice final : public PrintDevice {
   }
 
   void arc(DotBox box, float start_rad, float end_rad) override {
-    out_ << "arc " << box_text(box) << ' ' << float_text(start_rad) << ' ' << float_text(end_rad)
-         << '\n';
+    out_ << "arc " << box_text(box) << ' ' << shortest_number(start_rad) << ' '
+         << shortest_number(end_rad) << '\n';
   }
 
   void pie(DotBox box, float start_rad, float end_rad) override {
-    out_ << "pie " << box_text(box) << ' ' << float_text(start_rad) << ' ' << float_text(end_rad)
-         << '\n';
+    out_ << "pie " << box_text(box) << ' ' << shortest_number(start_rad) << ' '
+         << shortest_number(end_rad) << '\n';
   }
 
   void select_font(const PrintFont& font) override {
-    out_ << "font " << font.face << ' ' << float_text(font.size_pt) << ' '
+    out_ << "font " << font.face << ' ' << shortest_number(font.size_pt) << ' '
          << (font.italic ? "italic" : "regular") << '\n';
   }
 

@@ -18,10 +18,4 @@ std::unique_ptr<PrintDevice> make_trace_device(std::ostream& out, std::string_vi
 /// An opener that always "chooses" a trace device writing to `out`.
 PrintOpener trace_opener(std::ostream& out, int dpi = trace_default_dpi);
 
-/// Shortest text that reads back as the same float.
-std::string float_text(float value);
-
-/// A JSON string literal of UTF-8 text.
-std::string json_string(std::string_view utf8);
-
 }  // namespace veltrane

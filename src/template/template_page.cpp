@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "model/alignments.h"
 #include "model/field_reading.h"
 #include "model/geometry.h"
 #include "model/number_format.h"
@@ -160,19 +161,6 @@ void include_text(Extent& extent, const ParameterSet& set, double x, double y,
 }
 
 }  // namespace
-
-std::string_view alignment_name(int alignment) {
-  switch (alignment) {
-    case alignment_lofgren_a:
-      return "L\u00F6fgren A";
-    case alignment_lofgren_b:
-      return "L\u00F6fgren B";
-    case alignment_stevenson_a:
-      return "Stevenson A";
-    default:
-      return {};
-  }
-}
 
 std::vector<TemplateMark> template_marks(const ParameterSet& set) {
   std::vector<TemplateMark> marks;

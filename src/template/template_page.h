@@ -16,9 +16,6 @@ inline constexpr Orientation template_orientation = Orientation::landscape;
 /// of the device `open` chooses; nothing when it chooses none.
 void print_template_page(const ParameterSet& set, const PrintOpener& open);
 
-/// The alignment's name as the template's title gives it; empty for an unknown code.
-std::string_view alignment_name(int alignment);
-
 /// A box on the sheet as printed: millimetres from the top-left corner of the printable
 /// area, the correction factors applied.
 struct MarkBox {

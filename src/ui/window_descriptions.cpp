@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "model/alignments.h"
 #include "model/standard_strobes.h"
 #include "ui/control_ids.h"
 
@@ -22,9 +23,9 @@ constexpr std::array main_controls = {
     ControlDescription{id_outer_radius,         K::text_box,      "146.05",                     115,  60, 35, 10, false, id_outer_caption},
     ControlDescription{id_inner_unit,           K::label,         "mm",                         155,  40, 15, 15},
     ControlDescription{id_outer_unit,           K::label,         "mm",                         155,  60, 15, 15},
-    ControlDescription{id_lofgren_a,            K::option_button, "L\u00F6fgren A",              20, 145, 55, 15, true},
-    ControlDescription{id_lofgren_b,            K::option_button, "L\u00F6fgren B",              20, 160, 55, 15},
-    ControlDescription{id_stevenson_a,          K::option_button, "Stevenson A",                 20, 175, 55, 15},
+    ControlDescription{id_lofgren_a,            K::option_button, alignments[0].name.data(),     20, 145, 55, 15, true},
+    ControlDescription{id_lofgren_b,            K::option_button, alignments[1].name.data(),     20, 160, 55, 15},
+    ControlDescription{id_stevenson_a,          K::option_button, alignments[2].name.data(),     20, 175, 55, 15},
     ControlDescription{id_print_template,       K::push_button,   "Print Arc Template",          80, 145, 65, 15},
     ControlDescription{id_print_60hz,           K::push_button,   "Print 60Hz Strobe",          150, 145, 65, 15},
     ControlDescription{id_print_50hz,           K::push_button,   "Print 50Hz Strobe",          150, 170, 65, 15},

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <sstream>
 
@@ -11,7 +14,10 @@
 #include "golden.h"
 #include "model/geometry.h"
 #include "print/trace_device.h"
-#include "ui/control_ids.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace veltrane {
 namespace {
@@ -130,6 +136,38 @@ TEST(ChartPage, MatchesTheGoldenTrace) {
   print_chart_page(set, analyse_alignments(set, {}), trace_opener(out));
   EXPECT_EQ(out.str(), read_golden("chart_default.trace"));
 }
+
+#ifndef _WIN32
+// Sets a locale whose decimal point is a comma, as a German desktop has (the Qt file device
+// sets the desktop's locale); when the system has none, compiles one into a temporary
+// folder. False when neither works.
+bool set_comma_decimal_locale() {
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8")) return true;
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("veltrane-locales-" + std::to_string(getpid()));
+  const std::string make =
+      "localedef -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+  std::error_code failed;
+  std::filesystem::create_directories(folder, failed);
+  if (failed || std::system(make.c_str()) == -1) return false;
+  setenv("LOCPATH", folder.c_str(), 1);
+  const bool set = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+  unsetenv("LOCPATH");
+  std::filesystem::remove_all(folder, failed);
+  return set;
+}
+
+TEST(ChartPage, NumbersIgnoreTheLocale) {
+  if (!set_comma_decimal_locale()) GTEST_SKIP() << "no comma-decimal locale can be made here";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  ParameterSet set;
+  read_parameters(set, initial_main_window_fields());
+  std::ostringstream out;
+  print_chart_page(set, analyse_alignments(set, {}), trace_opener(out));
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(out.str(), read_golden("chart_default.trace"));
+}
+#endif
 
 TEST(ChartPage, CurvesStayInsideTheirFramesForAnyInput) {
   // clang-format off

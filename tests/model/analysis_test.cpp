@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "computed_set.h"
 #include "model/geometry.h"
 #include "model/number_format.h"
 
@@ -19,16 +20,6 @@ AnalysisOptions step_of(double step_mm) {
   AnalysisOptions options;
   options.step_mm = step_mm;
   return options;
-}
-
-ParameterSet inputs(double d, double ri, double ro, std::int16_t alignment = alignment_lofgren_a) {
-  ParameterSet set;
-  set.pivot_to_spindle = d;
-  set.inner_groove_radius = ri;
-  set.outer_groove_radius = ro;
-  set.alignment = alignment;
-  compute_alignment(set);
-  return set;
 }
 
 const ArmAnalysis& arm_named(const Analysis& analysis, std::string_view key) {
@@ -54,7 +45,7 @@ TEST(Analysis, GeometryIsTheSummarysForEachAlignment) {
     // Whichever alignment the window has checked, each column is computed for itself.
     for (const std::int16_t chosen :
          {alignment_lofgren_a, alignment_lofgren_b, alignment_stevenson_a}) {
-      const Analysis analysis = analyse_alignments(inputs(c.d, c.ri, c.ro, chosen), {});
+      const Analysis analysis = analyse_alignments(computed_set(c.d, c.ri, c.ro, chosen), {});
       ASSERT_EQ(analysis.arms.size(), 3u);
       const ArmAnalysis& arm = arm_named(analysis, c.key);
       EXPECT_EQ(format_three_decimals(arm.inner_null_radius_mm), c.n1) << c.key;
@@ -73,7 +64,7 @@ TEST(Analysis, WorkedTrackingValues) {
   const double ri = 60.325;
   const double ro = 146.05;
   const double p = 8 * ri * ro * ri * ro / ((ro + ri) * (ro + ri) + 4 * ri * ro);
-  const ParameterSet set = inputs(std::sqrt(250 * 250 - p), ri, ro);
+  const ParameterSet set = computed_set(std::sqrt(250 * 250 - p), ri, ro);
   EXPECT_NEAR(set.effective_length, 250, 1e-9);
   // clang-format off
   const struct { double r, rpm, v, error, weighted, distortion; } cases[] = {
@@ -104,7 +95,7 @@ TEST(Analysis, NoErrorAtTheNullRadii) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    const Analysis analysis = analyse_alignments(inputs(c.d, c.ri, c.ro), {});
+    const Analysis analysis = analyse_alignments(computed_set(c.d, c.ri, c.ro), {});
     for (const ArmAnalysis& arm : analysis.arms) {
       for (double null : {arm.inner_null_radius_mm, arm.outer_null_radius_mm}) {
         const TrackingValues v =
@@ -115,7 +106,7 @@ TEST(Analysis, NoErrorAtTheNullRadii) {
       EXPECT_TRUE(arm.inner_null_on_record && arm.outer_null_on_record) << arm.key;
     }
     // Stevenson A puts its inner null on the inner groove.
-    const Analysis fine = analyse_alignments(inputs(c.d, c.ri, c.ro), step_of(0.5));
+    const Analysis fine = analyse_alignments(computed_set(c.d, c.ri, c.ro), step_of(0.5));
     EXPECT_NEAR(arm_named(fine, "stevenson-a").rows.front().tracking_error_deg, 0, 1e-9);
   }
 }
@@ -133,7 +124,7 @@ TEST(Analysis, LofgrenAWeightedErrorPeaksAreEqual) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    const Analysis analysis = analyse_alignments(inputs(c.d, c.ri, c.ro), step_of(0.01));
+    const Analysis analysis = analyse_alignments(computed_set(c.d, c.ri, c.ro), step_of(0.01));
     const ArmAnalysis& a = arm_named(analysis, "lofgren-a");
     const double at_inner = std::fabs(a.rows.front().weighted_error_deg_per_cm);
     const double at_outer = std::fabs(a.rows.back().weighted_error_deg_per_cm);
@@ -194,7 +185,7 @@ TEST(Analysis, RadiusSequence) {
 
 TEST(Analysis, UnreachableRadiiHaveNoValueAndStayOutOfThePeaks) {
   // The initial arm reaches about 435 mm from the spindle, no further.
-  const Analysis analysis = analyse_alignments(inputs(209, 57.5, 600), step_of(5));
+  const Analysis analysis = analyse_alignments(computed_set(209, 57.5, 600), step_of(5));
   for (const ArmAnalysis& arm : analysis.arms) {
     double sum = 0;
     std::size_t reachable = 0;
@@ -220,14 +211,15 @@ TEST(Analysis, UnreachableRadiiHaveNoValueAndStayOutOfThePeaks) {
   // An arm too short to reach the record: no peaks and no RMS.
   AnalysisOptions options;
   options.as_given = ArmAsGiven{10, 5};
-  const ArmAnalysis short_arm = analyse_alignments(inputs(209, 57.5, 146.05), options).arms[3];
+  const ArmAnalysis short_arm =
+      analyse_alignments(computed_set(209, 57.5, 146.05), options).arms[3];
   for (const Peak& peak : {short_arm.peak_tracking_error, short_arm.peak_distortion})
     EXPECT_TRUE(std::isnan(peak.magnitude) && std::isnan(peak.radius_mm));
   EXPECT_TRUE(std::isnan(short_arm.rms_distortion_percent));
 }
 
 TEST(Analysis, PeaksAreMagnitudesAtTheirFirstRadius) {
-  const Analysis analysis = analyse_alignments(inputs(209, 57.5, 146.05), {});
+  const Analysis analysis = analyse_alignments(computed_set(209, 57.5, 146.05), {});
   const ArmAnalysis& a = arm_named(analysis, "lofgren-a");
   EXPECT_EQ(format_three_decimals(a.peak_tracking_error.magnitude), "2.129");
   EXPECT_EQ(a.peak_tracking_error.radius_mm, 146.05);
@@ -244,7 +236,7 @@ TEST(Analysis, PeaksAreMagnitudesAtTheirFirstRadius) {
 
 TEST(Analysis, ArmAsGiven) {
   // An arm built exactly to Löfgren A has Löfgren A's null radii.
-  const ParameterSet set = inputs(209, 57.5, 146.05);
+  const ParameterSet set = computed_set(209, 57.5, 146.05);
   AnalysisOptions options;
   options.as_given = ArmAsGiven{set.effective_length, set.offset_angle};
   const Analysis analysis = analyse_alignments(set, options);
@@ -274,7 +266,7 @@ TEST(Analysis, ArmAsGiven) {
     }
   }
   // Null radii beyond the record are not on it.
-  const ParameterSet narrow = inputs(240, 80, 100);
+  const ParameterSet narrow = computed_set(240, 80, 100);
   options.as_given = ArmAsGiven{250, 30};
   const ArmAnalysis off = analyse_alignments(narrow, options).arms[3];
   EXPECT_FALSE(off.inner_null_on_record);
@@ -295,7 +287,7 @@ TEST(Analysis, OddInputsComputeWithoutFault) {
     options.rpm = c.rpm;
     options.velocity_mm_per_s = c.v;
     options.as_given = ArmAsGiven{1e300, 1e-300};
-    const Analysis analysis = analyse_alignments(inputs(c.d, c.ri, c.ro), options);
+    const Analysis analysis = analyse_alignments(computed_set(c.d, c.ri, c.ro), options);
     for (const ArmAnalysis& arm : analysis.arms) {
       EXPECT_EQ(arm.rows.size(), analysis.radii_mm.size());
       EXPECT_FALSE(std::isinf(arm.rms_distortion_percent) && arm.rms_distortion_percent < 0);

@@ -4,20 +4,11 @@
 
 #include <cmath>
 
+#include "computed_set.h"
 #include "model/number_format.h"
 
 namespace veltrane {
 namespace {
-
-ParameterSet computed(double d, double ri, double ro, std::int16_t alignment) {
-  ParameterSet set;
-  set.pivot_to_spindle = d;
-  set.inner_groove_radius = ri;
-  set.outer_groove_radius = ro;
-  set.alignment = alignment;
-  compute_alignment(set);
-  return set;
-}
 
 std::string shown(const ParameterSet& s) {
   return format_three_decimals(s.inner_null_radius) + ' ' +
@@ -54,14 +45,14 @@ TEST(ComputeAlignment, MatchesTheReferenceTable) {
   };
   // clang-format on
   for (const auto& r : rows) {
-    EXPECT_EQ(shown(computed(r.d, r.ri, r.ro, r.alignment)), r.expected)
+    EXPECT_EQ(shown(computed_set(r.d, r.ri, r.ro, r.alignment)), r.expected)
         << r.d << ' ' << r.ri << ' ' << r.ro << ' ' << r.alignment;
   }
 }
 
 TEST(ComputeAlignment, LofgrenBKeepsItsMeanNullRadius) {
-  EXPECT_EQ(format_three_decimals(computed(209, 57.5, 146.05, B).null_radius_mean), "91.138");
-  ParameterSet set = computed(209, 57.5, 146.05, B);
+  EXPECT_EQ(format_three_decimals(computed_set(209, 57.5, 146.05, B).null_radius_mean), "91.138");
+  ParameterSet set = computed_set(209, 57.5, 146.05, B);
   set.alignment = A;
   compute_alignment(set);
   EXPECT_EQ(format_three_decimals(set.null_radius_mean), "91.138");
@@ -69,39 +60,39 @@ TEST(ComputeAlignment, LofgrenBKeepsItsMeanNullRadius) {
 
 TEST(ComputeAlignment, NullRadiiOfLofgrenDoNotDependOnDistance) {
   for (std::int16_t alignment : {A, B}) {
-    const ParameterSet near = computed(180, 57.5, 146.05, alignment);
-    const ParameterSet far = computed(300, 57.5, 146.05, alignment);
+    const ParameterSet near = computed_set(180, 57.5, 146.05, alignment);
+    const ParameterSet far = computed_set(300, 57.5, 146.05, alignment);
     EXPECT_EQ(near.inner_null_radius, far.inner_null_radius);
     EXPECT_EQ(near.outer_null_radius, far.outer_null_radius);
   }
 }
 
 TEST(ComputeAlignment, SwappedRadiiSwapTheNullRadiiOfLofgrenA) {
-  const ParameterSet straight = computed(209, 57.5, 146.05, A);
-  const ParameterSet swapped = computed(209, 146.05, 57.5, A);
+  const ParameterSet straight = computed_set(209, 57.5, 146.05, A);
+  const ParameterSet swapped = computed_set(209, 146.05, 57.5, A);
   EXPECT_EQ(shown(swapped), "119.173 63.103 226.277 17.277 23.752");
   EXPECT_DOUBLE_EQ(swapped.inner_null_radius, straight.outer_null_radius);
 }
 
 TEST(ComputeAlignment, DegenerateRadiiGiveNotANumber) {
   for (std::int16_t alignment : {A, B}) {
-    const ParameterSet set = computed(209, 0, 146.05, alignment);
+    const ParameterSet set = computed_set(209, 0, 146.05, alignment);
     EXPECT_EQ(set.inner_null_radius, 0);
     EXPECT_EQ(set.outer_null_radius, 0);
     EXPECT_EQ(set.effective_length, 209);
     EXPECT_EQ(set.overhang, 0);
     EXPECT_TRUE(std::isnan(set.offset_angle));
   }
-  const ParameterSet stevenson = computed(209, 0, 146.05, S);
+  const ParameterSet stevenson = computed_set(209, 0, 146.05, S);
   EXPECT_EQ(stevenson.inner_null_radius, 0);
   EXPECT_TRUE(std::isnan(stevenson.outer_null_radius));
   EXPECT_TRUE(std::isnan(stevenson.offset_angle));
   for (std::int16_t alignment : {A, B, S})
-    EXPECT_TRUE(std::isnan(computed(209, 0, 0, alignment).offset_angle)) << alignment;
+    EXPECT_TRUE(std::isnan(computed_set(209, 0, 0, alignment).offset_angle)) << alignment;
 }
 
 TEST(ComputeAlignment, UnknownCodeOnlyRecomputesTheOffsetAngle) {
-  ParameterSet set = computed(209, 57.5, 146.05, A);
+  ParameterSet set = computed_set(209, 57.5, 146.05, A);
   const ParameterSet before = set;
   set.alignment = 7;
   set.pivot_to_spindle = 239.3;
@@ -113,7 +104,7 @@ TEST(ComputeAlignment, UnknownCodeOnlyRecomputesTheOffsetAngle) {
 }
 
 TEST(IntersectCircles, ReturnsTheCrossingBelowTheCentreLine) {
-  const ParameterSet set = computed(209, 57.5, 146.05, A);
+  const ParameterSet set = computed_set(209, 57.5, 146.05, A);
   const PointMm inner =
       intersect_circles(set.inner_null_radius, set.effective_length, 209, 0, 0, 209, 0);
   const PointMm outer =

@@ -43,6 +43,25 @@ TEST(FormatUpToThreeDecimals, DropsTrailingZerosAndAPointLeftAlone) {
   for (const auto& c : cases) EXPECT_EQ(format_up_to_three_decimals(c.value), c.text) << c.value;
 }
 
+// The chart's tick labels, once printf's "%.4g" and "%.*f".
+TEST(FormatSignificantAndFixed, WriteWhatTheCLocalesPrintfWrites) {
+  // clang-format off
+  const struct { double value; int digits; const char* significant; const char* fixed; } cases[] = {
+      {0.5,       4, "0.5",       "0.5000"},  {-2.5,    1, "-2",      "-2.5"},
+      {12345.678, 4, "1.235e+04", "12345.6780"}, {0.0001, 2, "0.0001", "0.00"},
+      {1e-5,      4, "1e-05",     "0.0000"},  {-0.0,    2, "-0",      "-0.00"},
+      {-0.004,    2, "-0.004",    "-0.00"},   {1e300,   3, "1e+300",  nullptr},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    EXPECT_EQ(format_significant(c.value, c.digits), c.significant) << c.value;
+    if (c.fixed) {
+      EXPECT_EQ(format_fixed(c.value, c.digits), c.fixed) << c.value;
+    }
+  }
+  EXPECT_EQ(format_fixed(1e300, 3).size(), 301u + 4u);  // the largest numbers fit
+}
+
 TEST(ParameterSummary, InitialContents) {
   ParameterSet set;
   read_parameters(set, initial_main_window_fields());

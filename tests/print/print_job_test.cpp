@@ -6,6 +6,8 @@
 #include <limits>
 #include <sstream>
 
+#include "model/number_format.h"
+#include "print/json_text.h"
 #include "print/trace_device.h"
 
 namespace veltrane {
@@ -96,8 +98,8 @@ TEST(PrintFont, EmHeightFollowsPointsAndResolution) {
 
 TEST(TraceText, EscapesAsJson) {
   EXPECT_EQ(json_string("a\"b\\c\n\x01\u00B0"), "\"a\\\"b\\\\c\\n\\u0001\u00B0\"");
-  EXPECT_EQ(float_text(12.12f), "12.12");
-  EXPECT_EQ(float_text(0), "0");
+  EXPECT_EQ(shortest_number(12.12f), "12.12");
+  EXPECT_EQ(shortest_number(0.0f), "0");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/read_fields.h"
 #include "app/window_fields.h"
 #include "model/field_reading.h"
+#include "print/json_text.h"
 #include "print/trace_device.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
