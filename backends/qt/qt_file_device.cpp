@@ -52,7 +52,7 @@ QRectF printable_area(const QtFilePage& page, QSize sheet) {
   const double margin = page.margin_mm >= 0 && std::isfinite(page.margin_mm) ? page.margin_mm : 0;
   double dots = std::min(margin / 25.4 * page.dpi, std::min(sheet.width(), sheet.height()) / 2.0);
   if (page.format == FileFormat::png) dots = std::round(dots);
-  return QRectF(QPointF(dots, dots), QPointF(sheet.width() - dots, sheet.height() - dots));
+  return {QPointF(dots, dots), QPointF(sheet.width() - dots, sheet.height() - dots)};
 }
 
 #if defined(__linux__)
