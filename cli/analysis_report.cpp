@@ -1,5 +1,6 @@
 #include "cli/analysis_report.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "model/number_format.h"
@@ -66,7 +67,7 @@ void comparison(std::string& text, const Analysis& analysis) {
   };
   const auto none = [](const ArmAnalysis&) { return ' '; };
   const auto on_record = [](bool on, const ArmAnalysis& arm) {
-    return arm.key == "as-given" && on ? '*' : ' ';
+    return arm.by_length_and_offset && on ? '*' : ' ';
   };
   line(
       "Inner null radius (mm)", [](const ArmAnalysis& a) { return a.inner_null_radius_mm; },
@@ -93,6 +94,29 @@ void comparison(std::string& text, const Analysis& analysis) {
       "  at radius (mm)", [](const ArmAnalysis& a) { return a.peak_distortion.radius_mm; }, none);
   line(
       "RMS distortion (%)", [](const ArmAnalysis& a) { return a.rms_distortion_percent; }, none);
+}
+
+// What each alignment's peak distortion costs when mounted a little off, one line each.
+void sensitivity_table(std::string& text, const Analysis& analysis) {
+  const auto has = [](const ArmAnalysis& arm) { return arm.sensitivity.has_value(); };
+  if (std::none_of(analysis.arms.begin(), analysis.arms.end(), has)) return;
+  const std::string mm = format_up_to_three_decimals(sensitivity_overhang_mm) + " mm";
+  const std::string deg = format_up_to_three_decimals(sensitivity_offset_deg) + " deg";
+  text += '\n' + left("Peak |distortion| growth", label_width);
+  for (const char* caption : {"overhang", "overhang", "offset", "offset"})
+    text += right(caption, column_width);
+  text += '\n' + left("(%) when mounted off by", label_width);
+  for (const std::string& caption : {"+" + mm, "-" + mm, "+" + deg, "-" + deg})
+    text += right(caption, column_width);
+  text += '\n';
+  for (const ArmAnalysis& arm : analysis.arms) {
+    if (!arm.sensitivity) continue;
+    const MountingSensitivity& g = *arm.sensitivity;
+    text += left(arm.name, label_width);
+    for (double growth : {g.overhang_longer, g.overhang_shorter, g.offset_larger, g.offset_smaller})
+      text += right(three(growth), column_width);
+    text += '\n';
+  }
 }
 
 constexpr std::size_t radius_width = 11;
@@ -162,9 +186,10 @@ std::string analysis_text(const Analysis& analysis) {
   comparison(text, analysis);
   bool marked = false;
   for (const ArmAnalysis& arm : analysis.arms)
-    marked =
-        marked || (arm.key == "as-given" && (arm.inner_null_on_record || arm.outer_null_on_record));
+    marked = marked ||
+             (arm.by_length_and_offset && (arm.inner_null_on_record || arm.outer_null_on_record));
   if (marked) text += "* a null radius between the inner and outer groove radius\n";
+  sensitivity_table(text, analysis);
   text += '\n';
   if (analysis.radii_mm.empty()) {
     text += "No radii: " + analysis.no_radii_reason + ".\n";
@@ -198,8 +223,10 @@ std::string analysis_csv(const Analysis& analysis) {
 std::string analysis_json(const Analysis& analysis) {
   const AnalysisOptions& o = analysis.options;
   std::string chosen = "null";
+  const ArmAnalysis* custom = nullptr;
   for (const ArmAnalysis& arm : analysis.arms) {
     if (arm.chosen) chosen = json_string(arm.key);
+    if (arm.key == "custom") custom = &arm;
   }
   std::string text = "{\n  \"inputs\": {\n";
   const auto member = [&text](std::string_view indent, std::string_view key,
@@ -221,7 +248,19 @@ std::string analysis_json(const Analysis& analysis) {
   member("    ", "arm_length_mm",
          o.as_given ? json_number(o.as_given->effective_length_mm) : "null");
   member("    ", "arm_offset_deg", o.as_given ? json_number(o.as_given->offset_angle_deg) : "null",
-         true);
+         !o.mounting_error && !custom);
+  if (custom) {
+    member("    ", "custom_nulls_mm",
+           "[" + json_number(custom->inner_null_radius_mm) + ", " +
+               json_number(custom->outer_null_radius_mm) + "]",
+           !o.mounting_error);
+  }
+  if (o.mounting_error) {
+    member("    ", "mounting_error",
+           "{\"overhang_mm\": " + json_number(o.mounting_error->overhang_mm) +
+               ", \"offset_deg\": " + json_number(o.mounting_error->offset_deg) + "}",
+           true);
+  }
   text += "  },\n";
   member("  ", "no_radii_reason",
          analysis.radii_mm.empty() ? json_string(analysis.no_radii_reason) : "null");
@@ -245,6 +284,14 @@ std::string analysis_json(const Analysis& analysis) {
     member(in, "peak_distortion_percent", json_number(arm.peak_distortion.magnitude));
     member(in, "peak_distortion_radius_mm", json_number(arm.peak_distortion.radius_mm));
     member(in, "rms_distortion_percent", json_number(arm.rms_distortion_percent));
+    if (arm.sensitivity) {
+      const MountingSensitivity& g = *arm.sensitivity;
+      member(in, "peak_distortion_growth_percent",
+             "{\"overhang_longer\": " + json_number(g.overhang_longer) +
+                 ", \"overhang_shorter\": " + json_number(g.overhang_shorter) +
+                 ", \"offset_larger\": " + json_number(g.offset_larger) +
+                 ", \"offset_smaller\": " + json_number(g.offset_smaller) + "}");
+    }
     text += "      \"rows\": [";
     for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
       const TrackingValues& row = arm.rows[i];

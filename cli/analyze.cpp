@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/read_fields.h"
 #include "chart/chart_page.h"
 #include "cli/analysis_report.h"
 #include "cli/arguments.h"
@@ -26,8 +25,7 @@ void limit_analysis_radii(std::size_t most) {
 }
 
 int run_analyze(const Request& request, std::ostream& out, std::ostream& err) {
-  ParameterSet set;
-  read_parameters(set, request.window);
+  const ParameterSet set = read_arm(request.window, request.alignment);
   if (has_too_many_radii(set.inner_groove_radius, set.outer_groove_radius, request.analysis.step_mm,
                          analysis_radii_limit))
     throw UsageError{"--step " + shortest_number(request.analysis.step_mm) + " gives more than " +

@@ -41,8 +41,7 @@ std::string page_title(const Request& request, const ParameterSet& set) {
 
 // The page of a template or strobe command, drawn into the bytes of its format.
 std::string page_bytes(const Request& request, std::ostream& err) {
-  ParameterSet set;
-  read_parameters(set, request.window);
+  ParameterSet set = read_arm(request.window, request.alignment);
   if (request.command == Command::strobe_custom) read_custom_strobe(set, request.custom);
   const FileTarget target{*file_format_named(*request.format), request.dpi, request.paper,
                           request.margin_mm};
@@ -86,12 +85,9 @@ int run_request(const Request& request, std::ostream& out, std::ostream& err) {
     return 0;
   }
   switch (request.command) {
-    case Command::summary: {
-      ParameterSet set;
-      read_parameters(set, request.window);
-      out << build_parameter_summary(set) << '\n';
+    case Command::summary:
+      out << build_parameter_summary(read_arm(request.window, request.alignment)) << '\n';
       return 0;
-    }
     case Command::calibrate:
       return run_calibrate(request.calibrate, request.window, out, err);
     case Command::analyze:

@@ -6,6 +6,7 @@
 
 #include "cli/arguments.h"
 #include "model/alignments.h"
+#include "model/groove_presets.h"
 #include "print/file_output.h"
 
 namespace veltrane {
@@ -32,6 +33,12 @@ constexpr auto paper_names = [] {
   std::array<std::string_view, paper_sizes.size()> names{};
   for (std::size_t i = 0; i < names.size(); ++i) names[i] = paper_sizes[i].name;
   return names;
+}();
+
+constexpr auto groove_preset_keys = [] {
+  std::array<std::string_view, std::size(groove_presets)> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = groove_presets[i].key;
+  return keys;
 }();
 
 constexpr double max_margin_mm = 25;
@@ -68,6 +75,33 @@ constexpr Option option_table[] = {
     {"--id", "", V::text, field_commands, "", {}, S::fields,
      "--id TEXT", "arm or turntable ID, first 40 characters (empty)",
      [](R& r, const Value& v) { r.window.id_text = v.text; }},
+
+    {"--radii", "", V::choice, field_commands, "", groove_preset_keys, S::arm,
+     "--radii NAME", "both groove radii of a standard: din (57.5/146.05),\n"
+                     "iec (60.325/146.05), jis (57.6/146.5) or typical\n"
+                     "(63/145); not with --inner or --outer",
+     [](R& r, const Value& v) {
+       r.window.inner_radius = groove_presets[v.choice].inner_mm;
+       r.window.outer_radius = groove_presets[v.choice].outer_mm;
+     }},
+    {"--nulls", "", V::text, field_commands, "", {}, S::arm,
+     "--nulls N1,N2", "your own null radii in mm, both above 0 and different,\n"
+                      "in either order (the smaller is the inner one), in place\n"
+                      "of the alignment: effective length sqrt(d^2 + N1 N2),\n"
+                      "overhang and offset angle as for the three alignments;\n"
+                      "the template is headed \"Custom nulls\" (--alignment\n"
+                      "is then left aside)",
+     [](R& r, const Value& v) { r.alignment.nulls_mm = nulls_argument(v.text); }},
+    {"--effective-length", "", V::positive_number, field_commands,
+     "a number greater than 0", {}, S::arm,
+     "--effective-length L", "an arm given by its effective length in mm, in place\n"
+                             "of --pivot: the pivot distance becomes d = sqrt(L^2 -\n"
+                             "N1 N2), N1 and N2 the null radii of the alignment (or\n"
+                             "--nulls), so the arm keeps its length; for example\n"
+                             "--radii iec --effective-length 239.3 gives L\u00F6fgren A\n"
+                             "at d = sqrt(239.3^2 - 65.998 x 120.891) = 222.004 mm.\n"
+                             "An arm too short to reach both null radii is refused.",
+     [](R& r, const Value& v) { r.alignment.effective_length_mm = v.number; }},
 
     {"--outer", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
      "--outer TEXT", "number of outer bars (216)",
@@ -149,6 +183,18 @@ constexpr Option option_table[] = {
     {"--arm-offset", "", V::positive_number, bit(Command::analyze),
      "a decimal number greater than 0", {}, S::analyze, "", "",
      [](R& r, const Value& v) { r.arm_offset_deg = v.number; }},
+    {"--mounting-error", "", V::text, bit(Command::analyze), "", {}, S::analyze,
+     "--mounting-error E,B", "the chosen alignment as mounted with the stylus E mm too\n"
+                             "far forward (effective length L + E at the same pivot;\n"
+                             "negative is behind) and turned B degrees too far\n"
+                             "(offset angle + B): a column \"As mounted\" (key mounted),\n"
+                             "analysed as an arm as given, and one more curve on the\n"
+                             "chart; the text adds, per alignment, how much its peak\n"
+                             "|distortion| grows (percentage points) for +0.5 mm,\n"
+                             "-0.5 mm of overhang and +0.5, -0.5 degrees of offset,\n"
+                             "and json its peak_distortion_growth_percent; E and B\n"
+                             "may be negative",
+     [](R& r, const Value& v) { r.analysis.mounting_error = mounting_error_argument(v.text); }},
     {"--format", "", V::choice, bit(Command::analyze), "", analysis_formats, S::analyze,
      "--format FORMAT", "text (the default), csv or json; or a chart page in\n"
                         "pdf, svg, png or trace; by default from FILE's extension",
@@ -178,8 +224,8 @@ struct UsageLines {
 
 // clang-format off
 constexpr UsageLines usage_lines[] = {
-    {bit(Command::summary), "  veltrane-cli summary  [FIELDS]\n"},
-    {bit(Command::template_page), "  veltrane-cli template [FIELDS] [OUTPUT] -o FILE\n"},
+    {bit(Command::summary), "  veltrane-cli summary  [FIELDS] [ARM]\n"},
+    {bit(Command::template_page), "  veltrane-cli template [FIELDS] [ARM] [OUTPUT] -o FILE\n"},
     {bit(Command::strobe_60hz) | bit(Command::strobe_50hz),
      "  veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE\n"},
     {bit(Command::strobe_custom),
@@ -190,8 +236,9 @@ constexpr UsageLines usage_lines[] = {
     {bit(Command::calibrate),
      "  veltrane-cli calibrate --measured-x MM --measured-y MM [CORRECTION]\n"},
     {bit(Command::analyze),
-     "  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]\n"
-     "                       [--arm-length N --arm-offset N] [--format FORMAT] [-o FILE]\n"},
+     "  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]\n"
+     "                       [--arm-length N --arm-offset N] [--mounting-error E,B]\n"
+     "                       [--format FORMAT] [-o FILE]\n"},
 };
 // clang-format on
 
@@ -210,6 +257,8 @@ An option left out takes the window's initial text.
 constexpr HelpPart help_parts[] = {
     {S::fields, "FIELDS (the main window):\n",
      "\nCORRECTION: --correction-x TEXT and --correction-y TEXT, as above.\n\n"},
+    {S::arm, "ARM (summary, template and analyze; plain decimal numbers, not read as FIELDS):\n",
+     "\n"},
     {S::custom_strobe, "strobe custom (the custom strobe dialog):\n",
      "The pairs 216/160 and 180/133 print their standard captions instead.\n\n"},
     {S::strobe_speed, "strobe speed (a disk for any speed and lamp):\n",
@@ -258,12 +307,14 @@ or standard output when writing or closing it fails, e.g. a full disk).
     {S::analyze,
      R"(analyze: tracking error and distortion of the three alignments across the record.
 
-  veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N]
-                       [--arm-length N --arm-offset N]
+  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]
+                       [--arm-length N --arm-offset N] [--mounting-error E,B]
                        [--format text|csv|json|pdf|svg|png|trace] [--dpi N]
                        [--paper a4|a3|letter|legal|tabloid] [-o FILE]
 
-  FIELDS are read as summary reads them; --alignment only marks the chosen one.
+  FIELDS and ARM are read as summary reads them (veltrane-cli --help);
+  --alignment only marks the chosen one, and --nulls adds a column "Custom"
+  (key custom), the chosen one.
   Each N is a decimal number greater than 0 (for example 33.3 or 1e-3).
 )",
      R"(
@@ -483,7 +534,9 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
       throw UsageError{"option '" + std::string(name) + "' needs a value"};
     }
     option->apply(request, read_value(*option, name, text));
+    request.given.push_back(option->name);
   }
+  if (bit(request.command) & field_commands) check_exclusive_options(request.given);
   if (request.command == Command::calibrate) check_calibrate_arguments(request.calibrate);
   if (request.command == Command::strobe_speed) {
     request.speed_rings = strobe_speed_rings(request.speed);
@@ -494,8 +547,9 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
 
 std::string_view usage_line(Command command) {
   if (command == Command::analyze)
-    return "usage: veltrane-cli analyze [FIELDS] [--rpm N] [--velocity N] [--step N] "
-           "[--arm-length N --arm-offset N] [--format FORMAT] [-o FILE] (see --help)";
+    return "usage: veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N] "
+           "[--arm-length N --arm-offset N] [--mounting-error E,B] [--format FORMAT] [-o FILE] "
+           "(see --help)";
   return "usage: veltrane-cli summary|template|calibrate|analyze|strobe 60hz|50hz|custom|speed "
          "[OPTIONS] (see --help)";
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/window_fields.h"
+#include "cli/alignment_options.h"
 #include "cli/calibrate_command.h"
 #include "cli/strobe_speed_command.h"
 #include "model/analysis.h"
@@ -54,6 +55,8 @@ struct Request {
   CalibrateArguments calibrate;
   StrobeSpeedArguments speed;
   std::vector<StrobeRing> speed_rings;
+  AlignmentOptions alignment;
+  std::vector<std::string_view> given;  ///< the names of the options given, in their order
   AnalysisOptions analysis;
   std::optional<double> arm_length_mm;
   std::optional<double> arm_offset_deg;
@@ -84,6 +87,7 @@ struct OptionValue {
 /// Where --help lists an option.
 enum class HelpSection : std::uint8_t {
   fields,
+  arm,
   custom_strobe,
   strobe_speed,
   calibrate,

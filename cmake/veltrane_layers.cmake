@@ -1,5 +1,7 @@
 # veltrane_expose(TARGET PREFIX FOLDER [PREFIX FOLDER ...]): the include root of TARGET shows
-# each FOLDER (relative to the project) as "PREFIX/...", and nothing else.
+# each FOLDER (relative to the project) as "PREFIX/...", and nothing else. A FOLDER may also
+# be one header, shown as PREFIX: targets whose sources share a folder (the Qt back ends)
+# each show only their own headers.
 #
 # The root is a folder of the build tree holding one link per PREFIX, so "model/geometry.h"
 # resolves through <build>/include/veltrane_model/model -> src/model. A target sees only its
@@ -37,6 +39,15 @@ function(veltrane_expose target)
     set(link ${root}/${prefix})
     set(source ${PROJECT_SOURCE_DIR}/${folder})
     get_filename_component(parent ${link} DIRECTORY)
+    # A folder above the link that an earlier configuration made a link itself would put
+    # this link into the sources.
+    set(above ${parent})
+    while(NOT above STREQUAL root)
+      if(IS_SYMLINK ${above})
+        file(REMOVE ${above})
+      endif()
+      get_filename_component(above ${above} DIRECTORY)
+    endwhile()
     file(MAKE_DIRECTORY ${parent})
     if(IS_SYMLINK ${link})
       file(READ_SYMLINK ${link} current)
@@ -46,7 +57,10 @@ function(veltrane_expose target)
     endif()
     file(REMOVE_RECURSE ${link})
     file(CREATE_LINK ${source} ${link} RESULT failed SYMBOLIC)
-    if(failed)
+    if(failed AND NOT IS_DIRECTORY ${source})
+      message(STATUS "No symbolic link for ${prefix} (${failed}): copying it")
+      configure_file(${source} ${link} COPYONLY)
+    elseif(failed)
       message(STATUS "No symbolic link for ${prefix}/ (${failed}): copying its headers")
       file(GLOB_RECURSE headers CONFIGURE_DEPENDS RELATIVE ${source} ${source}/*.h)
       foreach(header IN LISTS headers)

@@ -17,11 +17,12 @@
 #include <exception>
 #include <functional>
 
-#include "backends/qt/grey_png.h"
 #include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_file_device.h"
 #include "backends/qt/qt_painter_device.h"
 #include "model/number_format.h"
+#include "print/file_output.h"
+#include "raster/grey_png.h"
 
 namespace veltrane {
 namespace {

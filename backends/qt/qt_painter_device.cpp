@@ -200,8 +200,11 @@ class PainterDevice final : public PrintDevice {
         painter_.hasClipping() != clipped_to_printable_area_ || painter_.opacity() != 1 ||
         painter_.compositionMode() != QPainter::CompositionMode_SourceOver)
       return false;
-    std::vector<QPointF> corners = flattened(shape, flattening_tolerance_dots);
-    for (QPointF& corner : corners) corner = to_device.map(corner) - raster_origin_;
+    std::vector<RasterPoint> corners;
+    for (const QPointF& corner : flattened(shape, flattening_tolerance_dots)) {
+      const QPointF dot = to_device.map(corner) - raster_origin_;
+      corners.push_back({dot.x(), dot.y()});
+    }
     return ink_polygon(raster_, corners);
   }
 

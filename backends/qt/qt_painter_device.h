@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "backends/qt/grey_fill.h"
 #include "print/print_device.h"
+#include "raster/grey_fill.h"
 
 class QPaintDevice;
 

@@ -4,7 +4,9 @@ qt_add_resources(veltrane_resource_sources ${PROJECT_SOURCE_DIR}/resources/veltr
 add_library(veltrane_qt_ui STATIC ${CMAKE_CURRENT_LIST_DIR}/qt_toolkit.cpp
                                   ${CMAKE_CURRENT_LIST_DIR}/display.cpp
                                   ${veltrane_resource_sources})
-veltrane_expose(veltrane_qt_ui backends/qt backends/qt)
+veltrane_expose(veltrane_qt_ui
+  backends/qt/qt_toolkit.h backends/qt/qt_toolkit.h
+  backends/qt/display.h backends/qt/display.h)
 target_link_libraries(veltrane_qt_ui PUBLIC veltrane_ui Qt6::Widgets)
 
 add_executable(veltrane ${CMAKE_CURRENT_LIST_DIR}/main.cpp)

@@ -4,6 +4,7 @@
 
 #include "app/dialog_fields.h"
 #include "app/read_fields.h"
+#include "model/groove_presets.h"
 #include "model/standard_strobes.h"
 #include "model/summary.h"
 #include "strobe/strobe_page.h"
@@ -41,9 +42,9 @@ void without_input(Dialog& dialog, Command command) {
   dialog.set_enabled(true);
 }
 
-void set_groove_texts(Dialog& dialog, const char* inner, const char* outer) {
-  dialog.set_text(id_inner_radius, inner);
-  dialog.set_text(id_outer_radius, outer);
+void set_groove_texts(Dialog& dialog, const GroovePreset& preset) {
+  dialog.set_text(id_inner_radius, preset.inner_mm);
+  dialog.set_text(id_outer_radius, preset.outer_mm);
 }
 
 }  // namespace
@@ -125,13 +126,13 @@ DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
         show_help(toolkit);
         break;
       case id_preset_din:
-        set_groove_texts(window, "57.5", "146.05");
+        set_groove_texts(window, groove_din);
         break;
       case id_preset_iec:
-        set_groove_texts(window, "60.325", "146.05");
+        set_groove_texts(window, groove_iec);
         break;
       case id_preset_typical:
-        set_groove_texts(window, "63", "145");
+        set_groove_texts(window, groove_typical);
         break;
       default:
         break;

@@ -17,10 +17,11 @@ namespace {
 constexpr double page_left = 22;  // left edge of the tick labels' column
 constexpr double title_y = 12;
 constexpr double inputs_y = 19;
-constexpr double legend_y = 26;  // first of two legend rows
+constexpr double legend_y = 26;  // first legend row; two fit above the plots' usual place
 constexpr double legend_row = 5.5;
 constexpr double legend_column = 124;
 constexpr double legend_sample_mm = 12;
+constexpr double legend_text_gap_mm = 2.5;
 constexpr double tick_mm = 1.5;
 constexpr double marker_radius_mm = 0.8;
 constexpr double min_vertex_spacing_mm = 0.1;
@@ -38,12 +39,19 @@ constexpr double marker_pen_mm = 0.25;
 constexpr double chosen_pen_mm = 0.6;
 constexpr double curve_pen_mm = 0.35;
 
-// Dash patterns in millimetres, alternately drawn and left out; empty is solid.
-const std::vector<double> arm_patterns[] = {
-    {},                    // Löfgren A
-    {2.4, 1.2},            // Löfgren B
-    {0.1, 0.7},            // Stevenson A: dots, the pen's round caps make them round
-    {3.6, 1.0, 0.1, 1.0},  // As given: dash and dot
+// Dash patterns in millimetres, alternately drawn and left out; empty is solid. Each arm
+// keeps its pattern whichever others are drawn beside it.
+struct ArmPattern {
+  std::string_view key;
+  std::vector<double> pattern;
+};
+const ArmPattern arm_patterns[] = {
+    {"lofgren-a", {}},
+    {"lofgren-b", {2.4, 1.2}},
+    {"stevenson-a", {0.1, 0.7}},  // dots, the pen's round caps make them round
+    {"as-given", {3.6, 1.0, 0.1, 1.0}},
+    {"custom", {6.0, 1.5}},
+    {"mounted", {3.6, 1.0, 0.1, 1.0, 0.1, 1.0}},
 };
 const std::vector<double> grid_pattern = {0.2, 1.0};
 const std::vector<double> solid_pattern;
@@ -333,6 +341,14 @@ void draw_null_markers(Page& page, const Plot& plot, const ArmAnalysis& arm) {
   }
 }
 
+// The arm's own pattern; an arm of another key takes one by its place.
+const std::vector<double>& pattern_for(const Analysis& analysis, std::size_t a) {
+  for (const ArmPattern& p : arm_patterns) {
+    if (p.key == analysis.arms[a].key) return p.pattern;
+  }
+  return arm_patterns[a % std::size(arm_patterns)].pattern;
+}
+
 double curve_pen_for(const ArmAnalysis& arm) {
   return arm.chosen ? chosen_pen_mm : curve_pen_mm;
 }
@@ -344,29 +360,55 @@ std::string null_text(const ArmAnalysis& arm) {
          format_three_decimals(arm.outer_null_radius_mm) + " mm";
 }
 
+std::string legend_text(const ArmAnalysis& arm) {
+  std::string text(arm.name);
+  if (arm.chosen) text += " (chosen)";
+  if (arm.by_length_and_offset) {
+    text += ": L = " + format_three_decimals(arm.effective_length_mm) +
+            " mm, offset = " + format_three_decimals(arm.offset_angle_deg) + "\u00B0";
+  }
+  return text + ", " + null_text(arm);
+}
+
+struct LegendSlot {
+  std::size_t row = 0;
+  std::size_t column = 0;
+};
+
+// Two entries to a row; an entry too wide for the left column has its row to itself. The
+// widths are those of the uncorrected page, so that the layout is the analysis' alone.
+std::vector<LegendSlot> legend_slots(const Analysis& analysis) {
+  const double room = legend_column - legend_sample_mm - legend_text_gap_mm - legend_text_gap_mm;
+  std::vector<LegendSlot> slots;
+  LegendSlot next;
+  for (const ArmAnalysis& arm : analysis.arms) {
+    slots.push_back(next);
+    const bool wide = text_width_em(legend_text(arm)) * points_to_mm(text_pt) > room;
+    if (next.column == 0 && !wide) {
+      next.column = 1;
+    } else {
+      next = {next.row + 1, 0};
+    }
+  }
+  return slots;
+}
+
 void draw_legend(Page& page, const Analysis& analysis) {
   const FrameMm whole{0, 0, 1e4, 1e4};
+  const std::vector<LegendSlot> slots = legend_slots(analysis);
   for (std::size_t a = 0; a < analysis.arms.size(); ++a) {
     const ArmAnalysis& arm = analysis.arms[a];
-    // Two entries to a row.
-    const std::size_t row = a / 2;
-    const double x = page_left + static_cast<double>(a % 2) * legend_column;
-    const double y = legend_y + static_cast<double>(row) * legend_row;
+    const double x = page_left + static_cast<double>(slots[a].column) * legend_column;
+    const double y = legend_y + static_cast<double>(slots[a].row) * legend_row;
     page.job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
-    DashedPen pen(page, arm_patterns[a % 4]);
+    DashedPen pen(page, pattern_for(analysis, a));
     pen.segment(x, y, x + legend_sample_mm, y);
     page.job.set_pen_width(pen_dots(page, marker_pen_mm));
     if (!std::isnan(arm.inner_null_radius_mm))
       draw_marker(page, whole, x + legend_sample_mm / 2, y);
-    std::string text(arm.name);
-    if (arm.chosen) text += " (chosen)";
-    if (arm.key == "as-given") {
-      text += ": L = " + format_three_decimals(arm.effective_length_mm) +
-              " mm, offset = " + format_three_decimals(arm.offset_angle_deg) + "\u00B0";
-    }
-    text += ", " + null_text(arm);
     select_font(page, text_pt, false);
-    text_at(page, x + legend_sample_mm + 2.5, y, text, text_pt, Align::left);
+    text_at(page, x + legend_sample_mm + legend_text_gap_mm, y, legend_text(arm), text_pt,
+            Align::left);
   }
 }
 
@@ -428,6 +470,19 @@ double tick_spacing(double low, double high, double parts) {
 
 }  // namespace
 
+std::size_t legend_rows(const Analysis& analysis) {
+  const std::vector<LegendSlot> slots = legend_slots(analysis);
+  return slots.empty() ? 0 : slots.back().row + 1;
+}
+
+FrameMm error_plot_frame_for(std::size_t legend_rows) {
+  FrameMm frame = error_plot_frame;
+  if (legend_rows <= 2) return frame;
+  const double lowest_top = frame.bottom - (frame.bottom - frame.top) / 3;
+  frame.top = std::min(lowest_top, frame.top + static_cast<double>(legend_rows - 2) * legend_row);
+  return frame;
+}
+
 bool clip_to_frame(const FrameMm& frame, double& ax, double& ay, double& bx, double& by) {
   const double dx = bx - ax;
   const double dy = by - ay;
@@ -476,8 +531,7 @@ AxisScale radius_axis(double low, double high) {
 }
 
 std::string tick_label(double value, int decimals) {
-  const std::string text =
-      decimals < 0 ? format_significant(value, 4) : format_fixed(value, decimals);
+  std::string text = decimals < 0 ? format_significant(value, 4) : format_fixed(value, decimals);
   if (text.starts_with('-')) {
     if (text.find_first_not_of("-0.") == std::string::npos) return text.substr(1);
     return "\u2212" + text.substr(1);
@@ -514,7 +568,7 @@ void print_chart_page(const ParameterSet& set, const Analysis& analysis, const P
                   : AxisScale{0, 1, {}, 0};
     // Without radii the frames stay empty but for the reason.
     const AxisScale none{-1, 1, {}, 0};
-    const Plot error{error_plot_frame, x,
+    const Plot error{error_plot_frame_for(legend_rows(analysis)), x,
                      has_radii ? value_axis(analysis, &TrackingValues::tracking_error_deg) : none,
                      has_radii};
     const Plot distortion{
@@ -544,7 +598,7 @@ void print_chart_page(const ParameterSet& set, const Analysis& analysis, const P
       }
       for (std::size_t a : order) {
         const ArmAnalysis& arm = analysis.arms[a];
-        const std::vector<double>& pattern = arm_patterns[a % 4];
+        const std::vector<double>& pattern = pattern_for(analysis, a);
         job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
         draw_curve(page, error, analysis.radii_mm, arm.rows, &TrackingValues::tracking_error_deg,
                    pattern);

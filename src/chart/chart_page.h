@@ -23,6 +23,14 @@ struct FrameMm {
 inline constexpr FrameMm error_plot_frame{36, 43, 266, 109};
 inline constexpr FrameMm distortion_plot_frame{36, 119, 266, 185};
 
+/// The rows of the chart's legend: two curves to a row, but a curve whose text is too long for
+/// the left column has a row to itself.
+std::size_t legend_rows(const Analysis& analysis);
+
+/// The tracking-error plot below a legend of that many rows: error_plot_frame, lowered at the
+/// top by a row for each row beyond two, and never less than a third of its height.
+FrameMm error_plot_frame_for(std::size_t legend_rows);
+
 /// Prints the analysis as a chart on one landscape page of the device `open` chooses,
 /// scaled by the set's correction factors; nothing when it chooses none.
 void print_chart_page(const ParameterSet& set, const Analysis& analysis, const PrintOpener& open);

@@ -23,6 +23,13 @@ inline constexpr std::array<Alignment, 3> alignments = {{
     {"stevenson-a", "Stevenson A", alignment_stevenson_a},
 }};
 
+/// Null radii of the user's own (veltrane-cli --nulls): not one of the window's alignments,
+/// and in an analysis only when chosen.
+inline constexpr Alignment custom_nulls = {"custom", "Custom", alignment_custom_nulls};
+
+/// How the template's heading and a page's title name custom null radii.
+inline constexpr std::string_view custom_nulls_title = "Custom nulls";
+
 /// The alignment of `code`, or nullptr for a code that is none.
 constexpr const Alignment* alignment_of(int code) {
   for (const Alignment& alignment : alignments)
@@ -30,8 +37,10 @@ constexpr const Alignment* alignment_of(int code) {
   return nullptr;
 }
 
-/// The name of the alignment of `code` ("Löfgren A"), empty for a code that is none.
+/// The name of the alignment of `code` as pages are titled with it ("Löfgren A", "Custom
+/// nulls"), empty for a code that is none.
 constexpr std::string_view alignment_name(int code) {
+  if (code == alignment_custom_nulls) return custom_nulls_title;
   const Alignment* const alignment = alignment_of(code);
   return alignment ? alignment->name : std::string_view();
 }

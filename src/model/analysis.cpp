@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
 
 #include "model/alignments.h"
 #include "model/field_reading.h"
@@ -60,6 +61,59 @@ void fill_rows(ArmAnalysis& arm, const Analysis& analysis) {
   const double ro = analysis.outer_groove_radius_mm;
   arm.inner_null_on_record = on_record(arm.inner_null_radius_mm, ri, ro);
   arm.outer_null_on_record = on_record(arm.outer_null_radius_mm, ri, ro);
+}
+
+ArmAnalysis alignment_arm(const ParameterSet& set, const Alignment& alignment,
+                          const Analysis& analysis) {
+  // The same computation as the summary's, from the same inputs.
+  ParameterSet computed = set;
+  computed.alignment = alignment.code;
+  compute_alignment(computed);
+  ArmAnalysis arm;
+  arm.key = alignment.key;
+  arm.name = alignment.name;
+  arm.chosen = set.alignment == alignment.code;
+  arm.inner_null_radius_mm = computed.inner_null_radius;
+  arm.outer_null_radius_mm = computed.outer_null_radius;
+  arm.effective_length_mm = computed.effective_length;
+  arm.overhang_mm = computed.overhang;
+  arm.offset_angle_deg = computed.offset_angle;
+  fill_rows(arm, analysis);
+  return arm;
+}
+
+// An arm given by its effective length and offset angle at the analysis' pivot distance,
+// with its own null radii where it has them.
+ArmAnalysis arm_by_length_and_offset(std::string_view key, std::string_view name, double length_mm,
+                                     double offset_deg, const Analysis& analysis) {
+  ArmAnalysis arm;
+  arm.key = key;
+  arm.name = name;
+  arm.by_length_and_offset = true;
+  arm.effective_length_mm = length_mm;
+  arm.offset_angle_deg = offset_deg;
+  arm.overhang_mm = length_mm - analysis.pivot_to_spindle_mm;
+  const auto [inner, outer] =
+      null_radii_as_given(analysis.pivot_to_spindle_mm, length_mm, offset_deg);
+  arm.inner_null_radius_mm = inner;
+  arm.outer_null_radius_mm = outer;
+  fill_rows(arm, analysis);
+  return arm;
+}
+
+// The peak |distortion| of the arm mounted with `error`, less the arm's own.
+double peak_growth(const ArmAnalysis& arm, const MountingError& error, const Analysis& analysis) {
+  const ArmAnalysis mounted =
+      arm_by_length_and_offset(arm.key, arm.name, arm.effective_length_mm + error.overhang_mm,
+                               arm.offset_angle_deg + error.offset_deg, analysis);
+  return mounted.peak_distortion.magnitude - arm.peak_distortion.magnitude;
+}
+
+MountingSensitivity sensitivity_of(const ArmAnalysis& arm, const Analysis& analysis) {
+  return {peak_growth(arm, {sensitivity_overhang_mm, 0}, analysis),
+          peak_growth(arm, {-sensitivity_overhang_mm, 0}, analysis),
+          peak_growth(arm, {0, sensitivity_offset_deg}, analysis),
+          peak_growth(arm, {0, -sensitivity_offset_deg}, analysis)};
 }
 
 }  // namespace
@@ -131,37 +185,30 @@ Analysis analyse_alignments(const ParameterSet& set, const AnalysisOptions& opti
       analysis_radii(set.inner_groove_radius, set.outer_groove_radius, options.step_mm);
   analysis.no_radii_reason = no_radii_reason(set.inner_groove_radius, set.outer_groove_radius);
 
-  for (const Alignment& alignment : alignments) {
-    // The same computation as the summary's, from the same inputs.
-    ParameterSet computed = set;
-    computed.alignment = alignment.code;
-    compute_alignment(computed);
-    ArmAnalysis arm;
-    arm.key = alignment.key;
-    arm.name = alignment.name;
-    arm.chosen = set.alignment == alignment.code;
-    arm.inner_null_radius_mm = computed.inner_null_radius;
-    arm.outer_null_radius_mm = computed.outer_null_radius;
-    arm.effective_length_mm = computed.effective_length;
-    arm.overhang_mm = computed.overhang;
-    arm.offset_angle_deg = computed.offset_angle;
-    fill_rows(arm, analysis);
-    analysis.arms.push_back(std::move(arm));
+  for (const Alignment& alignment : alignments)
+    analysis.arms.push_back(alignment_arm(set, alignment, analysis));
+  if (set.alignment == alignment_custom_nulls)
+    analysis.arms.push_back(alignment_arm(set, custom_nulls, analysis));
+  if (options.mounting_error) {
+    for (ArmAnalysis& arm : analysis.arms) arm.sensitivity = sensitivity_of(arm, analysis);
+  }
+  // Found before more arms are added, which may move the vector's elements.
+  const ArmAnalysis* chosen = nullptr;
+  for (const ArmAnalysis& arm : analysis.arms) {
+    if (arm.chosen) chosen = &arm;
+  }
+  std::optional<ArmAnalysis> mounted;
+  if (options.mounting_error && chosen) {
+    mounted = arm_by_length_and_offset(
+        "mounted", "As mounted", chosen->effective_length_mm + options.mounting_error->overhang_mm,
+        chosen->offset_angle_deg + options.mounting_error->offset_deg, analysis);
   }
   if (options.as_given) {
-    ArmAnalysis arm;
-    arm.key = "as-given";
-    arm.name = "As given";
-    arm.effective_length_mm = options.as_given->effective_length_mm;
-    arm.offset_angle_deg = options.as_given->offset_angle_deg;
-    arm.overhang_mm = arm.effective_length_mm - set.pivot_to_spindle;
-    const auto [inner, outer] =
-        null_radii_as_given(set.pivot_to_spindle, arm.effective_length_mm, arm.offset_angle_deg);
-    arm.inner_null_radius_mm = inner;
-    arm.outer_null_radius_mm = outer;
-    fill_rows(arm, analysis);
-    analysis.arms.push_back(std::move(arm));
+    analysis.arms.push_back(arm_by_length_and_offset("as-given", "As given",
+                                                     options.as_given->effective_length_mm,
+                                                     options.as_given->offset_angle_deg, analysis));
   }
+  if (mounted) analysis.arms.push_back(std::move(*mounted));
   return analysis;
 }
 

@@ -17,12 +17,27 @@ struct ArmAsGiven {
   double offset_angle_deg = 0;
 };
 
+/// How far a cartridge is mounted off its alignment: the stylus further forward (a longer
+/// effective length at the same pivot distance; negative is behind) and turned further (a
+/// larger offset angle).
+struct MountingError {
+  double overhang_mm = 0;
+  double offset_deg = 0;
+};
+
+/// The mounting errors whose cost every alignment reports with a MountingError option.
+inline constexpr double sensitivity_overhang_mm = 0.5;
+inline constexpr double sensitivity_offset_deg = 0.5;
+
 /// What an analysis needs beyond the parameter set.
 struct AnalysisOptions {
   double rpm = 100.0 / 3;
   double velocity_mm_per_s = 100;  ///< peak lateral velocity of the recorded signal
   double step_mm = 1;
   std::optional<ArmAsGiven> as_given;
+  /// The chosen alignment as mounted with this error: one more arm, "As mounted", and each
+  /// alignment's MountingSensitivity.
+  std::optional<MountingError> mounting_error;
 };
 
 /// The most radii one analysis computes; a finer step is refused before anything is computed.
@@ -43,12 +58,24 @@ struct Peak {
   double radius_mm = 0;
 };
 
+/// How much an alignment's peak |distortion| grows, in percentage points, when it is
+/// mounted sensitivity_overhang_mm too far forward or behind, or turned sensitivity_offset_deg
+/// too far either way; negative where the peak shrinks, NaN where either peak has no value.
+struct MountingSensitivity {
+  double overhang_longer = 0;
+  double overhang_shorter = 0;
+  double offset_larger = 0;
+  double offset_smaller = 0;
+};
+
 /// One analysed arm: its geometry, peaks and one row per radius of the analysis.
 struct ArmAnalysis {
-  std::string_view key;             ///< "lofgren-a", "lofgren-b", "stevenson-a", "as-given"
-  std::string_view name;            ///< "Löfgren A", ..., "As given" (UTF-8)
-  bool chosen = false;              ///< the alignment the main window has checked
-  double inner_null_radius_mm = 0;  ///< NaN where the arm has no null radius
+  /// "lofgren-a", "lofgren-b", "stevenson-a", "custom", "as-given", "mounted"
+  std::string_view key;
+  std::string_view name;              ///< "Löfgren A", ..., "Custom", "As given", "As mounted"
+  bool chosen = false;                ///< the alignment the main window has checked
+  bool by_length_and_offset = false;  ///< an arm as given or as mounted, not an alignment
+  double inner_null_radius_mm = 0;    ///< NaN where the arm has no null radius
   double outer_null_radius_mm = 0;
   bool inner_null_on_record = false;  ///< within [Ri, Ro]
   bool outer_null_on_record = false;
@@ -59,6 +86,8 @@ struct ArmAnalysis {
   Peak peak_distortion;               ///< largest |distortion|, percent
   double rms_distortion_percent = 0;  ///< over the rows with a distortion value; NaN if none
   std::vector<TrackingValues> rows;   ///< one per radius of the analysis
+  /// Of an alignment, when the options have a mounting error.
+  std::optional<MountingSensitivity> sensitivity;
 };
 
 struct Analysis {
@@ -68,8 +97,9 @@ struct Analysis {
   std::string id;  ///< UTF-8, trailing spaces removed
   AnalysisOptions options;
   std::vector<double> radii_mm;
-  std::string no_radii_reason;    ///< why radii_mm is empty; empty when it is not
-  std::vector<ArmAnalysis> arms;  ///< Löfgren A, Löfgren B, Stevenson A, then As given
+  std::string no_radii_reason;  ///< why radii_mm is empty; empty when it is not
+  /// Löfgren A, Löfgren B, Stevenson A, then Custom, As given and As mounted where present.
+  std::vector<ArmAnalysis> arms;
 };
 
 /// The radii Ri, Ri + step, Ri + 2 step, ... below Ro (the k-th as Ri + k step), then Ro.
@@ -93,8 +123,9 @@ TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, dou
 /// both NaN where the root's argument is negative.
 std::pair<double, double> null_radii_as_given(double d_mm, double length_mm, double offset_deg);
 
-/// Analyses the three alignments (each by compute_alignment from the set's d, Ri and Ro)
-/// and, when given, the arm as its maker built it.
+/// Analyses the three alignments (each by compute_alignment from the set's d, Ri and Ro), the
+/// set's custom null radii when it has chosen them, and, when given, the arm as its maker
+/// built it and the chosen alignment as mounted with the options' mounting error.
 Analysis analyse_alignments(const ParameterSet& set, const AnalysisOptions& options);
 
 }  // namespace veltrane

@@ -10,6 +10,7 @@ enum AlignmentCode : std::int16_t {
   alignment_lofgren_a = 1,
   alignment_lofgren_b = 2,
   alignment_stevenson_a = 3,
+  alignment_custom_nulls = 4,  ///< the null radii given as custom_null_radius_1 and _2
 };
 
 inline constexpr std::size_t id_text_length = 40;
@@ -26,6 +27,11 @@ struct ParameterSet {
   double correction_x = 0;
   double correction_y = 0;
   std::string id_text;  ///< exactly id_text_length bytes once read
+
+  // Inputs the window does not have: the null radii of alignment_custom_nulls, in either
+  // order (the smaller is the inner null radius).
+  double custom_null_radius_1 = 0;
+  double custom_null_radius_2 = 0;
 
   // Derived by compute_alignment.
   double inner_null_radius = 0;

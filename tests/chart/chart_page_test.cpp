@@ -100,9 +100,11 @@ bool inside(const DotFrame& f, double x, double y) {
 
 // Lines that enter a plot's interior must lie wholly within its frame: the curves are cut
 // at the frame, and nothing else is drawn across it.
-std::vector<std::string> frame_problems(const Recording& recording, std::size_t& inside_lines) {
+std::vector<std::string> frame_problems(const Recording& recording, std::size_t& inside_lines,
+                                        const Analysis& analysis) {
   std::vector<std::string> problems;
-  for (const FrameMm& frame : {error_plot_frame, distortion_plot_frame}) {
+  for (const FrameMm& frame :
+       {error_plot_frame_for(legend_rows(analysis)), distortion_plot_frame}) {
     const DotFrame interior = in_dots(frame, -2);
     const DotFrame outline = in_dots(frame, 1);
     for (const DotLine& l : recording.lines) {
@@ -206,7 +208,16 @@ TEST(ChartPage, CurvesStayInsideTheirFramesForAnyInput) {
     AnalysisOptions options;
     options.step_mm = c.step;
     options.velocity_mm_per_s = c.v;
-    if (c.arm_length != 0) options.as_given = ArmAsGiven{c.arm_length, c.arm_offset};
+    if (c.arm_length != 0) {
+      options.as_given = ArmAsGiven{c.arm_length, c.arm_offset};
+      // The chosen alignment mounted as far off as the arm is from it, among custom nulls.
+      options.mounting_error =
+          MountingError{c.arm_length - set.effective_length, c.arm_offset - set.offset_angle};
+      set.alignment = alignment_custom_nulls;
+      set.custom_null_radius_1 = set.inner_groove_radius + 5;
+      set.custom_null_radius_2 = set.outer_groove_radius - 20;
+      compute_alignment(set);
+    }
     const Analysis analysis = analyse_alignments(set, options);
     const Recording recording = record(set, analysis);
     EXPECT_LT(recording.lines.size(), 200'000u) << c.what;
@@ -220,11 +231,40 @@ TEST(ChartPage, CurvesStayInsideTheirFramesForAnyInput) {
       ASSERT_TRUE(l.y1 >= 0 && l.y2 >= 0 && l.y1 <= page_y && l.y2 <= page_y) << c.what;
     }
     std::size_t inside_lines = 0;
-    for (const std::string& problem : frame_problems(recording, inside_lines))
+    for (const std::string& problem : frame_problems(recording, inside_lines, analysis))
       ADD_FAILURE() << c.what << ": " << problem;
     // With radii at least the zero lines and the grids; without, empty frames.
     EXPECT_EQ(inside_lines > 0, !analysis.radii_mm.empty()) << c.what;
   }
+}
+
+TEST(ChartPage, MoreLegendRowsLowerTheErrorPlot) {
+  ParameterSet set = inputs(222, 57.5, 146.05);
+  const Analysis three = analyse_alignments(set, {});
+  AnalysisOptions options;
+  options.as_given = ArmAsGiven{240, 23.5};
+  const Analysis four = analyse_alignments(set, options);
+  set.alignment = alignment_custom_nulls;
+  set.custom_null_radius_1 = 66;
+  set.custom_null_radius_2 = 121;
+  compute_alignment(set);
+  const Analysis five = analyse_alignments(set, options);
+  options.mounting_error = MountingError{0.5, 0.5};
+  const Analysis six = analyse_alignments(set, options);
+  // An arm given by its length and offset has a long text: in the right column it fits, in
+  // the left one it takes the row.
+  // clang-format off
+  const struct { const Analysis& analysis; std::size_t rows; double top; } cases[] = {
+      {three, 2, 43}, {four, 2, 43}, {five, 3, 48.5}, {six, 4, 54},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    EXPECT_EQ(legend_rows(c.analysis), c.rows) << c.analysis.arms.size();
+    const FrameMm frame = error_plot_frame_for(c.rows);
+    EXPECT_DOUBLE_EQ(frame.top, c.top) << c.rows;
+    EXPECT_EQ(frame.bottom, error_plot_frame.bottom);
+  }
+  EXPECT_DOUBLE_EQ(error_plot_frame_for(1000).top, 109 - 66.0 / 3);
 }
 
 TEST(ChartPage, ClipsSegmentsToTheFrame) {

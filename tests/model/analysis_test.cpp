@@ -273,6 +273,98 @@ TEST(Analysis, ArmAsGiven) {
   EXPECT_FALSE(off.outer_null_on_record);
 }
 
+TEST(Analysis, CustomNullsAreTheChosenColumn) {
+  ParameterSet set = computed_set(222, 60.325, 146.05);
+  set.alignment = alignment_custom_nulls;
+  set.custom_null_radius_1 = 121;
+  set.custom_null_radius_2 = 66;
+  compute_alignment(set);
+  const Analysis analysis = analyse_alignments(set, {});
+  ASSERT_EQ(analysis.arms.size(), 4u);
+  const ArmAnalysis& custom = analysis.arms[3];
+  EXPECT_EQ(custom.key, "custom");
+  EXPECT_EQ(custom.name, "Custom");
+  for (const ArmAnalysis& arm : analysis.arms) EXPECT_EQ(arm.chosen, &arm == &custom);
+  EXPECT_EQ(custom.inner_null_radius_mm, 66);
+  EXPECT_EQ(custom.effective_length_mm, set.effective_length);
+  EXPECT_EQ(custom.offset_angle_deg, set.offset_angle);
+  // Its null radii are where its tracking error vanishes.
+  const AnalysisOptions options;
+  for (double r : {66.0, 121.0}) {
+    EXPECT_NEAR(tracking_at(222, custom.effective_length_mm, custom.offset_angle_deg, r,
+                            options.rpm, options.velocity_mm_per_s)
+                    .tracking_error_deg,
+                0, 1e-12);
+  }
+}
+
+TEST(Analysis, MountedIsTheChosenArmAsGivenWithTheError) {
+  // clang-format off
+  const struct { std::int16_t alignment; double overhang, offset; } cases[] = {
+      {alignment_lofgren_a, 0.5, 0}, {alignment_lofgren_b, -1, 0.75}, {alignment_stevenson_a, 0, -2},
+      {alignment_custom_nulls, 2, 1}, {alignment_lofgren_a, 0, 0},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    ParameterSet set = computed_set(239.3, 60.325, 146.05, c.alignment);
+    set.custom_null_radius_1 = 70;
+    set.custom_null_radius_2 = 118;
+    compute_alignment(set);
+    AnalysisOptions options;
+    options.mounting_error = MountingError{c.overhang, c.offset};
+    options.as_given = ArmAsGiven{set.effective_length + c.overhang, set.offset_angle + c.offset};
+    const Analysis analysis = analyse_alignments(set, options);
+    const ArmAnalysis& mounted = analysis.arms.back();
+    const ArmAnalysis& given = analysis.arms[analysis.arms.size() - 2];
+    EXPECT_EQ(mounted.key, "mounted");
+    EXPECT_EQ(mounted.name, "As mounted");
+    EXPECT_FALSE(mounted.chosen);
+    EXPECT_FALSE(mounted.sensitivity);
+    for (double ArmAnalysis::*figure :
+         {&ArmAnalysis::inner_null_radius_mm, &ArmAnalysis::outer_null_radius_mm,
+          &ArmAnalysis::effective_length_mm, &ArmAnalysis::overhang_mm,
+          &ArmAnalysis::offset_angle_deg, &ArmAnalysis::rms_distortion_percent}) {
+      // Equal, or both without a value (NaN).
+      EXPECT_EQ(format_three_decimals(mounted.*figure), format_three_decimals(given.*figure));
+      EXPECT_TRUE(mounted.*figure == given.*figure || std::isnan(given.*figure)) << c.alignment;
+    }
+    EXPECT_EQ(mounted.peak_distortion.magnitude, given.peak_distortion.magnitude);
+  }
+}
+
+TEST(Analysis, MountingSensitivityIsThePeaksGrowth) {
+  const ParameterSet set = computed_set(222, 60.325, 146.05);
+  AnalysisOptions options;
+  options.mounting_error = MountingError{};
+  const Analysis analysis = analyse_alignments(set, options);
+  ASSERT_EQ(analysis.arms.size(), 4u);
+  for (const ArmAnalysis& arm : analysis.arms) {
+    if (arm.key == "mounted") {
+      EXPECT_FALSE(arm.sensitivity);
+      continue;
+    }
+    ASSERT_TRUE(arm.sensitivity) << arm.key;
+    // clang-format off
+    const struct { double growth, overhang, offset; } cases[] = {
+        {arm.sensitivity->overhang_longer, 0.5, 0}, {arm.sensitivity->overhang_shorter, -0.5, 0},
+        {arm.sensitivity->offset_larger, 0, 0.5},   {arm.sensitivity->offset_smaller, 0, -0.5},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+      AnalysisOptions given;
+      given.as_given =
+          ArmAsGiven{arm.effective_length_mm + c.overhang, arm.offset_angle_deg + c.offset};
+      const double peak = analyse_alignments(set, given).arms.back().peak_distortion.magnitude;
+      EXPECT_EQ(c.growth, peak - arm.peak_distortion.magnitude) << arm.key;
+      // Löfgren A's peak is the least any arm at this distance has: every error costs.
+      if (arm.key == "lofgren-a") {
+        EXPECT_GT(c.growth, 0);
+      }
+    }
+  }
+  EXPECT_FALSE(analyse_alignments(set, {}).arms[0].sensitivity);
+}
+
 TEST(Analysis, OddInputsComputeWithoutFault) {
   // clang-format off
   const struct { double d, ri, ro, rpm, v; } cases[] = {
@@ -287,6 +379,7 @@ TEST(Analysis, OddInputsComputeWithoutFault) {
     options.rpm = c.rpm;
     options.velocity_mm_per_s = c.v;
     options.as_given = ArmAsGiven{1e300, 1e-300};
+    options.mounting_error = MountingError{1e300, -1e300};
     const Analysis analysis = analyse_alignments(computed_set(c.d, c.ri, c.ro), options);
     for (const ArmAnalysis& arm : analysis.arms) {
       EXPECT_EQ(arm.rows.size(), analysis.radii_mm.size());

@@ -17,6 +17,7 @@ std::string shown(const ParameterSet& s) {
          format_three_decimals(s.offset_angle);
 }
 
+constexpr double inf = INFINITY;
 constexpr std::int16_t A = alignment_lofgren_a;
 constexpr std::int16_t B = alignment_lofgren_b;
 constexpr std::int16_t S = alignment_stevenson_a;
@@ -101,6 +102,41 @@ TEST(ComputeAlignment, UnknownCodeOnlyRecomputesTheOffsetAngle) {
   EXPECT_EQ(set.effective_length, before.effective_length);
   EXPECT_EQ(set.overhang, before.overhang);
   EXPECT_NE(set.offset_angle, before.offset_angle);
+}
+
+TEST(ComputeAlignment, CustomNulls) {
+  ParameterSet set;
+  set.pivot_to_spindle = 222;
+  set.alignment = alignment_custom_nulls;
+  set.custom_null_radius_1 = 66;
+  set.custom_null_radius_2 = 121;
+  compute_alignment(set);
+  // L = sqrt(222^2 + 66 x 121) = sqrt(57270); the offset angle asin((L^2 + 66^2 - 222^2) /
+  // (2 L 66)).
+  EXPECT_DOUBLE_EQ(set.effective_length, std::sqrt(57270.0));
+  EXPECT_EQ(shown(set), "66.000 121.000 239.312 17.312 22.998");
+  EXPECT_EQ(null_radii_product(set), 66.0 * 121);
+}
+
+TEST(PivotForEffectiveLength, KeepsTheLengthWhereAnArmReachesTheNulls) {
+  // The worked example: IEC radii, Löfgren A, an arm of effective length 239.3 mm.
+  ParameterSet iec = computed_set(0, 60.325, 146.05, A);
+  const double d = pivot_for_effective_length(239.3, null_radii_product(iec));
+  EXPECT_EQ(format_three_decimals(d), "222.004");
+  // The distance gives the length back (veltrane-cli's tests run every alignment).
+  iec.pivot_to_spindle = d;
+  compute_alignment(iec);
+  EXPECT_NEAR(iec.effective_length, 239.3, 1e-12);
+  // No arm reaches both null radii, or the numbers are beyond the doubles.
+  // clang-format off
+  const struct { double length, product; } none[] = {
+      {89, 89.0 * 89}, {50, 7978.5}, {-89, 89.0 * 89}, {1e200, 5}, {239.3, inf}, {239.3, NAN},
+      {NAN, 5},
+  };
+  // clang-format on
+  for (const auto& c : none)
+    EXPECT_TRUE(std::isnan(pivot_for_effective_length(c.length, c.product))) << c.length;
+  EXPECT_TRUE(std::isnan(null_radii_product(computed_set(209, 57.5, 146.05, 7))));
 }
 
 TEST(IntersectCircles, ReturnsTheCrossingBelowTheCentreLine) {

@@ -12,7 +12,6 @@ veltrane_add_test(qt_print_tests
     ${CMAKE_CURRENT_LIST_DIR}/print/cli_pdf_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/painter_device_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/file_device_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/print/grey_fill_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/page_measure_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/printer_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/print/text_extent_test.cpp

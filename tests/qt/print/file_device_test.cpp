@@ -9,7 +9,6 @@
 #include <optional>
 #include <regex>
 
-#include "backends/qt/grey_png.h"
 #include "backends/qt/pdf_print_scaling.h"
 #include "backends/qt/qt_painter_device.h"
 #include "pdf_facts.h"
@@ -170,30 +169,6 @@ TEST(PdfPrintScaling, AddsTheViewerPreferenceAndChangesNothingElse) {
 TEST(PdfPrintScaling, WhatIsNotAPdfGivesNothing) {
   for (const std::string& bytes : {std::string(), std::string("%PDF-1.4\n"), std::string("GIF89a")})
     EXPECT_FALSE(with_print_scaling_none(bytes).has_value()) << bytes;
-}
-
-TEST(GreyPng, DecodesToTheSamePixels) {
-  // clang-format off
-  const struct { int width, height, stride; } cases[] = {
-      {1, 1, 4}, {7, 5, 8}, {300, 200, 300}, {1001, 3, 1004},
-      {3, 2049, 4}, {40, 5000, 40},  // compressed in bands
-  };
-  // clang-format on
-  for (const auto& c : cases) {
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.stride) * c.height);
-    for (std::size_t i = 0; i < pixels.size(); ++i)
-      pixels[i] = static_cast<std::uint8_t>(i % 7 == 0 ? 255 : (i * 37) % 256);
-    const QImage image =
-        decoded(encode_grey_png(pixels.data(), c.width, c.height, c.stride, 23622));
-    ASSERT_EQ(image.width(), c.width);
-    ASSERT_EQ(image.height(), c.height);
-    EXPECT_EQ(image.dotsPerMeterX(), 23622);
-    for (int y = 0; y < c.height; ++y)
-      for (int x = 0; x < c.width; ++x)
-        ASSERT_EQ(qGray(image.pixel(x, y)), pixels[static_cast<std::size_t>(y * c.stride + x)])
-            << c.width << " at " << x << "," << y;
-  }
-  EXPECT_EQ(encode_grey_png(nullptr, 0, 0, 0, 1), "");
 }
 
 TEST(FileDevice, ASheetThatCannotBePaintedLeavesNoBytes) {

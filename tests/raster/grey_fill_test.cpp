@@ -1,4 +1,4 @@
-#include "backends/qt/grey_fill.h"
+#include "raster/grey_fill.h"
 
 #include <gtest/gtest.h>
 
@@ -23,19 +23,19 @@ struct Sheet {
   double ink(int x, int y) const { return (255 - at(x, y)) / 255.0; }
 };
 
-bool inside(const std::vector<QPointF>& polygon, double x, double y) {
+bool inside(const std::vector<RasterPoint>& polygon, double x, double y) {
   int winding = 0;
   for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const QPointF a = polygon[i], b = polygon[(i + 1) % polygon.size()];
-    const double side = (b.x() - a.x()) * (y - a.y()) - (x - a.x()) * (b.y() - a.y());
-    if (a.y() <= y && b.y() > y && side > 0) ++winding;
-    if (b.y() <= y && a.y() > y && side < 0) --winding;
+    const RasterPoint a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+    const double side = (b.x - a.x) * (y - a.y) - (x - a.x) * (b.y - a.y);
+    if (a.y <= y && b.y > y && side > 0) ++winding;
+    if (b.y <= y && a.y > y && side < 0) --winding;
   }
   return winding != 0;
 }
 
 // The share of each dot inside `polygon`, counted on a grid of 64 by 64 points per dot.
-std::vector<double> sampled(const std::vector<QPointF>& polygon, int width, int height) {
+std::vector<double> sampled(const std::vector<RasterPoint>& polygon, int width, int height) {
   constexpr int n = 64;
   std::vector<double> shares(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y)
@@ -50,7 +50,7 @@ std::vector<double> sampled(const std::vector<QPointF>& polygon, int width, int 
 
 TEST(GreyFill, InksEachDotByTheShareOfItCovered) {
   // clang-format off
-  const struct { const char* name; std::vector<QPointF> polygon; std::vector<double> ink; } cases[] = {
+  const struct { const char* name; std::vector<RasterPoint> polygon; std::vector<double> ink; } cases[] = {
     {"rectangle on fractions", {{1.25, 0.5}, {3.75, 0.5}, {3.75, 2}, {1.25, 2}},
      {0, 0.375, 0.5, 0.375, 0,
       0, 0.75,  1,   0.75,  0,
@@ -95,17 +95,17 @@ TEST(GreyFill, AgreesWithCountedCoverageOnArbitraryPolygons) {
   for (int round = 0; round < 40; ++round) {
     // Triangles, and from the fourth round on, concave outlines of up to seven corners
     // whose sides do not cross: a star of corners round a centre, in angle order.
-    std::vector<QPointF> polygon;
+    std::vector<RasterPoint> polygon;
     if (round % 4 == 0) {
-      for (int i = 0; i < 3; ++i) polygon.emplace_back(coordinate(random), coordinate(random));
+      for (int i = 0; i < 3; ++i) polygon.push_back({coordinate(random), coordinate(random)});
     } else {
-      const QPointF centre(coordinate(random) / 2 + 3, coordinate(random) / 2 + 3);
+      const RasterPoint centre{coordinate(random) / 2 + 3, coordinate(random) / 2 + 3};
       const int corners = 3 + round % 5;
       for (int i = 0; i < corners; ++i) {
         const double angle =
             2 * M_PI * (i + 0.8 * std::uniform_real_distribution<>(0, 1)(random)) / corners;
         const double reach = std::uniform_real_distribution<>(1, 9)(random);
-        polygon.emplace_back(centre + reach * QPointF(std::cos(angle), std::sin(angle)));
+        polygon.push_back({centre.x + reach * std::cos(angle), centre.y + reach * std::sin(angle)});
       }
     }
     Sheet sheet(12, 10);
@@ -124,7 +124,7 @@ TEST(GreyFill, AShapeLargerThanWhatIsSummedAtOnceIsInkedWhole) {
   // half covered, those below it whole, in every band.
   constexpr int side = 2000;
   Sheet sheet(side, side);
-  ASSERT_TRUE(ink_polygon(sheet.raster(), std::vector<QPointF>{{0, 0}, {side, 0}, {0, side}}));
+  ASSERT_TRUE(ink_polygon(sheet.raster(), std::vector<RasterPoint>{{0, 0}, {side, 0}, {0, side}}));
   int wrong = 0;
   for (int y = 0; y < side; ++y)
     for (int x = 0; x < side; ++x) {
@@ -136,34 +136,34 @@ TEST(GreyFill, AShapeLargerThanWhatIsSummedAtOnceIsInkedWhole) {
 
 TEST(GreyFill, DarkensWhatIsAlreadyThere) {
   Sheet sheet(2, 1, 200);
-  ink_polygon(sheet.raster(), std::vector<QPointF>{{0, 0}, {1.5, 0}, {1.5, 1}, {0, 1}});
+  ink_polygon(sheet.raster(), std::vector<RasterPoint>{{0, 0}, {1.5, 0}, {1.5, 1}, {0, 1}});
   EXPECT_EQ(sheet.at(0, 0), 0);
   EXPECT_EQ(sheet.at(1, 0), 100);
-  ink_polygon(sheet.raster(), std::vector<QPointF>{{1, 0}, {1.5, 0}, {1.5, 1}, {1, 1}});
+  ink_polygon(sheet.raster(), std::vector<RasterPoint>{{1, 0}, {1.5, 0}, {1.5, 1}, {1, 1}});
   EXPECT_EQ(sheet.at(1, 0), 50);
 }
 
 TEST(GreyFill, CornersNoPageCanPlaceLeaveTheSheetAlone) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const QPointF far :
-       {QPointF(inf, 1), QPointF(1, -inf), QPointF(nan, 1), QPointF(1, 2e9), QPointF(-1e300, 1)}) {
+  for (const RasterPoint far : {RasterPoint{inf, 1}, RasterPoint{1, -inf}, RasterPoint{nan, 1},
+                                RasterPoint{1, 2e9}, RasterPoint{-1e300, 1}}) {
     Sheet sheet(4, 4);
-    EXPECT_FALSE(ink_polygon(sheet.raster(), std::vector<QPointF>{{0, 0}, far, {3, 3}}))
-        << far.x() << "," << far.y();
+    EXPECT_FALSE(ink_polygon(sheet.raster(), std::vector<RasterPoint>{{0, 0}, far, {3, 3}}))
+        << far.x << "," << far.y;
     EXPECT_EQ(sheet.dots, Sheet(4, 4).dots);
   }
   // A side whose height is too small for its slope to be a number adds nothing.
   {
     Sheet sheet(4, 4);
-    EXPECT_TRUE(ink_polygon(sheet.raster(), std::vector<QPointF>{{0, 0}, {4, 1e-310}, {4, 2}}));
+    EXPECT_TRUE(ink_polygon(sheet.raster(), std::vector<RasterPoint>{{0, 0}, {4, 1e-310}, {4, 2}}));
     EXPECT_NEAR(sheet.ink(1, 0), 0.75, 0.5 / 255);  // over the side from (0, 0) to (4, 2)
     EXPECT_DOUBLE_EQ(sheet.ink(1, 1), 0);
   }
   // Far but placeable: a side from far off still cuts the sheet where it should.
   Sheet sheet(4, 4);
   EXPECT_TRUE(
-      ink_polygon(sheet.raster(), std::vector<QPointF>{{-1e9, 0}, {2, 0}, {2, 4}, {-1e9, 4}}));
+      ink_polygon(sheet.raster(), std::vector<RasterPoint>{{-1e9, 0}, {2, 0}, {2, 4}, {-1e9, 4}}));
   EXPECT_DOUBLE_EQ(sheet.ink(1, 2), 1);
   EXPECT_DOUBLE_EQ(sheet.ink(2, 2), 0);
 }

@@ -1,4 +1,4 @@
-#include "backends/qt/grey_fill.h"
+#include "raster/grey_fill.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,23 +38,23 @@ struct RowSpan {
 
 // Adds the pieces of the edge from a to b, whose x lie in [0, width], in the rows from 0
 // to `height`.
-void cut_into_rows(QPointF a, QPointF b, int height, std::vector<Piece>& pieces) {
-  if (a.y() == b.y()) return;  // a level edge adds no height
-  const double direction = b.y() > a.y() ? 1 : -1;
-  const QPointF top = b.y() > a.y() ? a : b;
-  const QPointF bottom = b.y() > a.y() ? b : a;
-  const double slope = (bottom.x() - top.x()) / (bottom.y() - top.y());
+void cut_into_rows(RasterPoint a, RasterPoint b, int height, std::vector<Piece>& pieces) {
+  if (a.y == b.y) return;  // a level edge adds no height
+  const double direction = b.y > a.y ? 1 : -1;
+  const RasterPoint top = b.y > a.y ? a : b;
+  const RasterPoint bottom = b.y > a.y ? b : a;
+  const double slope = (bottom.x - top.x) / (bottom.y - top.y);
   if (!std::isfinite(slope)) return;  // a height of under 1e-300 dot adds nothing either
   // x is clamped to the edge's own, since rounding must not take it past the raster's side
   // the edge was cut at.
-  const double low_x = std::min(top.x(), bottom.x()), high_x = std::max(top.x(), bottom.x());
-  const double first_row = std::max(std::floor(top.y()), 0.0);
-  const double end_row = std::min(std::ceil(bottom.y()), static_cast<double>(height));
+  const double low_x = std::min(top.x, bottom.x), high_x = std::max(top.x, bottom.x);
+  const double first_row = std::max(std::floor(top.y), 0.0);
+  const double end_row = std::min(std::ceil(bottom.y), static_cast<double>(height));
   for (double row = first_row; row < end_row; ++row) {
-    const double y_in = std::max(top.y(), row);
-    const double y_out = std::min(bottom.y(), row + 1);
-    const double x_in = std::clamp(top.x() + (y_in - top.y()) * slope, low_x, high_x);
-    const double x_out = std::clamp(top.x() + (y_out - top.y()) * slope, low_x, high_x);
+    const double y_in = std::max(top.y, row);
+    const double y_out = std::min(bottom.y, row + 1);
+    const double x_in = std::clamp(top.x + (y_in - top.y) * slope, low_x, high_x);
+    const double x_out = std::clamp(top.x + (y_out - top.y) * slope, low_x, high_x);
     pieces.push_back({static_cast<int>(row), std::min(x_in, x_out), std::max(x_in, x_out),
                       direction * (y_out - y_in)});
   }
@@ -63,22 +63,24 @@ void cut_into_rows(QPointF a, QPointF b, int height, std::vector<Piece>& pieces)
 // Cuts the edge from a to b at the raster's left and right sides and lays the parts
 // outside onto them: left of the raster an edge still covers the whole width of the rows
 // it passes, right of it nothing that is drawn.
-void add_edge(QPointF a, QPointF b, int width, int height, std::vector<Piece>& pieces) {
+void add_edge(RasterPoint a, RasterPoint b, int width, int height, std::vector<Piece>& pieces) {
   const double right = width;
   // Where the edge crosses the sides, in order along it.
   double cuts[4] = {0, 1, 1, 1};
   int n = 1;
-  if (a.x() != b.x()) {
+  if (a.x != b.x) {
     for (const double side : {0.0, right}) {
-      const double t = (side - a.x()) / (b.x() - a.x());
+      const double t = (side - a.x) / (b.x - a.x);
       if (t > 0 && t < 1) cuts[n++] = t;
     }
   }
   if (n == 3 && cuts[2] < cuts[1]) std::swap(cuts[1], cuts[2]);
   cuts[n] = 1;
   const auto at = [&](double t) {
-    const QPointF p = t == 0 ? a : t == 1 ? b : a + t * (b - a);
-    return QPointF(std::clamp(p.x(), 0.0, right), p.y());
+    const RasterPoint p = t == 0   ? a
+                          : t == 1 ? b
+                                   : RasterPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+    return RasterPoint{std::clamp(p.x, 0.0, right), p.y};
   };
   for (int i = 0; i < n; ++i) cut_into_rows(at(cuts[i]), at(cuts[i + 1]), height, pieces);
 }
@@ -114,9 +116,9 @@ unsigned char darken(unsigned char grey, int share) {
 
 }  // namespace
 
-bool ink_polygon(const GreyRaster& raster, std::span<const QPointF> corners) {
-  for (const QPointF& p : corners)
-    if (!(std::fabs(p.x()) <= farthest_corner && std::fabs(p.y()) <= farthest_corner)) return false;
+bool ink_polygon(const GreyRaster& raster, std::span<const RasterPoint> corners) {
+  for (const RasterPoint& p : corners)
+    if (!(std::fabs(p.x) <= farthest_corner && std::fabs(p.y) <= farthest_corner)) return false;
   if (corners.size() < 3 || raster.width <= 0 || raster.height <= 0) return true;
 
   thread_local std::vector<Piece> pieces;

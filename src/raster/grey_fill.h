@@ -1,10 +1,15 @@
 #pragma once
 
-#include <QPointF>
 #include <cstddef>
 #include <span>
 
 namespace veltrane {
+
+/// A point on a raster, in dots from its top-left corner.
+struct RasterPoint {
+  double x = 0;
+  double y = 0;
+};
 
 /// An eight-bit grey raster: `height` rows of `width` dots, each row `stride` bytes after
 /// the one before; 0 is black and 255 white.
@@ -21,6 +26,6 @@ struct GreyRaster {
 /// Dot (x, y) is the unit square with its top-left corner at (x, y). What lies outside the
 /// raster is cut off. False, with nothing painted, when a corner is not within 2^30 dots
 /// of the origin (or not a number).
-bool ink_polygon(const GreyRaster& raster, std::span<const QPointF> corners);
+bool ink_polygon(const GreyRaster& raster, std::span<const RasterPoint> corners);
 
 }  // namespace veltrane
