@@ -100,7 +100,7 @@ std::unique_ptr<PrintDevice> open_pdf_file(const QPrinter& printer,
                         {sheet.width(), sheet.height()},
                         default_margin_mm};
   return make_qt_file_device(
-      page, [path](std::string bytes) { save_pdf(path, bytes); }, document_name);
+      page, [path](const std::string& bytes) { save_pdf(path, bytes); }, document_name);
 }
 
 }  // namespace
