@@ -230,7 +230,6 @@ void write_analysis_text(const Analysis& analysis, const TextSink& sink) {
 void write_analysis_csv(const Analysis& analysis, const TextSink& sink) {
   std::string text =
       "alignment,radius_mm,tracking_error_deg,weighted_error_deg_per_cm,distortion_percent\n";
-  if (analysis.radii_mm.empty()) text += "# no radii: " + analysis.no_radii_reason + '\n';
   for (const ArmAnalysis& arm : analysis.arms) {
     for (std::size_t i = 0; i < analysis.radii_mm.size(); ++i) {
       const TrackingValues row = analysis_row(analysis, arm, i);

@@ -21,7 +21,7 @@ void write_analysis_json(const Analysis& analysis, const TextSink& sink);
 /// The comparison and the per-radius table, UTF-8, ending in a line feed.
 std::string analysis_text(const Analysis& analysis);
 
-/// A header line and one line per arm and radius.
+/// A header line and one line per arm and radius: the header alone when there are no radii.
 std::string analysis_csv(const Analysis& analysis);
 
 /// The inputs and, per arm, its geometry, peaks and rows.

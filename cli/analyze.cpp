@@ -4,12 +4,12 @@
 #include <cmath>
 #include <string>
 
+#include "app/page_title.h"
 #include "chart/chart_page.h"
 #include "cli/analysis_report.h"
 #include "cli/arguments.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "app/page_title.h"
 #include "cli/render.h"
 #include "model/number_format.h"
 
@@ -45,15 +45,19 @@ int run_analyze(const Request& request, std::ostream& out, std::ostream& err) {
   const Analysis analysis = analyse_alignments(set, options);
   const std::string& format = *request.format;
   if (format == "text" || format == "csv" || format == "json") {
+    // CSV has no comments: a table without rows is its header alone, and why goes here.
+    if (format == "csv" && analysis.radii_mm.empty())
+      err << "veltrane-cli: no radii: " << analysis.no_radii_reason << '\n';
     const auto write = format == "text"  ? write_analysis_text
                        : format == "csv" ? write_analysis_csv
                                          : write_analysis_json;
     return write_output(
         *request.output, [&](const PieceSink& sink) { write(analysis, sink); }, out, err);
   }
-  const std::string bytes = render_page(
-      {*file_format_named(format), request.dpi, request.paper}, analysis_page_title(set),
-      [&](const PrintOpener& opener) { print_chart_page(set, analysis, opener); });
+  const std::string bytes =
+      render_page({*file_format_named(format), request.dpi, request.paper, request.margin_mm},
+                  analysis_page_title(set),
+                  [&](const PrintOpener& opener) { print_chart_page(set, analysis, opener); });
   return write_output(*request.output, bytes, out, err);
 }
 

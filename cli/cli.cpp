@@ -14,6 +14,7 @@
 #include "cli/strobe_speed_command.h"
 #include "model/standard_strobes.h"
 #include "model/summary.h"
+#include "model/version.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 
@@ -41,15 +42,15 @@ std::string page_title(const Request& request, const ParameterSet& set) {
 // The page of a template or strobe command, drawn into the bytes of its format.
 std::string page_bytes(const Request& request, std::ostream& err) {
   ParameterSet set = read_arm(request.window, request.alignment);
-  if (request.command == Command::strobe_custom || request.command == Command::strobe_speed)
-    read_custom_strobe(set, request.custom);
-  const FileTarget target{*file_format_named(*request.format), request.dpi, request.paper};
+  if (request.command == Command::strobe_custom) read_custom_strobe(set, request.custom);
+  const FileTarget target{*file_format_named(*request.format), request.dpi, request.paper,
+                          request.margin_mm};
   const std::string blank(caption_length, ' ');
   return render_page(target, page_title(request, set), [&](const PrintOpener& opener) {
     switch (request.command) {
       case Command::template_page: {
         print_template_page(set, opener);
-        const std::string warning = template_paper_warning(set, request.paper);
+        const std::string warning = template_paper_warning(set, request.paper, request.margin_mm);
         if (target.format != FileFormat::trace && !warning.empty())
           err << "veltrane-cli: warning: " << warning << '\n';
         break;
@@ -62,9 +63,11 @@ std::string page_bytes(const Request& request, std::ostream& err) {
         break;
       }
       case Command::strobe_custom:
-      case Command::strobe_speed:  // the custom disk, its fields filled in from the speeds
         print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars, set.custom_caption_1,
                           set.custom_caption_2, opener);
+        break;
+      case Command::strobe_speed:
+        print_strobe_speed_page(set, request.speed_rings, opener);
         break;
       default:
         break;
@@ -74,7 +77,11 @@ std::string page_bytes(const Request& request, std::ostream& err) {
 
 int run_request(const Request& request, std::ostream& out, std::ostream& err) {
   if (request.command == Command::help || request.help) {
-    out << help_text(request.command);
+    out << help_text(request.help_commands);
+    return 0;
+  }
+  if (request.command == Command::version) {
+    out << "veltrane-cli " << version << '\n';
     return 0;
   }
   switch (request.command) {

@@ -43,6 +43,8 @@ constexpr auto groove_preset_keys = [] {
   return keys;
 }();
 
+constexpr double max_margin_mm = 25;
+
 constexpr std::array<std::string_view, 4> page_formats = {"pdf", "svg", "png", "trace"};
 constexpr std::array<std::string_view, 7> analysis_formats = {"text", "csv", "json", "pdf",
                                                               "svg",  "png", "trace"};
@@ -150,6 +152,13 @@ constexpr Option option_table[] = {
                       "a template whose marks the sheet cuts off gets a warning\n"
                       "naming them and the smallest paper with room for them",
      [](R& r, const Value& v) { r.paper = paper_sizes[v.choice].paper; }},
+    {"--margin", "", V::margin, page_commands | bit(Command::analyze),
+     "a length in mm from 0 to 25", {}, S::output,
+     "--margin MM", "the border a printer cannot print, 0 to 25 mm (4): pdf,\n"
+                    "svg and png are drawn as on a printer that prints\n"
+                    "nothing within MM of the sheet's edges; 0 for a\n"
+                    "borderless printer",
+     [](R& r, const Value& v) { r.margin_mm = v.number; }},
 
     {"--rpm", "", V::positive_number, bit(Command::analyze),
      "a decimal number greater than 0", {}, S::analyze,
@@ -213,23 +222,42 @@ struct HelpPart {
   std::string_view after;
 };
 
-constexpr std::string_view help_intro =
-    R"(veltrane-cli: alignment summaries, arc alignment templates, printer calibration and
-strobe disks.
+constexpr std::string_view help_title =
+    "veltrane-cli: alignment summaries, arc alignment templates, printer calibration and\n"
+    "strobe disks.\n\nusage:\n";
 
-usage:
-  veltrane-cli summary  [FIELDS] [ARM]
-  veltrane-cli template [FIELDS] [ARM] [OUTPUT] -o FILE
-  veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE
-  veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]
-                             [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE
-  veltrane-cli strobe speed --rpm OUTER[,INNER] [--hz F] [CORRECTION] [OUTPUT] -o FILE
-  veltrane-cli calibrate --measured-x MM --measured-y MM [CORRECTION]
-  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]
-                       [--arm-length N --arm-offset N] [--mounting-error E,B]
-                       [--format FORMAT] [-o FILE]
-  veltrane-cli --help
+// The usage lines, each with the commands it shows.
+struct UsageLines {
+  Commands commands;
+  std::string_view lines;
+};
 
+// clang-format off
+constexpr UsageLines usage_lines[] = {
+    {bit(Command::summary), "  veltrane-cli summary  [FIELDS] [ARM]\n"},
+    {bit(Command::template_page), "  veltrane-cli template [FIELDS] [ARM] [OUTPUT] -o FILE\n"},
+    {bit(Command::strobe_60hz) | bit(Command::strobe_50hz),
+     "  veltrane-cli strobe 60hz|50hz [CORRECTION] [OUTPUT] -o FILE\n"},
+    {bit(Command::strobe_custom),
+     "  veltrane-cli strobe custom [--outer TEXT] [--inner TEXT] [--caption1 TEXT]\n"
+     "                             [--caption2 TEXT] [CORRECTION] [OUTPUT] -o FILE\n"},
+    {bit(Command::strobe_speed),
+     "  veltrane-cli strobe speed --rpm OUTER[,INNER] [--hz F] [CORRECTION] [OUTPUT] -o FILE\n"},
+    {bit(Command::calibrate),
+     "  veltrane-cli calibrate --measured-x MM --measured-y MM [CORRECTION]\n"},
+    {bit(Command::analyze),
+     "  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]\n"
+     "                       [--arm-length N --arm-offset N] [--mounting-error E,B]\n"
+     "                       [--format FORMAT] [-o FILE]\n"},
+};
+// clang-format on
+
+constexpr std::string_view help_commands_lines =
+    "  veltrane-cli --help | --version\n"
+    "  veltrane-cli COMMAND --help       (strobe --help: the strobe disks)\n";
+
+constexpr std::string_view help_reading =
+    R"(
 Every TEXT is read exactly as the window reads what is typed into its box: the
 leading number of the text, else 0 ("abc" reads as 0); nothing is rejected.
 An option left out takes the window's initial text.
@@ -244,20 +272,23 @@ constexpr HelpPart help_parts[] = {
     {S::custom_strobe, "strobe custom (the custom strobe dialog):\n",
      "The pairs 216/160 and 180/133 print their standard captions instead.\n\n"},
     {S::strobe_speed, "strobe speed (a disk for any speed and lamp):\n",
-     R"(A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
-even). The page is the custom disk with these counts and captions such as "78 RPM -
-50 HZ - 77 BARS" ("33 1/3" and "16 2/3" within 0.001 of them; other numbers with up to
-three decimals, or, below 0.0005, three significant digits: "0.0004"); one speed leaves
-the inner ring without bars and its caption blank. A
-caption longer than 36 characters is cut, and 216/160 and 180/133 print the standard
-captions, as the custom disk does. Standard error gets one line per ring: the speed at
-which it stands still (120 x F / bars), how far that is from the asked speed in percent,
-and unless it rounds to 0 the drift at the asked speed in bars per 20 seconds (to three
-decimals), CW with the platter when the platter is faster than the standstill speed, CCW
-when slower: "45 RPM ... must drift CCW 5 bars per 20sec" under 50 Hz. Speeds and F are
-plain numbers, finite and above 0, and each ring needs from 1 to 2147483647 bars.
+     R"help(A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
+even); a speed is a decimal number, a fraction (100/3) or a mixed number ("33 1/3").
+The page is the custom disk with these counts; one speed leaves the inner ring without
+bars. Below the spindle each ring's caption ("78 RPM - 50 HZ - 77 BARS", after "outer:"
+or "inner:" when there are two; "33 1/3" and "16 2/3" within 0.001 of them, other
+numbers with up to three decimals, or, below 0.0005, three significant digits:
+"0.0004") has beneath it how the ring drifts at its speed,
+"(must drift CW 2 bars per 20sec)", unless it stands still; the timing note gives the
+outer ring's speed and its 6000 / s seconds for 100 revolutions. Standard error gets
+one line per ring: the speed at which it stands still (120 x F / bars), how far that
+is from the asked speed in percent, and unless it rounds to 0 the drift at the asked
+speed in bars per 20 seconds (to three decimals), CW with the platter when the platter
+is faster than the standstill speed, CCW when slower: "45 RPM ... must drift CCW 5
+bars per 20sec" under 50 Hz. Speeds and F are finite and above 0, and each ring needs
+from 1 to 2147483647 bars.
 
-)"},
+)help"},
     {S::calibrate, "calibrate (printer correction factors):\n",
      R"(  --correction-x/-y     the factors that template was printed with (1.0), read as above
 Writes "correction_x = N" and "correction_y = N", each current factor x 200 / measured
@@ -272,7 +303,10 @@ naming the length or factor that gave it, with exit code 2.
      R"(
 An option's value may follow as the next word (even one starting with "-") or
 after "=": --pivot=-3. summary prints the nine-line confirmation text. The
-pages are drawn as on a printer whose printable area is the whole sheet. A PDF
+pages are drawn as on a printer whose printable area is the sheet less the
+margin at every edge, cut off there; the trace is the same whatever the margin.
+Print at actual size, never "fit to page": ordinary printers cannot print the
+outer 3 to 5 mm of a sheet, and the reference frame must not fall there. A PDF
 asks viewers to print it at actual size, and a PDF or SVG is titled by its
 page: "Arc template 209 mm, Löfgren A" (the distance with up to three
 decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
@@ -341,12 +375,14 @@ void append_option_help(std::string& text, const Option& option) {
   text += '\n';
 }
 
-std::string section_help(const HelpPart& part) {
-  std::string text(part.before);
+// The section with the options any of `commands` take; empty when they take none.
+std::string section_help(const HelpPart& part, Commands commands) {
+  std::string options;
   for (const Option& option : option_table)
-    if (option.section == part.section && !option.label.empty()) append_option_help(text, option);
-  text += part.after;
-  return text;
+    if (option.section == part.section && !option.label.empty() && (option.commands & commands))
+      append_option_help(options, option);
+  if (options.empty()) return {};
+  return std::string(part.before) + options + std::string(part.after);
 }
 
 const Option* find_option(Command command, std::string_view name) {
@@ -371,6 +407,16 @@ OptionValue read_value(const Option& option, std::string_view name, std::string_
       const auto number = read_positive_number(text);
       if (!number) throw mistake(option.must_be);
       value.number = *number;
+      break;
+    }
+    case ValueKind::margin: {
+      const std::string_view number = text.starts_with('+') ? text.substr(1) : text;
+      const char* const end = number.data() + number.size();
+      const auto result = std::from_chars(number.data(), end, value.number);
+      if (number.empty() || result.ec != std::errc() || result.ptr != end ||
+          !(value.number >= 0 && value.number <= max_margin_mm))
+        throw mistake(option.must_be);
+      value.number += 0.0;  // -0 is 0
       break;
     }
     case ValueKind::dots: {
@@ -400,9 +446,14 @@ std::string lower_extension(std::string_view path) {
   return extension;
 }
 
+bool is_help(std::string_view word) {
+  return word == "--help" || word == "-h";
+}
+
 Command command_named(std::span<const std::string_view> args, std::size_t& i) {
   const std::string_view name = args[i++];
-  if (name == "--help" || name == "-h") return Command::help;
+  if (is_help(name)) return Command::help;
+  if (name == "--version") return Command::version;
   if (name == "summary") return Command::summary;
   if (name == "template") return Command::template_page;
   if (name == "calibrate") return Command::calibrate;
@@ -466,12 +517,19 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
   std::size_t i = 0;
   if (i >= args.size()) throw UsageError{"no command given"};
   request.command_name = std::string(args[0]);
+  if (args[0] == "strobe" && args.size() > 1 && is_help(args[1])) {
+    request.command = Command::help;
+    request.help_commands = strobe_commands;
+    return;
+  }
   request.command = command_named(args, i);
-  if (request.command == Command::help) return;
+  if (request.command == Command::help) request.help_commands = ~Commands{0};
+  if (request.command == Command::help || request.command == Command::version) return;
   while (i < args.size()) {
     const std::string_view word = args[i++];
-    if (word == "--help" || word == "-h") {
+    if (is_help(word)) {
       request.help = true;
+      request.help_commands = bit(request.command);
       return;
     }
     const auto equals = word.find('=');
@@ -496,7 +554,6 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
   if (request.command == Command::calibrate) check_calibrate_arguments(request.calibrate);
   if (request.command == Command::strobe_speed) {
     request.speed_rings = strobe_speed_rings(request.speed);
-    request.custom = custom_strobe_fields_for(request.speed_rings);
   }
   if (bit(request.command) & page_commands) finish_page_output(request);
   if (request.command == Command::analyze) finish_analysis(request);
@@ -511,14 +568,18 @@ std::string_view usage_line(Command command) {
          "[OPTIONS] (see --help)";
 }
 
-std::string help_text(Command command) {
-  std::string text;
-  if (command != Command::analyze) text = help_intro;
-  for (const HelpPart& part : help_parts) {
-    if (command != Command::analyze || part.section == HelpSection::analyze)
-      text += section_help(part);
-  }
+std::string help_text(Commands commands) {
+  std::string text(help_title);
+  for (const UsageLines& usage : usage_lines)
+    if (usage.commands & commands) text += usage.lines;
+  text += help_commands_lines;
+  text += help_reading;
+  for (const HelpPart& part : help_parts) text += section_help(part, commands);
   return text;
+}
+
+std::string help_text(Command command) {
+  return help_text(command == Command::help ? ~Commands{0} : bit(command));
 }
 
 }  // namespace veltrane

@@ -12,6 +12,7 @@
 #include "cli/calibrate_command.h"
 #include "cli/strobe_speed_command.h"
 #include "model/analysis.h"
+#include "print/file_output.h"
 #include "print/paper.h"
 
 namespace veltrane {
@@ -27,6 +28,7 @@ enum class Command : std::uint8_t {
   strobe_speed,
   calibrate,
   analyze,
+  version,  ///< --version
 };
 
 /// A set of commands, one bit per Command.
@@ -45,8 +47,9 @@ inline constexpr Commands page_commands =
 /// Everything veltrane-cli was asked, its options filled in as the option table says.
 struct Request {
   Command command = Command::help;
-  std::string command_name;  ///< as typed, for the messages
-  bool help = false;         ///< --help after the command
+  std::string command_name;    ///< as typed, for the messages
+  bool help = false;           ///< --help after the command, or after strobe
+  Commands help_commands = 0;  ///< the commands whose part of the help is asked for
   MainWindowFields window = initial_main_window_fields();
   CustomStrobeFields custom = initial_custom_strobe_fields();
   CalibrateArguments calibrate;
@@ -60,6 +63,7 @@ struct Request {
   std::optional<std::string> format;  ///< as named by --format or FILE's extension
   int dpi = 0;                        ///< 0: the format's default
   Paper paper = Paper::a4;
+  double margin_mm = default_margin_mm;
   std::optional<std::string> output;
 };
 
@@ -67,6 +71,7 @@ struct Request {
 enum class ValueKind : std::uint8_t {
   text,             ///< any text, as typed
   positive_number,  ///< a finite decimal number above 0 (read_positive_number)
+  margin,           ///< a decimal number of mm from 0 to 25
   dots,             ///< a whole number from 1 to 9600
   choice,           ///< one of the option's choices
 };
@@ -120,7 +125,14 @@ void parse_request(std::span<const std::string_view> args, Request& request);
 /// The usage line printed after a mistake in the arguments of `command`.
 std::string_view usage_line(Command command);
 
-/// --help for `command`: analyze's own section for analyze, all of it for the others.
+/// The commands that the words `strobe --help` ask about.
+inline constexpr Commands strobe_commands =
+    command_bit(Command::strobe_60hz) | command_bit(Command::strobe_50hz) |
+    command_bit(Command::strobe_custom) | command_bit(Command::strobe_speed);
+
+/// --help for `commands`: their usage and the sections of the options they take, each
+/// listing only those options; for every command (as Command::help asks) all of it.
+std::string help_text(Commands commands);
 std::string help_text(Command command);
 
 }  // namespace veltrane

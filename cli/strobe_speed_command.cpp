@@ -29,10 +29,12 @@ std::vector<StrobeRing> strobe_speed_rings(const StrobeSpeedArguments& arguments
 
   std::vector<StrobeRing> rings;
   for (const std::string_view text : speeds) {
-    const auto speed = read_positive_number(text);
+    const auto speed = read_strobe_speed(text);
     if (!speed)
-      throw UsageError{"--rpm: a speed must be a finite number of RPM above 0, not " +
-                       quoted_text(text)};
+      throw UsageError{
+          "--rpm: a speed must be a finite number of RPM above 0 (78, 16.667, 100/3 or 33 1/3), "
+          "not " +
+          quoted_text(text)};
     const auto ring = make_strobe_ring(*speed, *hz);
     if (!ring) {
       std::ostringstream bars;

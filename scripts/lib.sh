@@ -3,7 +3,7 @@
 
 VELTRANE_PACKAGES=(
   g++ cmake make pkg-config libgtest-dev
-  qt6-base-dev libgl-dev libqpdf-dev zlib1g-dev fonts-liberation2
+  qt6-base-dev qt6-svg-dev libgl-dev libqpdf-dev zlib1g-dev fonts-liberation2
   poppler-utils qpdf libxml2-utils xvfb xauth libbenchmark-dev
 )
 

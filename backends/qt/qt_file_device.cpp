@@ -205,11 +205,20 @@ class FilePage final : public PaintTarget {
     image->setDotsPerMeterX(dots_per_metre);
     image->setDotsPerMeterY(dots_per_metre);
     image_ = std::move(image);
+    // Drawn as on a printer that cannot print the margin: cut off where it begins. The
+    // margin lies on whole dots, so the page's dots are the same dots wherever it puts them;
+    // one that is no length is none, and one that leaves no area leaves a point.
     const double margin = std::isfinite(target_.margin_mm) ? std::max(target_.margin_mm, 0.0) : 0;
-    const double margin_dots = std::round(margin / 25.4 * target_.dpi);
+    const double margin_dots = std::round(
+        std::min(margin / 25.4 * target_.dpi, std::min(image_->width(), image_->height()) / 2.0));
+    const QRect area(QPoint(static_cast<int>(margin_dots), static_cast<int>(margin_dots)),
+                     QPoint(image_->width() - static_cast<int>(margin_dots) - 1,
+                            image_->height() - static_cast<int>(margin_dots) - 1));
     return {image_.get(),
-            QPointF(margin_dots, margin_dots),
-            {image_->bits(), image_->width(), image_->height(), image_->bytesPerLine()}};
+            QPointF(area.topLeft()),
+            {image_->bits() + area.top() * image_->bytesPerLine() + area.left(), area.width(),
+             area.height(), image_->bytesPerLine()},
+            QRectF(area)};
   }
 
   // Leaves the bytes empty when the page could not be painted whole or the image cannot be

@@ -128,6 +128,11 @@ class PainterDevice final : public PrintDevice {
       state_ = device != nullptr && painter_.begin(device) ? State::painting : State::inert;
       if (state_ == State::painting) {
         painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        clipped_to_printable_area_ = page.printable_area.has_value();
+        if (clipped_to_printable_area_) {
+          painter_.setClipRect(*page.printable_area);
+          raster_origin_ = page.printable_area->topLeft();
+        }
         painter_.translate(page.printable_corner);
       }
     }
@@ -192,12 +197,12 @@ class PainterDevice final : public PrintDevice {
   bool ink_into_raster(const QPainterPath& shape) {
     const QTransform to_device = painter_.combinedTransform();
     if (raster_.bits == nullptr || to_device.type() > QTransform::TxTranslate ||
-        painter_.hasClipping() || painter_.opacity() != 1 ||
+        painter_.hasClipping() != clipped_to_printable_area_ || painter_.opacity() != 1 ||
         painter_.compositionMode() != QPainter::CompositionMode_SourceOver)
       return false;
     std::vector<RasterPoint> corners;
     for (const QPointF& corner : flattened(shape, flattening_tolerance_dots)) {
-      const QPointF dot = to_device.map(corner);
+      const QPointF dot = to_device.map(corner) - raster_origin_;
       corners.push_back({dot.x(), dot.y()});
     }
     return ink_polygon(raster_, corners);
@@ -295,6 +300,8 @@ class PainterDevice final : public PrintDevice {
   bool font_realised_ = false;
   std::vector<Wedge> waiting_wedges_;
   GreyRaster raster_;
+  QPointF raster_origin_;  // the raster's first dot in the device's dots
+  bool clipped_to_printable_area_ = false;
 };
 
 QtMessageHandler handler_outside_start = nullptr;

@@ -2,8 +2,10 @@
 
 #include <QGuiApplication>
 #include <QPointF>
+#include <QRectF>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "print/print_device.h"
 #include "raster/grey_fill.h"
@@ -17,9 +19,12 @@ namespace veltrane {
 struct PageSurface {
   QPaintDevice* device = nullptr;
   QPointF printable_corner;
-  /// The device's own dots when it is an eight-bit grey image that shapes may be inked
-  /// into directly; no bits otherwise.
+  /// The dots of the printable area (of the whole device when it has none) when the device
+  /// is an eight-bit grey image that shapes may be inked into directly; no bits otherwise.
   GreyRaster raster;
+  /// Where the page is cut off, in the device's own dots; none where the device cuts it
+  /// off itself, as a printer does.
+  std::optional<QRectF> printable_area;
 };
 
 /// One output of the Qt painting code: the printer, or a PDF, SVG or PNG page.

@@ -1,5 +1,7 @@
 #include "model/strobe_speed.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "model/number_format.h"
@@ -13,6 +15,41 @@ constexpr double flashes_per_minute_per_hz = 120;
 
 bool is_positive_number(double value) {
   return std::isfinite(value) && value > 0;
+}
+
+// Revolutions the timing note asks the user to time.
+constexpr double timed_revolutions = 100;
+constexpr double seconds_per_minute = 60;
+
+std::string_view without_spaces_around(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// "A/B" with A and B positive decimal numbers.
+struct Fraction {
+  double numerator = 0;
+  double denominator = 1;
+};
+
+std::optional<Fraction> read_fraction(std::string_view text) {
+  const auto slash = text.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  const auto numerator = read_positive_decimal(text.substr(0, slash));
+  const auto denominator = read_positive_decimal(text.substr(slash + 1));
+  if (!numerator || !denominator) return std::nullopt;
+  return Fraction{*numerator, *denominator};
+}
+
+// A whole number of digits only, 0 included.
+std::optional<double> read_whole_number(std::string_view text) {
+  double value = 0;
+  const char* const end = text.data() + text.size();
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos ||
+      std::from_chars(text.data(), end, value).ptr != end)
+    return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -65,6 +102,45 @@ std::string strobe_caption(const StrobeRing& ring) {
          " HZ - " + std::to_string(ring.bars) + " BARS";
 }
 
+std::optional<std::string> strobe_drift_text(const StrobeRing& ring) {
+  const std::string bars = format_up_to_three_decimals(std::fabs(ring.drift_bars_per_20s));
+  if (bars == "0") return std::nullopt;
+  return std::string("must drift ") + (ring.drift_bars_per_20s > 0 ? "CW " : "CCW ") + bars +
+         " bars per 20sec";
+}
+
+std::array<std::string, 2> strobe_timing_lines(double speed_rpm) {
+  return {"At " + strobe_speed_text(speed_rpm) + " RPM it takes",
+          format_up_to_three_decimals(timed_revolutions * seconds_per_minute / speed_rpm) +
+              " sec for 100 revolutions."};
+}
+
+std::optional<double> read_positive_decimal(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  double value = 0;
+  const char* const end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != end || !is_positive_number(value))
+    return std::nullopt;
+  return value;
+}
+
+std::optional<double> read_strobe_speed(std::string_view text) {
+  if (text.find('/') == std::string_view::npos) return read_positive_decimal(text);
+  const auto space = text.find(' ');
+  const auto whole = space == std::string_view::npos ? std::optional<double>(0)
+                                                     : read_whole_number(text.substr(0, space));
+  const auto fraction = read_fraction(
+      space == std::string_view::npos ? text : without_spaces_around(text.substr(space)));
+  if (!whole || !fraction) return std::nullopt;
+  // (N × B + A) ÷ B is exact up to the one rounding of the division for the whole numbers
+  // people write, so "33 1/3" is the same double as "100/3".
+  const double speed =
+      (*whole * fraction->denominator + fraction->numerator) / fraction->denominator;
+  if (!is_positive_number(speed)) return std::nullopt;
+  return speed;
+}
+
 std::string describe_strobe_ring(std::string_view ring_name, const StrobeRing& ring) {
   std::string deviation = format_three_decimals(ring.deviation_percent);
   if (deviation == "-0.000") deviation = "0.000";
@@ -74,11 +150,7 @@ std::string describe_strobe_ring(std::string_view ring_name, const StrobeRing& r
                      " bars stand still at " +
                      format_up_to_three_decimals_or_digits(ring.standstill_rpm) + " RPM, " +
                      deviation + " % from " + speed + " RPM";
-  const std::string drift = format_up_to_three_decimals(std::fabs(ring.drift_bars_per_20s));
-  if (drift != "0") {
-    line += "; at " + speed + " RPM they must drift " +
-            (ring.drift_bars_per_20s > 0 ? "CW " : "CCW ") + drift + " bars per 20sec";
-  }
+  if (const auto drift = strobe_drift_text(ring)) line += "; at " + speed + " RPM they " + *drift;
   return line;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,6 +40,28 @@ std::string strobe_frequency_text(double supply_hz);
 
 /// The ring's caption in the standard captions' style: "78 RPM - 50 HZ - 77 BARS".
 std::string strobe_caption(const StrobeRing& ring);
+
+/// How the ring drifts at the asked speed, in the words of the 50 Hz disk's note: "must drift
+/// CW 2 bars per 20sec", the bars to three decimals without trailing zeros; nullopt when
+/// that rounds to 0, for a ring that stands still.
+std::optional<std::string> strobe_drift_text(const StrobeRing& ring);
+
+/// The middle lines of a disk's timing note for an outer ring at `speed_rpm`: "At 78 RPM it
+/// takes", "76.923 sec for 100 revolutions." (6000 ÷ speed seconds, to three decimals
+/// without trailing zeros; the speed as strobe_speed_text writes it).
+std::array<std::string, 2> strobe_timing_lines(double speed_rpm);
+
+/// A positive decimal number as the command line takes it, whole text and nothing else: an
+/// optional "+", then what std::from_chars reads ("45", "16.667", "1e2"); finite and above
+/// 0, else nullopt.
+std::optional<double> read_positive_decimal(std::string_view text);
+
+/// A speed as it is written: a decimal number (read_positive_decimal), a fraction "A/B"
+/// ("100/3") or a mixed number "N A/B" ("33 1/3"), N a whole number and A, B decimal
+/// numbers above 0, spaces between N and A/B only. Exact speeds come out as the nearest
+/// double, 100/3 for "33 1/3". nullopt for anything else, and for a speed that is not finite
+/// and above 0.
+std::optional<double> read_strobe_speed(std::string_view text);
 
 /// One line, without line feed, on the speed at which the ring stands still and how far
 /// that is from the asked speed, and, where the drift rounds to three decimals as anything

@@ -19,6 +19,13 @@ int default_dpi(FileFormat format) {
   return trace_default_dpi;
 }
 
+SheetMm target_sheet_mm(const FileTarget& target, Orientation orientation) {
+  const SheetMm upright = target.upright_sheet;
+  if (!(upright.width_mm > 0 && upright.height_mm > 0)) return sheet_mm(target.paper, orientation);
+  if (orientation == Orientation::landscape) return {upright.height_mm, upright.width_mm};
+  return upright;
+}
+
 std::unique_ptr<PrintDevice> make_vector_file_device(const FileTarget& target, std::string& bytes,
                                                      std::string_view document_name) {
   FileTarget resolved = target;

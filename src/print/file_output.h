@@ -11,6 +11,10 @@ namespace veltrane {
 
 enum class FileFormat { trace, pdf, svg, png };
 
+/// The border a page file leaves unprinted unless asked otherwise: ordinary printers cannot
+/// print the outer 3 to 5 mm of a sheet, and what a user measures must not fall there.
+inline constexpr double default_margin_mm = 4;
+
 struct FileTarget {
   FileFormat format = FileFormat::trace;
   int dpi = 0;  ///< 0: the format's default
@@ -18,7 +22,13 @@ struct FileTarget {
   /// The sheet's unprintable edge: the page is drawn as on a printer whose printable area is
   /// inset this far on every side, its origin this far from the sheet's top-left corner.
   double margin_mm = 0;
+  /// A sheet the paper table does not name, upright in millimetres (the printer dialog's
+  /// choice of a PDF file); when both are above 0 it stands for `paper`.
+  SheetMm upright_sheet{};
 };
+
+/// The sheet of `target` as a page of `orientation` sees it.
+SheetMm target_sheet_mm(const FileTarget& target, Orientation orientation);
 
 /// The format's resolution when none is asked for.
 int default_dpi(FileFormat format);

@@ -1,5 +1,7 @@
 #include "print/pdf_writer.h"
 
+#include <algorithm>
+
 #if defined(VELTRANE_HAVE_ZLIB)
 #include <zlib.h>
 #endif
@@ -114,10 +116,17 @@ class PdfCanvas final : public VectorCanvas {
     const double width_pt = sheet.width_mm / 25.4 * 72, height_pt = sheet.height_mm / 25.4 * 72;
     // Dots from the printable area's corner, y downward, to points from the sheet's
     // bottom-left corner, y upward; pens are round as on the other back ends.
+    // As on a printer that cannot print the margin, the page is cut off where it begins.
+    const double m = sheet.margin_dots;
+    const std::string clip =
+        m > 0 ? number_text(m) + ' ' + number_text(m) + ' ' +
+                    number_text(std::max(sheet.width_dots - 2 * m, 0.0)) + ' ' +
+                    number_text(std::max(sheet.height_dots - 2 * m, 0.0)) + " re W n "
+              : std::string();
     const std::string page_dots = number_text(points_per_dot) + " 0 0 " +
                                   number_text(-points_per_dot) + " 0 " + number_text(height_pt) +
-                                  " cm 1 0 0 1 " + number_text(sheet.margin_dots) + ' ' +
-                                  number_text(sheet.margin_dots) + " cm 1 J 1 j\n";
+                                  " cm " + clip + "1 0 0 1 " + number_text(m) + ' ' +
+                                  number_text(m) + " cm 1 J 1 j\n";
     const Stream stream = compressed("q " + page_dots + content_ + "Q\n");
 
     const std::vector<std::string> objects = {

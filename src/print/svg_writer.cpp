@@ -1,5 +1,7 @@
 #include "print/svg_writer.h"
 
+#include <algorithm>
+
 #include "model/field_reading.h"
 #include "print/vector_page.h"
 
@@ -70,17 +72,27 @@ class SvgCanvas final : public VectorCanvas {
     // The sheet in millimetres with a view box in dots: one dot is 25.4 / dpi mm however the
     // document is shown. Texts keep their spaces, a leading one included, as on the other
     // back ends.
+    // As on a printer that cannot print the margin, the page is cut off where it begins.
+    const double m = sheet.margin_dots;
+    const bool clipped = m > 0;
+    const std::string clip =
+        clipped ? "<defs><clipPath id=\"printable-area\"><rect x=\"" + number_text(m) + "\" y=\"" +
+                      number_text(m) + "\" width=\"" +
+                      number_text(std::max(sheet.width_dots - 2 * m, 0.0)) + "\" height=\"" +
+                      number_text(std::max(sheet.height_dots - 2 * m, 0.0)) +
+                      "\"/></clipPath></defs>\n<g clip-path=\"url(#printable-area)\">\n"
+                : std::string();
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
            number_text(sheet.width_mm) + "mm\" height=\"" + number_text(sheet.height_mm) +
            "mm\" viewBox=\"0 0 " + number_text(sheet.width_dots) + ' ' +
-           number_text(sheet.height_dots) + "\">\n<title>" + xml_text(title) +
-           "</title>\n<g transform=\"translate(" + number_text(sheet.margin_dots) + ' ' +
+           number_text(sheet.height_dots) + "\">\n<title>" + xml_text(title) + "</title>\n" + clip +
+           "<g transform=\"translate(" + number_text(sheet.margin_dots) + ' ' +
            number_text(sheet.margin_dots) +
            ")\" fill=\"none\" stroke=\"#000\" stroke-linecap=\"round\" "
            "stroke-linejoin=\"round\" font-family=\"Arial, Helvetica, sans-serif\" "
            "xml:space=\"preserve\">\n" +
-           body_ + "</g>\n</svg>\n";
+           body_ + "</g>\n" + (clipped ? "</g>\n" : "") + "</svg>\n";
   }
 
  private:

@@ -131,7 +131,7 @@ class VectorDevice final : public PrintDevice {
   void close() override {
     if (closed_) return;
     closed_ = true;
-    const SheetMm sheet = sheet_mm(target_.paper, orientation_);
+    const SheetMm sheet = target_sheet_mm(target_, orientation_);
     const double dots_per_mm = dpi_ / 25.4;
     const double margin_mm =
         std::isfinite(target_.margin_mm) ? std::max(target_.margin_mm, 0.0) : 0;

@@ -1,13 +1,17 @@
 #include "strobe/strobe_page.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <string>
 
 #include "model/field_reading.h"
 #include "model/standard_strobes.h"
 #include "print/mm_drawing.h"
 #include "print/print_job.h"
+#include "print/text_extent.h"
 
 namespace veltrane {
 namespace {
@@ -53,19 +57,29 @@ void draw_white_disc(PrintJob& job, const PageScale& scale, double diameter) {
   draw_circle_box(job, scale, centre_x, centre_y, diameter, Colour::white, Fill::solid);
 }
 
-}  // namespace
+struct StrobeFonts {
+  PrintFont note;
+  PrintFont caption;
+};
 
-void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::int32_t inner_bars,
-                       std::string_view caption_1, std::string_view caption_2,
-                       const PrintOpener& open) {
-  const PrintFont note_font = make_print_font("Arial", 10 * set.correction_y, false);
-  const PrintFont caption_font = make_print_font("Arial", 18 * set.correction_y, false);
+// What lies between the disk and its timing note: the captions, drawn with the 1-dot pen in
+// the caption font, which they may change.
+using DrawCaptions = std::function<void(PrintJob& job, const PageScale& scale, Resolution dpi,
+                                        const StrobeFonts& fonts)>;
+
+// The page every strobe disk follows: the disk of `outer_bars` and `inner_bars`, the
+// captions, and the timing note with `timing` as its middle lines.
+void print_disk(const ParameterSet& set, std::int32_t outer_bars, std::int32_t inner_bars,
+                const std::array<std::string, 2>& timing, const DrawCaptions& draw_captions,
+                const PrintOpener& open) {
+  const StrobeFonts fonts{make_print_font("Arial", 10 * set.correction_y, false),
+                          make_print_font("Arial", 18 * set.correction_y, false)};
 
   PrintJob job = PrintJob::open_with_dialog(open);
   if (job.is_open()) {
     job.set_orientation(Orientation::portrait);
-    const PageScale scale =
-        make_page_scale(job.dots_per_inch(), set.correction_x, set.correction_y);
+    const Resolution dpi = job.dots_per_inch();
+    const PageScale scale = make_page_scale(dpi, set.correction_x, set.correction_y);
     job.set_pen_width(3);
     draw_circle(job, scale, centre_x, centre_y, 180);
     draw_ring(job, scale, outer_bars, 175);
@@ -81,7 +95,40 @@ void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::in
     draw_line_mm(job, scale, centre_x, centre_y, 104, 70);
 
     job.set_pen_width(1);
-    job.select_font(caption_font);
+    job.select_font(fonts.caption);
+    draw_captions(job, scale, dpi, fonts);
+
+    job.select_font(fonts.note);
+    draw_text_mm(job, scale, 109, 85, "Time this mark-");
+    draw_text_mm(job, scale, 109, 89, timing[0]);
+    draw_text_mm(job, scale, 109, 93, timing[1]);
+    draw_text_mm(job, scale, 109, 97, "Use (1-(actual/target))*100");
+    draw_text_mm(job, scale, 109, 101, "for percentage error.");
+  }
+  job.close();
+}
+
+// A line of text centred on the disk's vertical axis, its cell's top at `y` mm.
+void draw_centred_text(PrintJob& job, const PageScale& scale, Resolution dpi, const PrintFont& font,
+                       double y, std::string_view utf8) {
+  const double width_dots = text_width_em(utf8) * font_em_mm(font) / 25.4 * dpi.across;
+  draw_text(job, {centre_x * scale.dots_per_mm_x - width_dots / 2, y * scale.dots_per_mm_y}, utf8);
+}
+
+// Where the speed page's texts stand: below the spindle, where the inner white disc is
+// wide enough for a caption of two rings in the caption font, each caption's cell with its
+// drift note's cell beneath.
+constexpr double speed_caption_top = 146;
+constexpr double speed_caption_pitch = 12.5;
+constexpr double speed_drift_below_caption = 7.5;
+
+}  // namespace
+
+void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::int32_t inner_bars,
+                       std::string_view caption_1, std::string_view caption_2,
+                       const PrintOpener& open) {
+  const auto draw_captions = [&](PrintJob& job, const PageScale& scale, Resolution /*dpi*/,
+                                 const StrobeFonts& fonts) {
     // A standard pair prints its first caption at this position; a text whose position the
     // device cannot take is left out together with its move.
     const DotPoint first_caption{58 * scale.dots_per_mm_x, 160 * scale.dots_per_mm_y};
@@ -99,22 +146,44 @@ void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::in
       standard_captions(strobe_50hz.caption_1, strobe_50hz.caption_2);
       const DotPoint note{80 * scale.dots_per_mm_x, 175 * scale.dots_per_mm_y};
       if (is_drawable(note)) job.move_to(note.x, note.y);
-      job.select_font(note_font);
+      job.select_font(fonts.note);
       if (is_drawable(note)) job.print_text("(must drift CCW 5 bars per 20sec)");
-      job.select_font(caption_font);
+      job.select_font(fonts.caption);
     } else {
       draw_text_mm(job, scale, 55, 160, cp1252_to_utf8(caption_1));
       draw_text_mm(job, scale, 55, 168, cp1252_to_utf8(caption_2));
     }
+  };
+  print_disk(set, outer_bars, inner_bars,
+             {"At 33 1/3 RPM it takes", "180 sec for 100 revolutions."}, draw_captions, open);
+}
 
-    job.select_font(note_font);
-    draw_text_mm(job, scale, 109, 85, "Time this mark-");
-    draw_text_mm(job, scale, 109, 89, "At 33 1/3 RPM it takes");
-    draw_text_mm(job, scale, 109, 93, "180 sec for 100 revolutions.");
-    draw_text_mm(job, scale, 109, 97, "Use (1-(actual/target))*100");
-    draw_text_mm(job, scale, 109, 101, "for percentage error.");
-  }
-  job.close();
+void print_strobe_speed_page(const ParameterSet& set, std::span<const StrobeRing> rings,
+                             const PrintOpener& open) {
+  const std::span<const StrobeRing> shown = rings.first(std::min<std::size_t>(rings.size(), 2));
+  const auto draw_captions = [&](PrintJob& job, const PageScale& scale, Resolution dpi,
+                                 const StrobeFonts& fonts) {
+    const char* const ring_names[] = {"outer: ", "inner: "};
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      const double top = speed_caption_top + static_cast<double>(i) * speed_caption_pitch;
+      const std::string caption =
+          (shown.size() > 1 ? ring_names[i] : "") + strobe_caption(shown[i]);
+      job.select_font(fonts.caption);
+      draw_centred_text(job, scale, dpi, fonts.caption, top, caption);
+      if (const auto drift = strobe_drift_text(shown[i])) {
+        job.select_font(fonts.note);
+        draw_centred_text(job, scale, dpi, fonts.note, top + speed_drift_below_caption,
+                          "(" + *drift + ")");
+      }
+    }
+  };
+  const std::int32_t outer_bars = shown.empty() ? 0 : shown[0].bars;
+  const std::int32_t inner_bars = shown.size() < 2 ? 0 : shown[1].bars;
+  print_disk(set, outer_bars, inner_bars,
+             shown.empty() ? std::array<std::string, 2>{"At 33 1/3 RPM it takes",
+                                                        "180 sec for 100 revolutions."}
+                           : strobe_timing_lines(shown[0].speed_rpm),
+             draw_captions, open);
 }
 
 }  // namespace veltrane

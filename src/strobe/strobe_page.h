@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "model/parameter_set.h"
+#include "model/strobe_speed.h"
 #include "print/print_device.h"
 
 namespace veltrane {
@@ -14,5 +16,14 @@ namespace veltrane {
 void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::int32_t inner_bars,
                        std::string_view caption_1, std::string_view caption_2,
                        const PrintOpener& open);
+
+/// Prints the disk for asked speeds: `rings` are its outer ring and perhaps its inner one
+/// (make_strobe_ring; more are left out), drawn as a custom disk's. Each ring's caption
+/// (strobe_caption, after "outer: " or "inner: " when there are two) stands centred below
+/// the spindle, with the ring's drift beneath it in the 50 Hz disk's words, "(must drift CW 2
+/// bars per 20sec)", unless the ring stands still at its speed. The timing note is the outer
+/// ring's (strobe_timing_lines).
+void print_strobe_speed_page(const ParameterSet& set, std::span<const StrobeRing> rings,
+                             const PrintOpener& open);
 
 }  // namespace veltrane

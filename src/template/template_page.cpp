@@ -43,6 +43,10 @@ struct FrameCross {
   double x, y;
 };
 constexpr double frame_cross_mm = 5;
+// What a user needs of the frame: the reference lines up to the farthest ticks (the lines
+// run on 5 mm past them), and of each cross its centre with a little of every arm.
+constexpr double frame_measured_to_mm = 201;
+constexpr double frame_cross_needed_mm = 2;
 constexpr std::array<FrameCross, 3> frame_crosses = {{
     {"the X=100mm Y=100mm cross", 101, 101},
     {"the X=200mm Y=200mm cross", 201, 201},
@@ -179,11 +183,12 @@ std::vector<TemplateMark> template_marks(const ParameterSet& set) {
   };
 
   for (const FrameLine& line : frame_lines) {
-    const SegmentMm segment{line.x1, line.y1, line.x2, line.y2};
+    const SegmentMm segment{line.x1, line.y1, std::min(line.x2, frame_measured_to_mm),
+                            std::min(line.y2, frame_measured_to_mm)};
     add(line.mark, segments_extent({&segment, 1}));
   }
   for (const FrameCross& cross : frame_crosses)
-    add(cross.mark, cross_extent(cross.x, cross.y, frame_cross_mm));
+    add(cross.mark, cross_extent(cross.x, cross.y, frame_cross_needed_mm));
 
   const Layout layout = layout_of(set);
   add("the pivot cross", cross_extent(layout.pivot_x, layout.pivot_y, pivot_cross_mm));

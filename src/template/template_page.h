@@ -29,9 +29,11 @@ struct TemplateMark {
   MarkBox box;
 };
 
-/// Where the marks a user needs land for `set`: the reference lines, ticks and crosses,
-/// the pivot cross and its label, the two null grids (with their radius lines) and the
-/// block of value lines, from the numbers the page draws with. A text's box is its cell
+/// Where the marks a user needs land for `set`: the reference lines as far as the 200 mm
+/// ticks they are measured to, the ticks, the frame's crosses (their centres with 1 mm of
+/// every arm, enough to lay a rule on), the pivot cross and its label, the two null grids
+/// (with their radius lines) and the block of value lines, from the numbers the page draws
+/// with. A text's box is its cell
 /// by the face's advance widths (print/text_extent.h). A mark whose place is not a finite
 /// number is left out, as the page leaves it out.
 std::vector<TemplateMark> template_marks(const ParameterSet& set);

@@ -14,6 +14,7 @@
 #include "cli/paper_fit.h"
 #include "cli_run.h"
 #include "model/standard_strobes.h"
+#include "model/version.h"
 #include "print/file_output.h"
 #include "print/trace_device.h"
 #include "template/template_page.h"
@@ -186,26 +187,35 @@ TEST(CliPaper, WarnsOfCutOffMarksAndNamesTheSmallestPaperWithRoom) {
   const std::string room = "; the smallest paper with room for every mark is ";
   const std::string no_room = "; no listed paper has room for every mark";
   // clang-format off
-  const struct { const char* pivot; const char* cx; const char* cy; Paper paper; std::string warning; } cases[] = {
-      {"209",   "1", "1", Paper::a4,      ""},
-      {"209",   "1", "1", Paper::letter,  ""},
-      {"239.3", "1", "1", Paper::a4,      ""},
-      {"239.3", "1", "1", Paper::letter,  "letter paper cuts off " + pivot_cut + room + "a4"},
-      {"233",   "1", "1", Paper::letter,  "letter paper cuts off the pivot label" + room + "a4"},
-      {"230",   "1", "1", Paper::letter,  ""},
-      {"260",   "1", "1", Paper::a4,      "a4 paper cuts off " + pivot_cut + room + "legal"},
-      {"260",   "1", "1", Paper::legal,   ""},
-      {"330",   "1", "1", Paper::legal,   "legal paper cuts off " + pivot_cut + room + "tabloid"},
-      {"1000",  "1", "1", Paper::tabloid, "tabloid paper cuts off " + pivot_cut + no_room},
-      // Taller than A4 and Letter: Tabloid is the smaller of the two sheets left.
-      {"209", "1", "1.05", Paper::a4, "a4 paper cuts off the left reference line, the Y=200mm "
-                                      "tick and the X=200mm Y=200mm cross" + room + "tabloid"},
-      {"209", "1.1", "1", Paper::a3,  ""},
+  const struct { const char* pivot; const char* cx; const char* cy; Paper paper; double margin; std::string warning; } cases[] = {
+      {"209",   "1", "1", Paper::a4,      0, ""},
+      {"209",   "1", "1", Paper::letter,  0, ""},
+      {"239.3", "1", "1", Paper::a4,      0, ""},
+      {"239.3", "1", "1", Paper::letter,  0, "letter paper cuts off " + pivot_cut + room + "a4"},
+      {"233",   "1", "1", Paper::letter,  0, "letter paper cuts off the pivot label" + room + "a4"},
+      {"230",   "1", "1", Paper::letter,  0, ""},
+      {"260",   "1", "1", Paper::a4,      0, "a4 paper cuts off " + pivot_cut + room + "legal"},
+      {"260",   "1", "1", Paper::legal,   0, ""},
+      {"330",   "1", "1", Paper::legal,   0, "legal paper cuts off " + pivot_cut + room + "tabloid"},
+      {"1000",  "1", "1", Paper::tabloid, 0, "tabloid paper cuts off " + pivot_cut + no_room},
+      // Taller than A4: Letter is the narrower sheet, but its 215.9 mm hold the frame.
+      {"209", "1", "1.05", Paper::a4, 0, "a4 paper cuts off the left reference line, the Y=200mm "
+                                         "tick and the X=200mm Y=200mm cross" + room + "letter"},
+      {"209", "1.1", "1", Paper::a3,  0, ""},
+      // The margin band is off the sheet for a printer: the page has that much less room.
+      {"209",   "1", "1", Paper::a4,      4,  ""},
+      {"209",   "1", "1", Paper::letter,  4,  ""},
+      {"239.3", "1", "1", Paper::a4,      4,  ""},
+      {"230",   "1", "1", Paper::letter,  4,  "letter paper cuts off " + pivot_cut + room + "a4"},
+      {"209",   "1", "1", Paper::a4,      25, "a4 paper cuts off the left reference line, the "
+                                              "Y=180mm tick, the Y=200mm tick, the X=200mm Y=200mm "
+                                              "cross, the X=200mm Y=180mm cross, " + pivot_cut + room + "tabloid"},
   };
   // clang-format on
   for (const auto& c : cases)
-    EXPECT_EQ(template_paper_warning(template_set(c.pivot, 0, c.cx, c.cy), c.paper), c.warning)
-        << c.pivot << " " << static_cast<int>(c.paper);
+    EXPECT_EQ(template_paper_warning(template_set(c.pivot, 0, c.cx, c.cy), c.paper, c.margin),
+              c.warning)
+        << c.pivot << " " << static_cast<int>(c.paper) << " margin " << c.margin;
   // A mirrored page lies off every sheet.
   EXPECT_TRUE(template_paper_warning(template_set("209", 0, "-1", "1"), Paper::a3)
                   .starts_with("a3 paper cuts off the left reference line, the top reference"));
@@ -220,15 +230,64 @@ TEST(CliPaper, TraceHasNoSheetToWarnAbout) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST(CliHelp, DocumentsEveryCommand) {
-  for (const auto& args : {std::vector<std::string_view>{"--help"},
-                           std::vector<std::string_view>{"template", "--help"}}) {
-    const CliRun r = run(args);
-    EXPECT_EQ(r.code, 0);
-    for (const char* word : {"summary", "template", "strobe 60hz|50hz", "--caption1", "--dpi",
-                             "--paper", "--format", "-o"})
-      EXPECT_NE(r.out.find(word), std::string::npos) << word;
+TEST(CliHelp, DocumentsEveryCommandAndEachCommandItsOwnPart) {
+  const CliRun all = run({"--help"});
+  EXPECT_EQ(all.code, 0);
+  for (const char* word : {"summary", "template", "strobe 60hz|50hz", "--caption1", "--dpi",
+                           "--paper", "--margin", "--format", "-o", "--version"})
+    EXPECT_NE(all.out.find(word), std::string::npos) << word;
+  // clang-format off
+  const struct { std::vector<std::string_view> args; std::vector<const char*> in, out; } cases[] = {
+      {{"template", "--help"}, {"veltrane-cli template", "--pivot", "--margin", "--paper"},
+                               {"--caption1", "--rpm", "--measured-x", "veltrane-cli summary"}},
+      {{"summary", "-h"},      {"veltrane-cli summary", "--pivot", "--id"},
+                               {"--margin", "--dpi", "--caption1"}},
+      {{"strobe", "--help"},   {"strobe 60hz|50hz", "strobe custom", "strobe speed", "--caption1",
+                                "--rpm OUTER[,INNER]", "--margin"},
+                               {"groove radius", "--measured-x", "veltrane-cli template"}},
+      {{"strobe", "speed", "--help"}, {"strobe speed", "--hz F", "must drift", "--margin"},
+                                      {"--caption1", "strobe custom"}},
+      {{"calibrate", "--help"}, {"--measured-x", "--correction-x"}, {"--margin"}},
+      {{"analyze", "--help"},  {"--velocity", "--margin", "text|csv|json"}, {"--caption1"}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const CliRun r = run(c.args);
+    EXPECT_EQ(r.code, 0) << c.args[0];
+    EXPECT_EQ(r.err, "");
+    for (const char* word : c.in) EXPECT_NE(r.out.find(word), std::string::npos) << word;
+    for (const char* word : c.out)
+      EXPECT_EQ(r.out.find(word), std::string::npos) << c.args[0] << ": " << word;
   }
+}
+
+TEST(CliVersion, PrintsTheVersion) {
+  const CliRun r = run({"--version"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, std::string("veltrane-cli ") + version + "\n");
+  EXPECT_EQ(r.err, "");
+}
+
+// The margin moves the page on the sheet and changes nothing else: the trace, the page's
+// own dots, is the same for any margin.
+TEST(CliMargin, TakesMillimetresFromZeroTo25ForEveryPage) {
+  const std::string trace = run({"template", "--format", "trace", "-o", "-"}).out;
+  for (const char* margin : {"0", "4", "12.5", "25", "+3", "0.0"})
+    EXPECT_EQ(run({"template", "--margin", margin, "--format", "trace", "-o", "-"}).out, trace)
+        << margin;
+  for (const std::string_view bad : {"-1", "25.01", "1e9", "nan", "inf", "", "4mm", "x"})
+    expect_usage_error({"template", "--margin", bad, "-o", "x.pdf"});
+  for (const std::vector<std::string_view>& args :
+       {std::vector<std::string_view>{"strobe", "60hz", "--margin", "0"},
+        {"strobe", "custom", "--margin", "10"},
+        {"strobe", "speed", "--rpm", "78", "--margin", "25"},
+        {"analyze", "--margin", "5"}}) {
+    std::vector<std::string_view> page = args;
+    page.insert(page.end(), {"--format", "trace", "-o", "-"});
+    EXPECT_EQ(run(page).code, 0) << args[0];
+  }
+  expect_usage_error({"summary", "--margin", "4"});
+  expect_usage_error({"calibrate", "--measured-x", "200", "--measured-y", "200", "--margin", "4"});
 }
 
 // The help states defaults that the code keeps elsewhere; they must not drift apart.

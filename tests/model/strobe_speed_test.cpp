@@ -110,5 +110,45 @@ TEST(StrobeRingReport, DriftInTheWordsOfTheFiftyHertzNote) {
   }
 }
 
+TEST(StrobeSpeedReading, DecimalsFractionsAndMixedNumbers) {
+  // clang-format off
+  const struct { const char* text; std::optional<double> speed; } cases[] = {
+      {"78", 78},               {"+45", 45},            {"16.667", 16.667},   {"1e2", 100},
+      {"100/3", 100.0 / 3},     {"33 1/3", 100.0 / 3},  {"16 2/3", 50.0 / 3}, {"50/3", 50.0 / 3},
+      {"33  1/3", 100.0 / 3}, {"0 1/2", 0.5},         {"45/1", 45},         {"1/3.0", 1.0 / 3},
+      {"77 1/2", 77.5},         {"033 1/3", 100.0 / 3},
+      {"", {}},       {"0", {}},       {"-45", {}},     {"inf", {}},      {"nan", {}},
+      {"1/0", {}},    {"0/3", {}},     {"-1/3", {}},    {"1/-3", {}},     {"/3", {}},
+      {"1/", {}},     {"1/3/4", {}},   {"33 1", {}},    {"33.5 1/2", {}}, {"-33 1/3", {}},
+      {"33 -1/3", {}}, {"1 / 3", {}},  {"33 1/3 1", {}}, {"1e308/1e-308", {}}, {"45x", {}},      {" 45", {}},     {"1/3 ", {}},
+  };
+  // clang-format on
+  for (const auto& c : cases) EXPECT_EQ(read_strobe_speed(c.text), c.speed) << '"' << c.text << '"';
+}
+
+TEST(StrobeSpeedPageTexts, TimingLinesAndDrift) {
+  // clang-format off
+  const struct { double rpm, hz; const char* line_1; const char* line_2; const char* drift; } cases[] = {
+      {78,        50, "At 78 RPM it takes",     "76.923 sec for 100 revolutions.",  "must drift CW 2 bars per 20sec"},
+      {100.0 / 3, 50, "At 33 1/3 RPM it takes", "180 sec for 100 revolutions.",     nullptr},
+      {45,        50, "At 45 RPM it takes",     "133.333 sec for 100 revolutions.", "must drift CCW 5 bars per 20sec"},
+      {50.0 / 3,  60, "At 16 2/3 RPM it takes", "360 sec for 100 revolutions.",     nullptr},
+      {78.26,     50, "At 78.26 RPM it takes",  "76.668 sec for 100 revolutions.",  "must drift CW 8.673 bars per 20sec"},
+      {33.333,    60, "At 33 1/3 RPM it takes", "180.002 sec for 100 revolutions.", "must drift CCW 0.024 bars per 20sec"},
+      {45.000005, 60, "At 45 RPM it takes",     "133.333 sec for 100 revolutions.", nullptr},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const auto ring = make_strobe_ring(c.rpm, c.hz);
+    ASSERT_TRUE(ring);
+    const auto lines = strobe_timing_lines(c.rpm);
+    EXPECT_EQ(lines[0], c.line_1);
+    EXPECT_EQ(lines[1], c.line_2);
+    EXPECT_EQ(strobe_drift_text(*ring),
+              c.drift ? std::optional<std::string>(c.drift) : std::nullopt)
+        << c.rpm;
+  }
+}
+
 }  // namespace
 }  // namespace veltrane

@@ -436,12 +436,19 @@ TEST(VectorWritersTest, FilesAreSoundForTheirReaders) {
   EXPECT_NE(text.find("<&>\"()\\"), std::string::npos) << text;
 }
 
-// The margin moves the page's origin on the sheet; the sheet stays the paper.
-TEST(VectorWritersTest, MarginInsetsThePage) {
+// The margin moves the page's origin on the sheet and cuts the page off where the band
+// begins; the sheet stays the paper. Without a margin nothing is cut off.
+TEST(VectorWritersTest, MarginInsetsThePageAndCutsItOff) {
   const std::string trace = read_golden("template_default.trace");
-  EXPECT_NE(pdf_content(written(trace, FileFormat::pdf, 4)).find(" cm 1 0 0 1 94.488 94.488 cm"),
+  EXPECT_NE(pdf_content(written(trace, FileFormat::pdf, 4))
+                .find(" cm 94.488 94.488 6826.772 4771.654 re W n 1 0 0 1 94.488 94.488 cm"),
             std::string::npos);
-  EXPECT_NE(written(trace, FileFormat::svg, 4).find("translate(94.488 94.488)"), std::string::npos);
+  const std::string svg = written(trace, FileFormat::svg, 4);
+  EXPECT_NE(svg.find("<rect x=\"94.488\" y=\"94.488\" width=\"6826.772\" height=\"4771.654\"/>"),
+            std::string::npos);
+  EXPECT_NE(svg.find("translate(94.488 94.488)"), std::string::npos);
+  EXPECT_EQ(pdf_content(written(trace, FileFormat::pdf, 0)).find(" re W n"), std::string::npos);
+  EXPECT_EQ(written(trace, FileFormat::svg, 0).find("clipPath"), std::string::npos);
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <sstream>
+#include <vector>
 
 #include "golden.h"
 #include "model/field_reading.h"
+#include "model/strobe_speed.h"
 #include "print/trace_device.h"
 
 namespace veltrane {
@@ -85,6 +87,48 @@ TEST(StrobePage, CorrectionScalesTheDiskButFontsFollowYOnly) {
   EXPECT_NE(wider.find("font Arial 18 regular\n"), std::string::npos);
   const std::string flat = strobe_trace(216, 160, 1.0, 0);
   EXPECT_NE(flat.find("font Arial 0 regular\n"), std::string::npos);
+}
+
+std::string speed_trace(std::vector<StrobeRing> rings) {
+  ParameterSet set;
+  set.correction_x = set.correction_y = 1;
+  std::ostringstream out;
+  print_strobe_speed_page(set, rings, trace_opener(out));
+  return out.str();
+}
+
+TEST(StrobeSpeedPage, OwnTimingDriftUnderEachCaptionAndRingNames) {
+  const StrobeRing r78 = *make_strobe_ring(78, 50), r45 = *make_strobe_ring(45, 50),
+                   r33 = *make_strobe_ring(100.0 / 3, 50);
+  // clang-format off
+  const struct { std::vector<StrobeRing> rings; std::size_t pies; const char* texts; std::size_t drifts; } cases[] = {
+      // One ring: its caption, unnamed, centred on the disk, its drift 7.5 mm below.
+      {{r78}, 77, "move 1540 3449\ntext \"78 RPM - 50 HZ - 77 BARS\"\nfont Arial 10 regular\n"
+                  "move 1855 3626\ntext \"(must drift CW 2 bars per 20sec)\"\n", 1},
+      // Two: each named; the ring that stands still carries no drift.
+      {{r45, r33}, 133 + 180,
+       "text \"outer: 45 RPM - 50 HZ - 133 BARS\"\nfont Arial 10 regular\nmove 1825 3626\n"
+       "text \"(must drift CCW 5 bars per 20sec)\"\nfont Arial 18 regular\nmove 1165 3744\n"
+       "text \"inner: 33 1/3 RPM - 50 HZ - 180 BARS\"\nfont Arial 10 regular\n", 1},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const std::string trace = speed_trace(c.rings);
+    EXPECT_EQ(count(trace, "pie "), c.pies);
+    EXPECT_NE(trace.find(c.texts), std::string::npos) << trace;
+    EXPECT_EQ(count(trace, "must drift"), c.drifts);
+    EXPECT_NE(trace.find("text \"Time this mark-\""), std::string::npos);
+    EXPECT_EQ(count(trace, "\npage "), 1u);
+  }
+  EXPECT_NE(speed_trace({r78}).find("text \"At 78 RPM it takes\"\nmove 2575 2197\n"
+                                    "text \"76.923 sec for 100 revolutions.\""),
+            std::string::npos);
+  EXPECT_NE(speed_trace({r45, r33}).find("text \"At 45 RPM it takes\""), std::string::npos);
+  // The standard speeds make the standard bars, not the standard page.
+  const std::string standard = speed_trace({r33, r45});
+  EXPECT_EQ(count(standard, "pie "), 180u + 133u);
+  EXPECT_EQ(standard.find("text \"33 1/3 RPM - 50 HZ - 180 BARS\""), std::string::npos);
+  EXPECT_NE(standard.find("text \"outer: 33 1/3 RPM - 50 HZ - 180 BARS\""), std::string::npos);
 }
 
 }  // namespace

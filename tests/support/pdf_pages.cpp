@@ -176,4 +176,21 @@ InkBox ink_box(const GreyPage& page) {
           (bottom + 1) / page.dots_per_mm};
 }
 
+std::optional<TemplateFrame> template_frame(const GreyPage& page, double scale_x, double scale_y) {
+  // The frame's lines run 1 mm inside the printable area's edges; its ticks cross the band
+  // 2 to 4 mm in, where nothing else is drawn but the cut circle, far from any tick.
+  const InkBox corner = ink_box(page);
+  const auto across = marks_across(page, corner.top + 2 * scale_y, corner.top + 4 * scale_y);
+  const auto down = marks_down(page, corner.left + 2 * scale_x, corner.left + 4 * scale_x);
+  const auto left = mark_near(across, corner.left + 1 * scale_x);
+  const auto top = mark_near(down, corner.top + 1 * scale_y);
+  if (!left || !top) return std::nullopt;
+  const auto x = mark_near(across, *left + 100 * scale_x),
+             x2 = mark_near(across, *left + 200 * scale_x);
+  const auto y = mark_near(down, *top + 100 * scale_y), y18 = mark_near(down, *top + 180 * scale_y),
+             y2 = mark_near(down, *top + 200 * scale_y);
+  if (!x || !x2 || !y || !y18 || !y2) return std::nullopt;
+  return TemplateFrame{*left, *top, *x, *x2, *y, *y18, *y2};
+}
+
 }  // namespace veltrane

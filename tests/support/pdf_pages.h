@@ -61,4 +61,17 @@ struct InkBox {
 };
 InkBox ink_box(const GreyPage& page);
 
+/// The template's reference frame as a user measures it with a rule, in mm from the sheet's
+/// left and top edges: the reference lines and the X=100/200 and Y=100/180/200 ticks. The
+/// ticks start at the printable area's edges, so the corner of the ink is that area's corner;
+/// `scale_x`, `scale_y` are the correction factors the page was drawn with. Empty when a
+/// mark is missing.
+struct TemplateFrame {
+  double left_line = 0, top_line = 0;
+  double x100 = 0, x200 = 0;
+  double y100 = 0, y180 = 0, y200 = 0;
+};
+std::optional<TemplateFrame> template_frame(const GreyPage& page, double scale_x = 1,
+                                            double scale_y = 1);
+
 }  // namespace veltrane

@@ -165,14 +165,17 @@ TEST(TemplateMarks, LineMarksAreTheBoundsOfTheLinesThePageDraws) {
   // crosses, the pivot cross, the spindle's cross, hash and line to the pivot, then the
   // two grids of sixteen lines each.
   // clang-format off
-  const struct { const char* mark; std::size_t first, count; } line_marks[] = {
-      {"the left reference line", 0, 1},    {"the top reference line", 1, 1},
-      {"the Y=180mm tick", 2, 1},           {"the Y=200mm tick", 3, 1},
-      {"the Y=100mm tick", 4, 1},           {"the X=200mm tick", 5, 1},
-      {"the X=100mm tick", 6, 1},           {"the X=100mm Y=100mm cross", 7, 2},
-      {"the X=200mm Y=200mm cross", 9, 2},  {"the X=200mm Y=180mm cross", 11, 2},
-      {"the pivot cross", 13, 2},           {"the inner null grid", 22, 16},
-      {"the outer null grid", 38, 16},
+  // Of the reference lines a user needs the part up to the 200 mm ticks (the lines run on
+  // 5 mm), of the frame's crosses the centre with 1 mm of every arm (of 2.5 mm): these
+  // marks are their lines' bounds less `short_mm` at the far end, or at every end.
+  const struct { const char* mark; std::size_t first, count; double short_mm; bool every_end; } line_marks[] = {
+      {"the left reference line", 0, 1, 5, false},    {"the top reference line", 1, 1, 5, false},
+      {"the Y=180mm tick", 2, 1, 0, false},           {"the Y=200mm tick", 3, 1, 0, false},
+      {"the Y=100mm tick", 4, 1, 0, false},           {"the X=200mm tick", 5, 1, 0, false},
+      {"the X=100mm tick", 6, 1, 0, false},           {"the X=100mm Y=100mm cross", 7, 2, 1.5, true},
+      {"the X=200mm Y=200mm cross", 9, 2, 1.5, true}, {"the X=200mm Y=180mm cross", 11, 2, 1.5, true},
+      {"the pivot cross", 13, 2, 0, false},           {"the inner null grid", 22, 16, 0, false},
+      {"the outer null grid", 38, 16, 0, false},
   };
   const struct { const char* pivot; const char* alignment; const char* cx; const char* cy; } cases[] = {
       {"209",   "lofgren-a",   "1.0",  "1.0"},
@@ -198,7 +201,17 @@ TEST(TemplateMarks, LineMarksAreTheBoundsOfTheLinesThePageDraws) {
     const double dot = 25.4 / 1200;
     for (const auto& m : line_marks) {
       ASSERT_EQ(marks.count(m.mark), 1u) << m.mark;
-      const MarkBox expected = union_of(drawn.lines, m.first, m.count);
+      MarkBox expected = union_of(drawn.lines, m.first, m.count);
+      // The far end is where the scale takes it: on the left of a mirrored page.
+      const double short_x = m.short_mm * std::stod(c.cx), short_y = m.short_mm * std::stod(c.cy);
+      double& far_x = short_x < 0 ? expected.left_mm : expected.right_mm;
+      double& near_x = short_x < 0 ? expected.right_mm : expected.left_mm;
+      if (expected.right_mm - expected.left_mm > 1) far_x -= short_x;
+      if (expected.bottom_mm - expected.top_mm > 1) expected.bottom_mm -= short_y;
+      if (m.every_end) {
+        near_x += short_x;
+        expected.top_mm += short_y;
+      }
       const MarkBox& box = marks[m.mark];
       EXPECT_NEAR(box.left_mm, expected.left_mm, dot) << m.mark << " at " << c.pivot;
       EXPECT_NEAR(box.top_mm, expected.top_mm, dot) << m.mark << " at " << c.pivot;

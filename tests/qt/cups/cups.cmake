@@ -6,6 +6,6 @@ veltrane_add_test(qt_cups_tests
     ${CMAKE_CURRENT_LIST_DIR}/cups_support.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cups_print_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../ui/window_driver.cpp
-  LIBS veltrane_app veltrane_pdf_pages veltrane_qt_ui veltrane_qt_print Qt6::Test
+  LIBS veltrane_app veltrane_pdf_pages veltrane_qt_ui veltrane_qt_print Qt6::Test PkgConfig::QPDF
   PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen RUN_SERIAL TRUE TIMEOUT 600)
 endif()

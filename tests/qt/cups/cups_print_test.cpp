@@ -3,11 +3,18 @@
 // checked in the PDF the scheduler spooled for it.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +25,9 @@
 #include "backends/qt/qt_printer.h"
 #include "cups_support.h"
 #include "model/standard_strobes.h"
+#include "print/file_output.h"
 #include "print/recording_device.h"
+#include "qt/print/pdf_facts.h"
 #include "qt/ui/window_driver.h"
 #include "strobe/strobe_page.h"
 #include "support/pdf_pages.h"
@@ -124,6 +133,22 @@ void expect_spooled_page(int job, Orientation orientation, const std::vector<std
         << '"' << expected << "\" is not in the text of " << pdf << ": " << text;
 }
 
+// The frame measures 100, 180 and 200 mm times the correction factors.
+void expect_frame_to_scale(const GreyPage& page, double x, double y) {
+  const auto frame = template_frame(page, x, y);
+  ASSERT_TRUE(frame) << "a mark of the frame is missing";
+  // clang-format off
+  const struct { double measured, mm, scale; } ticks[] = {
+    {frame->x100 - frame->left_line, 100, x},
+    {frame->x200 - frame->left_line, 200, x},
+    {frame->y100 - frame->top_line,  100, y},
+    {frame->y180 - frame->top_line,  180, y},
+    {frame->y200 - frame->top_line,  200, y},
+  };
+  // clang-format on
+  for (const auto& tick : ticks) EXPECT_NEAR(tick.measured, tick.mm * tick.scale, 0.2) << tick.mm;
+}
+
 struct Factors {
   const char* x_text;
   const char* y_text;
@@ -195,33 +220,9 @@ TEST_F(CupsPrinting, TemplateIsOneLandscapePageAtFullScaleTimesTheCorrectionFact
       ASSERT_EQ(page_texts.size(), 1u);
       expect_spooled_page(job, Orientation::landscape, page_texts[0].texts);
 
-      // The ticks start at the printable area's edges, so its corner is where the ink
-      // begins. The frame's lines run 1 mm inside those edges; its ticks cross the band
-      // 2 to 4 mm in, where nothing else is drawn but the cut circle, far from any tick.
       const GreyPage page = rasterise(spooled_document(job));
       ASSERT_GT(page.width, 0);
-      const InkBox corner = ink_box(page);
-      const auto across =
-          marks_across(page, corner.top + 2 * factors.y, corner.top + 4 * factors.y);
-      const auto down = marks_down(page, corner.left + 2 * factors.x, corner.left + 4 * factors.x);
-      const auto left_line = mark_near(across, corner.left + 1 * factors.x);
-      const auto top_line = mark_near(down, corner.top + 1 * factors.y);
-      ASSERT_TRUE(left_line && top_line);
-      // clang-format off
-      const struct { const std::vector<double>& marks; double line, mm, scale; } ticks[] = {
-        {across, *left_line, 100, factors.x},
-        {across, *left_line, 200, factors.x},
-        {down,   *top_line,  100, factors.y},
-        {down,   *top_line,  180, factors.y},
-        {down,   *top_line,  200, factors.y},
-      };
-      // clang-format on
-      for (const auto& tick : ticks) {
-        const auto mark = mark_near(tick.marks, tick.line + tick.mm * tick.scale);
-        ASSERT_TRUE(mark) << "no mark " << tick.mm << " mm from the frame line";
-        EXPECT_NEAR(*mark - tick.line, tick.mm * tick.scale, 0.2)
-            << (&tick.marks == &across ? "across " : "down ") << tick.mm << " mm";
-      }
+      expect_frame_to_scale(page, factors.x, factors.y);
     }
   });
   EXPECT_EQ(seam.messages.size(), 2u) << "a summary for each template print, nothing else";
@@ -312,24 +313,75 @@ struct FaultCase {
   bool jobs_held;  ///< the queue takes jobs and prints them once mended
 };
 
-// The printing service as a machine without printers has it: it answers, and offers no queue.
-TEST_F(CupsPrinting, WithoutAQueueThePrinterChoiceGivesTheNoticeAndEndsAsACancel) {
+// The printing service as a machine without printers has it: it answers, and offers no
+// queue. The window's print button still ends in a page: the dialog's PDF file, drawn as on a
+// printer that leaves the border unprinted, and printed at actual size by a viewer.
+TEST_F(CupsPrinting, WithoutAQueueTheDialogSavesThePageAsAPdfThatPrintsToScale) {
   std::string output;
   ASSERT_TRUE(cups_tool("lpadmin -x " + cups_queue(), output)) << output;
-  std::vector<std::string> notices;
-  int other_windows = 0;
-  when_modal_dialog_opens([&](QDialog& dialog) {
-    if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-      notices.push_back(box->text().toStdString());
-      box->button(QMessageBox::Ok)->click();
-    } else {
-      ++other_windows;
-      dialog.reject();
-    }
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("veltrane-cups-file-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "template.pdf").string();
+
+  std::vector<std::string> messages, offered;
+  int notices = 0;
+  QtToolkit toolkit{
+      {open_qt_printer_with_dialog, [&](std::string_view text, std::string_view, MessageButtons) {
+         messages.emplace_back(text);
+         return message_ok;
+       }}};
+  ParameterSet set;
+  when_modal_dialog_opens([&](QDialog& window) {
+    settle();
+    when_modal_dialog_opens([&](QDialog& dialog) {
+      if (qobject_cast<QMessageBox*>(&dialog) != nullptr) {
+        ++notices;
+        dialog.reject();
+        return;
+      }
+      auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+      auto* file_name = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+      auto* buttons = dialog.findChild<QDialogButtonBox*>();
+      if (printers == nullptr || file_name == nullptr || buttons == nullptr) {
+        ADD_FAILURE() << "not the printer dialog";
+        dialog.reject();
+        return;
+      }
+      for (int i = 0; i < printers->count(); ++i)
+        offered.push_back(printers->itemText(i).toStdString());
+      printers->setCurrentIndex(printers->findText("PDF", Qt::MatchContains));
+      file_name->setText(QString::fromStdString(path));
+      buttons->button(QDialogButtonBox::Ok)->click();
+    });
+    click(window, id_print_template);
+    window.close();
   });
-  EXPECT_EQ(open_qt_printer_with_dialog(print_document_name), nullptr);
-  EXPECT_EQ(notices, std::vector<std::string>{no_printer_text});
-  EXPECT_EQ(other_windows, 0);
+  EXPECT_EQ(run_main_window(toolkit, set), 0);
+  EXPECT_EQ(notices, 0);
+  EXPECT_EQ(messages.size(), 1u) << "the summary only";
+  EXPECT_EQ(offered.size(), 1u) << "the PDF file and no printer";
+
+  std::ifstream file(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const PdfFacts facts = pdf_facts(bytes);
+  EXPECT_EQ(facts.pages, 1u);
+  EXPECT_EQ(facts.print_scaling, "/None");
+  EXPECT_EQ(facts.title, "Print Job");
+  EXPECT_GT(facts.width_pt, facts.height_pt) << "not landscape";
+
+  const GreyPage page = rasterise(path);
+  std::filesystem::remove_all(folder);
+  ASSERT_GT(page.width, 0);
+  expect_frame_to_scale(page, 1, 1);
+  // The reference lines lie 1 mm inside the printable area, which begins at the margin.
+  const auto frame = template_frame(page);
+  ASSERT_TRUE(frame);
+  EXPECT_NEAR(frame->left_line, default_margin_mm + 1, 0.15);
+  EXPECT_NEAR(frame->top_line, default_margin_mm + 1, 0.15);
+  const InkBox ink = ink_box(page);
+  EXPECT_NEAR(ink.left, default_margin_mm, 0.15);
+  EXPECT_NEAR(ink.top, default_margin_mm, 0.15);
 }
 
 // clang-format off

@@ -10,8 +10,13 @@
 #include <fstream>
 #include <string>
 
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
 #include "app/read_fields.h"
 #include "app/window_fields.h"
+#include "backends/qt/qt_painter_device.h"
 #include "print/file_output.h"
 #include "strobe/strobe_page.h"
 #include "support/pdf_pages.h"
@@ -140,6 +145,98 @@ TEST_P(PageMeasure, StrobeDiskIs180mmAcrossScaledByTheCorrection) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Correction, PageMeasure, testing::Values(1.0, 1.02));
+
+// A picture as the measuring helpers take it, grey at `dpi`.
+GreyPage grey_page(const QImage& picture, int dpi) {
+  const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+  GreyPage page{grey.width(), grey.height(), dpi / 25.4, {}};
+  for (int y = 0; y < grey.height(); ++y)
+    page.grey.insert(page.grey.end(), grey.constScanLine(y), grey.constScanLine(y) + grey.width());
+  return page;
+}
+
+// What each file format puts on the sheet, as a user sees it: a PDF printed, a PNG shown, an
+// SVG drawn by a viewer.
+GreyPage seen(FileFormat format, const std::string& bytes, double margin_mm) {
+  const auto* data = reinterpret_cast<const uchar*>(bytes.data());
+  const auto size = static_cast<int>(bytes.size());
+  switch (format) {
+    case FileFormat::pdf:
+      return rasterised(bytes);
+    case FileFormat::png:
+      return grey_page(QImage::fromData(data, size, "PNG"), raster_dpi);
+    case FileFormat::svg: {
+      QSvgRenderer renderer(QByteArray(bytes.data(), size));
+      const QSizeF mm = renderer.viewBoxF().size() * 25.4 / default_dpi(FileFormat::svg);
+      QImage picture((mm / mm_per_pixel).toSize(), QImage::Format_Grayscale8);
+      picture.fill(Qt::white);
+      QPainter painter(&picture);
+      // Qt's renderer knows no clip paths: the SVG's own, around its drawing, is put here.
+      const double band = margin_mm / mm_per_pixel;
+      painter.setClipRect(
+          QRectF(QPointF(band, band), QPointF(picture.width() - band, picture.height() - band)));
+      renderer.render(&painter);
+      painter.end();
+      return grey_page(picture, raster_dpi);
+    }
+    case FileFormat::trace:
+      break;
+  }
+  return {};
+}
+
+// Printed by a printer that cannot print the sheet's border, the frame a user checks the
+// scale with lies inside the margin, and still measures what it says.
+TEST(PageMargin, FrameLiesInsideTheMarginAndKeepsItsLengthsInEveryFormat) {
+  if (!have_pdftoppm()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  const auto application = offscreen_application_if_none();  // for the SVG renderer
+  const ParameterSet set = parameters("1.0");
+  // clang-format off
+  const struct { FileFormat format; Paper paper; double margin; } cases[] = {
+      {FileFormat::pdf, Paper::a4,     default_margin_mm},
+      {FileFormat::svg, Paper::a4,     default_margin_mm},
+      {FileFormat::png, Paper::a4,     default_margin_mm},
+      {FileFormat::pdf, Paper::letter, 6},
+      {FileFormat::png, Paper::a4,     0},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << "format " << static_cast<int>(c.format) << ", margin " << c.margin);
+    std::string bytes;
+    print_template_page(set, [&](std::string_view name) {
+      return make_file_device(
+          {c.format, c.format == FileFormat::png ? raster_dpi : 0, c.paper, c.margin}, bytes, name);
+    });
+    const GreyPage page = seen(c.format, bytes, c.margin);
+    ASSERT_GT(page.width, 0);
+    const SheetMm sheet = sheet_mm(c.paper, Orientation::landscape);
+    EXPECT_NEAR(page.width / page.dots_per_mm, sheet.width_mm, 0.2);
+    const auto frame = template_frame(page);
+    ASSERT_TRUE(frame);
+    // The page's origin is the printable area's corner, the margin inside the sheet's.
+    EXPECT_NEAR(frame->left_line, c.margin + 1, 0.15);
+    EXPECT_NEAR(frame->top_line, c.margin + 1, 0.15);
+    EXPECT_NEAR(frame->y200, c.margin + 201, 0.15);
+    // clang-format off
+    const struct { double measured, mm; } lengths[] = {
+      {frame->x100 - frame->left_line, 100}, {frame->x200 - frame->left_line, 200},
+      {frame->y100 - frame->top_line,  100}, {frame->y180 - frame->top_line,  180},
+      {frame->y200 - frame->top_line,  200},
+    };
+    // clang-format on
+    for (const auto& length : lengths) EXPECT_NEAR(length.measured, length.mm, 0.15);
+    if (c.format == FileFormat::svg) {
+      EXPECT_NE(bytes.find("<g clip-path=\"url(#printable-area)\">"), std::string::npos);
+    }
+    // Nothing lies in the band a printer cannot print: the cut circle is cut off there.
+    const InkBox ink = ink_box(page);
+    EXPECT_GT(ink.left, c.margin - 0.1);
+    EXPECT_GT(ink.top, c.margin - 0.1);
+    EXPECT_LT(ink.right, sheet.width_mm - c.margin + 0.1);
+    EXPECT_LT(ink.bottom, sheet.height_mm - c.margin + 0.1);
+  }
+}
 
 }  // namespace
 }  // namespace veltrane

@@ -39,9 +39,10 @@ class ImagePage final : public PaintTarget {
     image_.setDotsPerMeterX(static_cast<int>(std::lround(dpi_ / 0.0254)));
     image_.setDotsPerMeterY(static_cast<int>(std::lround(dpi_ / 0.0254)));
     painted_ = image_.copy();
-    if (!raster_) return {&image_, corner_, {}};
-    return {&image_, corner_,
-            GreyRaster{image_.bits(), image_.width(), image_.height(), image_.bytesPerLine()}};
+    PageSurface page{&image_, corner_, {}, std::nullopt};
+    if (raster_)
+      page.raster = {image_.bits(), image_.width(), image_.height(), image_.bytesPerLine()};
+    return page;
   }
   void finish() override {
     ++log_.finishes;
