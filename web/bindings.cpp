@@ -134,20 +134,7 @@ std::string reading_note(std::string_view text) {
 
 // A speed as written: "78", "100/3" or "33 1/3"; nullopt for anything else.
 std::optional<double> speed_of(std::string_view text) {
-  text = trimmed(text);
-  const auto number = [](std::string_view part) -> std::optional<double> {
-    if (part.empty() || decimal_length(part) != part.size()) return std::nullopt;
-    return read_number(part);
-  };
-  const auto slash = text.find('/');
-  if (slash == std::string_view::npos) return number(text);
-  const auto space = text.substr(0, slash).find_last_of(" \t");
-  const auto whole = space == std::string_view::npos ? std::optional<double>(0)
-                                                     : number(trimmed(text.substr(0, space)));
-  const auto numerator = number(trimmed(text.substr(space + 1, slash - space - 1)));
-  const auto denominator = number(trimmed(text.substr(slash + 1)));
-  if (!whole || !numerator || !denominator) return std::nullopt;
-  return *whole + *numerator / *denominator;
+  return read_strobe_speed(trimmed(text));
 }
 
 struct Calibration {
@@ -242,20 +229,16 @@ std::string strobe_rings_text() {
   return text;
 }
 
-// The disk for the typed speeds: the custom disk with the fields those speeds fill in, as
-// veltrane-cli's strobe speed draws it.
+// The disk for the typed speeds, as veltrane-cli's strobe speed draws it.
 std::string strobe_speed_pdf(ParameterSet set) {
   const StrobeRings found = strobe_rings();
   if (found.rings.empty()) {
     message() = found.problem;
     return {};
   }
-  read_custom_strobe(set, custom_strobe_fields_for(found.rings));
-  return render_page_file(PageFile::pdf, chosen_paper(), strobe_speed_page_title(found.rings),
-                          [&](const PrintOpener& open) {
-                            print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars,
-                                              set.custom_caption_1, set.custom_caption_2, open);
-                          });
+  return render_page_file(
+      PageFile::pdf, chosen_paper(), strobe_speed_page_title(found.rings),
+      [&](const PrintOpener& open) { print_strobe_speed_page(set, found.rings, open); });
 }
 
 std::string download_pdf(std::string_view what) {

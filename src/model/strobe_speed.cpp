@@ -1,9 +1,9 @@
 #include "model/strobe_speed.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
+#include "model/decimal_chars.h"
 #include "model/number_format.h"
 #include "model/product_over.h"
 
@@ -15,6 +15,29 @@ constexpr double flashes_per_minute_per_hz = 120;
 
 bool is_positive_number(double value) {
   return std::isfinite(value) && value > 0;
+}
+
+// Digits with an optional point and exponent, as from_chars reads them in its general form
+// but without a sign; "inf", "nan" and hexadecimal are no speeds.
+bool is_decimal_number(std::string_view text) {
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t start = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - start;
+  };
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == text.size();
 }
 
 // Revolutions the timing note asks the user to time.
@@ -44,12 +67,9 @@ std::optional<Fraction> read_fraction(std::string_view text) {
 
 // A whole number of digits only, 0 included.
 std::optional<double> read_whole_number(std::string_view text) {
-  double value = 0;
-  const char* const end = text.data() + text.size();
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos ||
-      std::from_chars(text.data(), end, value).ptr != end)
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
     return std::nullopt;
-  return value;
+  return parse_decimal(text);
 }
 
 }  // namespace
@@ -117,11 +137,9 @@ std::array<std::string, 2> strobe_timing_lines(double speed_rpm) {
 
 std::optional<double> read_positive_decimal(std::string_view text) {
   if (text.starts_with('+')) text.remove_prefix(1);
-  double value = 0;
-  const char* const end = text.data() + text.size();
-  const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != end || !is_positive_number(value))
-    return std::nullopt;
+  if (!is_decimal_number(text)) return std::nullopt;
+  const double value = parse_decimal(text);
+  if (!is_positive_number(value)) return std::nullopt;
   return value;
 }
 

@@ -225,9 +225,9 @@ class PageTest(unittest.TestCase):
         self.check_pdf(self.download('download-template'), 'template', '--alignment', 'lofgren-b', *fields)
         self.check_pdf(self.download('download-strobe-60'), 'strobe', '60hz', *fields[6:])
         self.check_pdf(self.download('download-strobe-50'), 'strobe', '50hz', *fields[6:])
-        self.type_text('strobe-rpm', '78,45')
+        self.type_text('strobe-rpm', '33 1/3,45')
         self.type_text('strobe-hz', '60')
-        self.check_pdf(self.download('download-strobe-speed'), 'strobe', 'speed', '--rpm', '78,45',
+        self.check_pdf(self.download('download-strobe-speed'), 'strobe', 'speed', '--rpm', '33 1/3,45',
                        '--hz', '60', *fields[6:])
 
     def test_preview_and_chart_are_svg_pages(self):
