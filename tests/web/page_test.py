@@ -201,7 +201,8 @@ class PageTest(unittest.TestCase):
         # The browser's build has no zlib, so its content streams are plain: the PDFs are
         # compared with their streams uncompressed.
         def uncompressed(path):
-            return subprocess.run(['qpdf', '--qdf', '--object-streams=disable', str(path), '-'],
+            return subprocess.run(['qpdf', '--qdf', '--object-streams=disable', '--deterministic-id',
+                                   str(path), '-'],
                                   check=True, capture_output=True).stdout
         with tempfile.TemporaryDirectory() as folder:
             downloaded = pathlib.Path(folder, 'page.pdf')
