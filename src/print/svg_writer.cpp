@@ -75,13 +75,16 @@ class SvgCanvas final : public VectorCanvas {
     // As on a printer that cannot print the margin, the page is cut off where it begins.
     const double m = sheet.margin_dots;
     const bool clipped = m > 0;
+    const auto attribute = [](std::string_view name, double value) {
+      return ' ' + std::string(name) + R"(=")" + number_text(value) + '"';
+    };
     const std::string clip =
-        clipped ? "<defs><clipPath id=\"printable-area\"><rect x=\"" + number_text(m) + "\" y=\"" +
-                      number_text(m) + "\" width=\"" +
-                      number_text(std::max(sheet.width_dots - 2 * m, 0.0)) + "\" height=\"" +
-                      number_text(std::max(sheet.height_dots - 2 * m, 0.0)) +
-                      "\"/></clipPath></defs>\n<g clip-path=\"url(#printable-area)\">\n"
-                : std::string();
+        clipped
+            ? R"(<defs><clipPath id="printable-area"><rect)" + attribute("x", m) +
+                  attribute("y", m) + attribute("width", std::max(sheet.width_dots - 2 * m, 0.0)) +
+                  attribute("height", std::max(sheet.height_dots - 2 * m, 0.0)) +
+                  "/></clipPath></defs>\n" + R"svg(<g clip-path="url(#printable-area)">)svg" + '\n'
+            : std::string();
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
            number_text(sheet.width_mm) + "mm\" height=\"" + number_text(sheet.height_mm) +
