@@ -47,7 +47,7 @@ int run_analyze(const Request& request, std::ostream& out, std::ostream& err) {
   if (format == "text" || format == "csv" || format == "json") {
     // CSV has no comments: a table without rows is its header alone, and why goes here.
     if (format == "csv" && analysis.radii_mm.empty())
-      err << "veltrane-cli: no radii: " << analysis.no_radii_reason << '\n';
+      err << "veltrane-cli: warning: no radii: " << analysis.no_radii_reason << '\n';
     const auto write = format == "text"  ? write_analysis_text
                        : format == "csv" ? write_analysis_csv
                                          : write_analysis_json;

@@ -230,7 +230,7 @@ TEST(CliAnalyze, NoRadiiSayWhy) {
       csv.out,
       "alignment,radius_mm,tracking_error_deg,weighted_error_deg_per_cm,distortion_percent\n");
   EXPECT_EQ(csv.err,
-            "veltrane-cli: no radii: the inner groove radius is not less than the outer "
+            "veltrane-cli: warning: no radii: the inner groove radius is not less than the outer "
             "groove radius\n");
 }
 
