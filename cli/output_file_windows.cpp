@@ -47,8 +47,8 @@ std::string reason(DWORD error) {
   std::string text = length > 0 ? to_utf8(std::wstring_view(message, length))
                                 : "system error " + std::to_string(error);
   LocalFree(message);
-  while (!text.empty() && (text.back() == '.' || text.back() == '\r' || text.back() == '\n' ||
-                           text.back() == ' '))
+  while (!text.empty() &&
+         (text.back() == '.' || text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
     text.pop_back();
   return text;
 }
@@ -92,8 +92,8 @@ std::wstring absolute_path(const std::wstring& path, DWORD& error) {
 std::wstring final_path(HANDLE file) {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetFinalPathNameByHandleW(file, path.data(),
-                                                   static_cast<DWORD>(path.size()), 0);
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
@@ -151,8 +151,8 @@ std::string write_through(const std::string& path, HANDLE file, const OutputPiec
 bool set_delete_on_close(HANDLE file, bool remove) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = remove ? TRUE : FALSE;
-  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                    sizeof disposition) != 0;
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) !=
+         0;
 }
 
 // Gives the open file `file` the name `target` (a \\?\ path), replacing what is there.
@@ -160,15 +160,13 @@ DWORD rename_over(HANDLE file, const std::wstring& target) {
   // The call takes the system's own form of the path: \??\ where Win32 writes \\?\.
   std::wstring name = L"\\??\\" + target.substr(extended_prefix.size());
   const std::size_t bytes = name.size() * sizeof(wchar_t);
-  std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + bytes +
-                                    sizeof(wchar_t));
+  std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   info->ReplaceIfExists = TRUE;
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(bytes);
   std::memcpy(info->FileName, name.data(), bytes);
-  return SetFileInformationByHandle(file, FileRenameInfo, info,
-                                    static_cast<DWORD>(buffer.size()))
+  return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size()))
              ? 0
              : GetLastError();
 }
@@ -180,14 +178,18 @@ std::wstring temporary_name(const std::wstring& target, bool short_name) {
   static std::random_device random;
   static constexpr wchar_t digits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
   const std::size_t separator = target.rfind(L'\\');
-  std::wstring name = short_name ? target.substr(0, separator + 1) + L".veltrane-"
-                                 : target + L".tmp";
+  std::wstring name =
+      short_name ? target.substr(0, separator + 1) + L".veltrane-" : target + L".tmp";
   for (unsigned value = random(), i = 0; i < 6; ++i, value /= 36) name += digits[value % 36];
   return name;
 }
 
+// Whether creating a new file failed on its name's length. A file system whose limit is in
+// other units than UTF-16 ones (Wine's, in UTF-8 bytes) may say only that no such file can
+// be, which a new file in an existing folder cannot otherwise be told.
 bool name_too_long(DWORD error) {
-  return error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME;
+  return error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME ||
+         error == ERROR_FILE_NOT_FOUND;
 }
 
 // Creates the temporary file, after the target's name first, then short when that name is
@@ -265,8 +267,7 @@ std::string write_output_file(const std::string& path, const OutputPieces& produ
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     error = GetLastError();
     // A missing folder is named by the attempt to create the file in it.
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      return failure(path, error);
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return failure(path, error);
     return replace_atomically(path, target, FILE_ATTRIBUTE_NORMAL, produce);
   }
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return failure(path, ERROR_DIRECTORY);

@@ -72,14 +72,15 @@ done
 [ -z "$(listing)" ] || fail "files left by the runs above: $(listing)"
 
 # Each name gets exactly its file, with Linux's bytes; a look-alike or a fullwidth slash is
-# never read as another character or a separator.
+# never read as another character or a separator. The longest names fill the file system's
+# 255 bytes, so the temporary file's name may not grow from theirs.
 linux strobe 60hz --format svg -o -
 echo "old" >"$work/out/O.svg"
 echo "old" >"$work/x.svg"
 # clang-format off
 names=(
   "Ω.svg" "ελληνικά.svg" "..／x.svg" "a＼b.svg" "日本語の名前.svg" "😀.svg" "café.svg"
-  "$(printf 'L%.0s' {1..251}).svg"
+  "$(printf 'L%.0s' {1..251}).svg" "$(printf 'λ%.0s' {1..125}).svg"
 )
 # clang-format on
 expected=("./O.svg")
@@ -129,6 +130,23 @@ done
 [ "$(cat "$work/out/read-only.svg")" = old ] || fail "the read-only file was changed"
 [ "$(listing)" = "$(printf '%s\n' ./folder.svg ./read-only.svg)" ] ||
   fail "left behind: $(listing)"
+
+# Killed while it writes, the program leaves nothing: the temporary file goes with its handle.
+(cd "$work/out" && exec wine "$cli" analyze --step 0.001 --format json -o big.json \
+  </dev/null >/dev/null 2>&1) &
+writer=$!
+for _ in $(seq 600); do
+  compgen -G "$work/out/big.json.tmp*" >/dev/null && break
+  sleep 0.05
+done
+kill -9 "$writer" 2>/dev/null || fail "the program ended before it could be killed"
+wait "$writer" 2>/dev/null || true
+for _ in $(seq 100); do
+  [ "$(listing)" = "$(printf '%s\n' ./folder.svg ./read-only.svg)" ] && break
+  sleep 0.1
+done
+[ "$(listing)" = "$(printf '%s\n' ./folder.svg ./read-only.svg)" ] ||
+  fail "a killed program left behind: $(listing)"
 
 [ "$failures" = 0 ] || exit 1
 echo "names, long paths, devices and output as on Linux"
