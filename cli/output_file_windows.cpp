@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <random>
 #include <string>
@@ -233,10 +234,8 @@ std::string replace_atomically(const std::string& path, const std::wstring& targ
   if (error == 0 && !FlushFileBuffers(file.get())) error = GetLastError();
   if (error == 0 && !set_delete_on_close(file.get(), false)) error = GetLastError();
   if (error == 0) error = rename_over(file.get(), target);
-  // On failure the file goes with its handle: it is still marked for deletion.
-  if (error != 0 && !set_delete_on_close(file.get(), true)) {
-    // Marked already; nothing more to do.
-  }
+  // On failure the file goes with its handle, marked for deletion again where it was not.
+  if (error != 0) set_delete_on_close(file.get(), true);
   const DWORD closed = file.close();
   if (error == 0) error = closed;
   return error == 0 ? std::string() : failure(path, error);
