@@ -311,8 +311,11 @@ asks viewers to print it at actual size, and a PDF or SVG is titled by its
 page: "Arc template 209 mm, Löfgren A" (the distance with up to three
 decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
 every drawing operation in device dots. A file is written whole or
-not at all: a file is replaced atomically (keeping its mode), a symlink is
-followed, a FIFO or device is written straight through. Exit codes: 0 done,
+not at all, on every system alike: a file is replaced atomically (keeping its
+mode or attributes), one you may not write (read-only) is refused with the
+reason, a symlink is followed, a FIFO or device (/dev/null, NUL) is written
+straight through; names and folders may be as long as the file system allows,
+and nothing is left behind on failure. Exit codes: 0 done,
 2 a mistake in the arguments or an output that cannot be written (a file,
 or standard output when writing or closing it fails, e.g. a full disk).
 
