@@ -24,7 +24,8 @@ int run_analyze(const Request& request, std::size_t most_radii, std::ostream& ou
   }
   const Resolved<ParameterSet> arm = resolve_arm(request.page.arm, reading_of(request));
   if (!arm.value) return report_problems(request, arm.problems, err);
-  Resolved<AnalysisOptions> options = resolve_analysis(request.page.analysis, *arm.value, most_radii);
+  Resolved<AnalysisOptions> options =
+      resolve_analysis(request.page.analysis, *arm.value, most_radii);
   if (!options.value) return report_problems(request, options.problems, err);
   // The rows are computed again as they are written, not kept: a million radii would
   // take a hundred megabytes.

@@ -43,10 +43,10 @@ int run_page(const Request& request, std::ostream& out, std::ostream& err) {
   if (!page.value) return report_problems(request, page.problems, err);
   report_warnings(page.warnings, err);
   report_strobe_rings(page.value->inputs.rings, err);
-  return write_output(*request.output,
-                      render_page(page_kind(page_key(request.command)), page.value->inputs,
-                                  page.value->target),
-                      out, err);
+  return write_output(
+      *request.output,
+      render_page(page_kind(page_key(request.command)), page.value->inputs, page.value->target),
+      out, err);
 }
 
 int run_request(const Request& request, std::ostream& out, std::ostream& err,

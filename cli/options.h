@@ -51,7 +51,7 @@ struct Request {
   /// --as-typed: every text the windows read is read their way, and nothing they accept is
   /// refused; without it every number is read strictly.
   bool as_typed = false;
-  PageRequest page;  ///< the arm, strobe, analysis and print options as typed
+  PageRequest page;                       ///< the arm, strobe, analysis and print options as typed
   std::optional<std::string> measured_x;  ///< calibrate's lengths
   std::optional<std::string> measured_y;
   bool speeds_given = false;            ///< strobe speed's --rpm
@@ -62,10 +62,10 @@ struct Request {
 
 /// How an option's value is read before the option takes it.
 enum class ValueKind : std::uint8_t {
-  text,             ///< any text, as typed
-  flag,             ///< no value: the option alone
-  dots,             ///< a whole number from 1 to 9600
-  choice,           ///< one of the option's choices
+  text,    ///< any text, as typed
+  flag,    ///< no value: the option alone
+  dots,    ///< a whole number from 1 to 9600
+  choice,  ///< one of the option's choices
 };
 
 /// An option's value once read: the text, and the number or choice its kind reads.

@@ -38,12 +38,12 @@ enum PageNeeds : std::uint8_t {
 /// One kind of page every front end offers: the command line's commands, the web page's
 /// downloads and the window's buttons look it up here.
 struct PageKind {
-  std::string_view key;  ///< "template", "strobe-60hz", "strobe-50hz", "strobe-custom",
-                         ///< "strobe-speed", "chart"
+  std::string_view key;   ///< "template", "strobe-60hz", "strobe-50hz", "strobe-custom",
+                          ///< "strobe-speed", "chart"
   std::string_view name;  ///< as words name it: "the template", "the 60 Hz strobe disk"
   Orientation orientation;
-  std::uint8_t needs;                                      ///< PageNeeds
-  std::string (*title)(const PageInputs& inputs);          ///< of a PDF or SVG
+  std::uint8_t needs;                              ///< PageNeeds
+  std::string (*title)(const PageInputs& inputs);  ///< of a PDF or SVG
   void (*draw)(const PageInputs& inputs, const PrintOpener& open);
   std::vector<PageMark> (*marks)(const PageInputs& inputs);  ///< the parts a user needs
 };

@@ -7,16 +7,6 @@
 #include "model/strobe_speed.h"
 
 namespace veltrane {
-namespace {
-
-std::string_view without_blanks_around(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
-
 std::string quoted_text(std::string_view text) {
   static constexpr char hex[] = "0123456789abcdef";
   std::string result = "'";
@@ -55,7 +45,7 @@ std::string value_text(double value, const Quantity& quantity) {
 
 std::optional<double> read_typed_number(std::string_view text, Reading reading) {
   if (reading == Reading::as_typed) return read_number(text);
-  std::string whole(without_blanks_around(text));
+  std::string whole(text);
   if (reading == Reading::decimal_comma && std::count(whole.begin(), whole.end(), ',') == 1 &&
       whole.find('.') == std::string::npos)
     std::replace(whole.begin(), whole.end(), ',', '.');

@@ -10,8 +10,8 @@ namespace veltrane {
 
 /// How a front end's texts become numbers.
 enum class Reading : std::uint8_t {
-  /// The whole text is a decimal number ("222.5", "+1e2"), blanks around it aside; anything
-  /// else is a problem. The command line reads this way.
+  /// The whole text is a decimal number ("222.5", "+1e2"); anything else is a problem. The command
+  /// line reads this way.
   strict,
   /// strict, except that a single decimal comma stands for the point ("222,5" is 222.5):
   /// the web page.
@@ -83,8 +83,8 @@ class ProblemList {
   Problems problems_;
 };
 
-/// A decimal number that is the whole of `text`, blanks around it aside, read the strict way
-/// or with a decimal comma; nullopt for anything else and for what is not finite.
+/// `text` read as `reading` says: for the strict readings a decimal number that is the whole
+/// of it, nullopt for anything else and for what is not finite.
 std::optional<double> read_typed_number(std::string_view text, Reading reading);
 
 }  // namespace veltrane

@@ -103,8 +103,13 @@ void pivot_for_length(const ArmRequest& request, ProblemList& list, ParameterSet
   }
   // The offset angle is asin((N1 + N2) / 2L): no shorter arm reaches both null radii.
   const double pivot = pivot_for_effective_length(*length, null_radii_product(set));
-  if (!(*length >= (n1 + n2) / 2) || std::isnan(pivot)) {
+  if (!(*length >= (n1 + n2) / 2)) {
     list.add(length_q.field, cannot_reach(length_q, *length, n1, n2, (n1 + n2) / 2));
+    return;
+  }
+  if (std::isnan(pivot)) {
+    list.add(length_q.field, "effective length " + value_text(*length, length_q) +
+                                 " is too large for a pivot distance to be computed");
     return;
   }
   set.pivot_to_spindle = pivot;
@@ -122,8 +127,8 @@ Resolved<ParameterSet> resolve_arm(const ArmRequest& request, Reading reading) {
     const auto n1 = strict.positive(null_inner_q, request.null_inner, "66");
     const auto n2 = strict.positive(null_outer_q, request.null_outer, "121");
     if (n1 && n2 && *n1 == *n2)
-      strict.add(null_outer_q.field, "the two null radii must differ, not both " +
-                                         value_text(*n1, null_inner_q));
+      strict.add(null_outer_q.field,
+                 "the two null radii must differ, not both " + value_text(*n1, null_inner_q));
     for (const Problem& problem : strict.problems()) list.add(problem.field, problem.words);
     set.alignment = alignment_custom_nulls;
     set.custom_null_radius_1 = n1.value_or(no_value);
@@ -140,12 +145,12 @@ Resolved<ParameterSet> resolve_arm(const ArmRequest& request, Reading reading) {
       list.add(pivot_q.field, cannot_reach(pivot_q, set.pivot_to_spindle, n1, n2, (n2 - n1) / 2));
     } else if (!all_finite(set)) {
       const Quantity& given = request.by == ArmBy::pivot ? pivot_q : length_q;
-      list.add(given.field, std::string(given.name) + " " +
-                                value_text(request.by == ArmBy::pivot ? set.pivot_to_spindle
-                                                                      : set.effective_length,
-                                           given) +
-                                " and " + null_radii_text(n1, n2) +
-                                " give an arm too large for numbers to hold");
+      list.add(
+          given.field,
+          std::string(given.name) + " " +
+              value_text(request.by == ArmBy::pivot ? set.pivot_to_spindle : set.effective_length,
+                         given) +
+              " and " + null_radii_text(n1, n2) + " give an arm too large for numbers to hold");
     }
   }
   if (!list.empty()) return {std::nullopt, list.problems(), {}};
@@ -169,7 +174,8 @@ Resolved<FileTarget> resolve_print(const PrintRequest& request, Reading reading)
   ProblemList list(reading == Reading::as_typed ? Reading::strict : reading);
   const auto margin = list.number(margin_q, request.margin, "4");
   if (margin && !(*margin >= 0 && *margin <= max_margin_mm))
-    list.add(margin_q.field, "margin must be from 0 to 25 mm, not " + value_text(*margin, margin_q));
+    list.add(margin_q.field,
+             "margin must be from 0 to 25 mm, not " + value_text(*margin, margin_q));
   if (!list.empty()) return {std::nullopt, list.problems(), {}};
   return {FileTarget{request.format, request.dpi, request.paper, *margin + 0.0}, {}, {}};
 }
@@ -186,19 +192,19 @@ Resolved<std::vector<StrobeRing>> resolve_strobe_speeds(const StrobeRequest& req
     rest.remove_prefix(comma + 1);
   }
   if (speeds.size() > 2)
-    list.add("strobe-rpm", "a disk has one or two speeds, the outer ring's first (45,33 1/3), not " +
-                               quoted_text(request.speeds));
+    list.add("strobe-rpm",
+             "a disk has one or two speeds, the outer ring's first (45,33 1/3), not " +
+                 quoted_text(request.speeds));
   std::vector<StrobeRing> rings;
   for (std::size_t i = 0; i < speeds.size() && i < 2 && hz; ++i) {
     const std::string_view text = speeds[i];
-    const auto first = text.find_first_not_of(' ');
-    const std::string_view trimmed =
-        first == std::string_view::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+    const std::string_view trimmed = text;
     const auto speed = read_strobe_speed(trimmed);
     if (!speed) {
-      list.add("strobe-rpm",
-               "a speed must be a number of RPM above 0, such as 78, 16.667, 100/3 or 33 1/3, not " +
-                   quoted_text(text));
+      list.add(
+          "strobe-rpm",
+          "a speed must be a number of RPM above 0, such as 78, 16.667, 100/3 or 33 1/3, not " +
+              quoted_text(text));
       continue;
     }
     const auto ring = make_strobe_ring(*speed, *hz);
@@ -268,11 +274,11 @@ Resolved<Calibration> resolve_calibration(const CalibrationRequest& request, Rea
     const bool current_prints = std::isfinite(axis.current) && axis.current > 0 &&
                                 read_number(format_four_decimals(axis.current)) != 0;
     const std::string why =
-        current_prints ? std::string(axis.measured_q.name) + " " +
-                             value_text(axis.measured, axis.measured_q) +
-                             " is no length the 200 mm reference can have been printed at"
-                       : std::string(axis.current_q.name) + " " + shortest_number(axis.current) +
-                             " cannot have printed the page measured";
+        current_prints
+            ? std::string(axis.measured_q.name) + " " + value_text(axis.measured, axis.measured_q) +
+                  " is no length the 200 mm reference can have been printed at"
+            : std::string(axis.current_q.name) + " " + shortest_number(axis.current) +
+                  " cannot have printed the page measured";
     const std::string unusable = "correction factor " + std::string(1, axis.axis) + " " + text +
                                  " would print no page: " + why;
     const std::string_view field = current_prints ? axis.measured_q.field : axis.current_q.field;
@@ -296,17 +302,14 @@ Resolved<AnalysisOptions> resolve_analysis(const AnalysisRequest& request, const
                                            std::size_t most_radii) {
   ProblemList list(Reading::strict);
   AnalysisOptions options;
-  const auto first = request.rpm.find_first_not_of(' ');
-  const std::string_view rpm = first == std::string::npos
-                                   ? std::string_view()
-                                   : std::string_view(request.rpm).substr(
-                                         first, request.rpm.find_last_not_of(' ') + 1 - first);
+  const std::string_view rpm = request.rpm;
   if (const auto speed = read_strobe_speed(rpm)) {
     options.rpm = *speed;
   } else {
-    list.add("chart-rpm", "turntable speed must be a number of RPM above 0, such as 45, 100/3 "
-                          "or 33 1/3, not " +
-                              quoted_text(request.rpm));
+    list.add("chart-rpm",
+             "turntable speed must be a number of RPM above 0, such as 45, 100/3 "
+             "or 33 1/3, not " +
+                 quoted_text(request.rpm));
   }
   options.velocity_mm_per_s =
       list.positive(velocity_q, request.velocity, "100").value_or(options.velocity_mm_per_s);
@@ -335,9 +338,10 @@ Resolved<AnalysisOptions> resolve_analysis(const AnalysisRequest& request, const
     const auto length = list.positive(arm_length_q, *request.arm_length, "239.3");
     const auto offset = list.positive(arm_offset_q, *request.arm_offset, "23");
     if (offset && *offset > 90)
-      list.add(arm_offset_q.field, "offset angle of the arm as given must be at most 90 "
-                                   "degrees, not " +
-                                       shortest_number(*offset) + " degrees");
+      list.add(arm_offset_q.field,
+               "offset angle of the arm as given must be at most 90 "
+               "degrees, not " +
+                   shortest_number(*offset) + " degrees");
     else if (length && offset)
       options.as_given = ArmAsGiven{*length, *offset};
   }
@@ -351,9 +355,10 @@ Resolved<AnalysisOptions> resolve_analysis(const AnalysisRequest& request, const
                             ? std::nullopt
                             : read_typed_number(text.substr(comma + 1), Reading::strict);
     if (!forward || !turned) {
-      list.add(mounting_q.field, "mounting error must be two numbers with a comma between them, "
-                                 "mm forward and degrees turned (0.5,-1), not " +
-                                     quoted_text(text));
+      list.add(mounting_q.field,
+               "mounting error must be two numbers with a comma between them, "
+               "mm forward and degrees turned (0.5,-1), not " +
+                   quoted_text(text));
     } else {
       // The arm as mounted meets the limits of an arm as given.
       const double length = set.effective_length + *forward;

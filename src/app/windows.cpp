@@ -63,20 +63,19 @@ bool confirm_parameters(Toolkit& toolkit, const ParameterSet& set) {
 
 int run_custom_strobe_dialog(Toolkit& toolkit, ParameterSet& set, Dialog& parent) {
   auto focus = std::make_shared<FocusMemory>();
-  return toolkit.show_modal(custom_strobe_description(), &parent,
-                            [&toolkit, &set, focus](Dialog& dialog, const DialogEvent& event) {
-                              focus->handle(dialog, event);
-                              if (event.kind != DialogEventKind::command) return;
-                              if (event.id == id_custom_ok) {
-                                read_custom_strobe(set, custom_strobe_fields_of(dialog));
-                                without_input(dialog, [&] {
-                                  print_page("strobe-custom", set, printer_of(toolkit));
-                                });
-                                dialog.end_dialog(0);
-                              } else if (event.id == id_custom_cancel) {
-                                dialog.end_dialog(0);
-                              }
-                            });
+  return toolkit.show_modal(
+      custom_strobe_description(), &parent,
+      [&toolkit, &set, focus](Dialog& dialog, const DialogEvent& event) {
+        focus->handle(dialog, event);
+        if (event.kind != DialogEventKind::command) return;
+        if (event.id == id_custom_ok) {
+          read_custom_strobe(set, custom_strobe_fields_of(dialog));
+          without_input(dialog, [&] { print_page("strobe-custom", set, printer_of(toolkit)); });
+          dialog.end_dialog(0);
+        } else if (event.id == id_custom_cancel) {
+          dialog.end_dialog(0);
+        }
+      });
 }
 
 DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
@@ -101,8 +100,7 @@ DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
       case id_print_template:
         without_input(window, [&] {
           read_parameters(set, main_window_fields_of(window));
-          if (confirm_parameters(toolkit, set))
-            print_page("template", set, printer_of(toolkit));
+          if (confirm_parameters(toolkit, set)) print_page("template", set, printer_of(toolkit));
         });
         break;
       case id_print_60hz:

@@ -170,9 +170,9 @@ std::vector<PageMark> strobe_marks(const ParameterSet& set, std::span<const Stro
   ring("the inner ring", 145);
   const PrintFont note = make_print_font("Arial", 10 * set.correction_y, false);
   const std::array<std::string, 2> timing =
-      rings.empty() ? std::array<std::string, 2>{"At 33 1/3 RPM it takes",
-                                                 "180 sec for 100 revolutions."}
-                    : strobe_timing_lines(rings[0].speed_rpm);
+      rings.empty()
+          ? std::array<std::string, 2>{"At 33 1/3 RPM it takes", "180 sec for 100 revolutions."}
+          : strobe_timing_lines(rings[0].speed_rpm);
   MarkExtent extent(set.correction_x, set.correction_y);
   const std::string_view lines[] = {"Time this mark-", timing[0], timing[1],
                                     "Use (1-(actual/target))*100", "for percentage error."};

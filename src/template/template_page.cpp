@@ -172,7 +172,8 @@ std::vector<TemplateMark> template_marks(const ParameterSet& set) {
                                                              layout.theta2, spindle_x, spindle_y)));
 
   MarkExtent values = new_extent();
-  for (const ValueLine& line : value_lines(set)) values.text(text_left, line.y, line.text, label_font);
+  for (const ValueLine& line : value_lines(set))
+    values.text(text_left, line.y, line.text, label_font);
   add("the value lines", values);
   return marks;
 }
