@@ -9,10 +9,8 @@
 
 namespace veltrane {
 
-void set_output_file_probe(OutputFileProbe /*probe*/) {}
-void use_files_without_names(bool /*use*/) {}
-
-std::string write_output_file(const std::string& path, const OutputPieces& produce) {
+std::string write_output_file(const std::string& path, const OutputPieces& produce,
+                              const OutputFileHooks& /*hooks*/) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   std::error_code failure;
