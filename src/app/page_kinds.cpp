@@ -108,7 +108,12 @@ Resolved<ResolvedPage> resolve_page(const PageKind& kind, const PageRequest& req
   }
   if ((kind.needs & needs_analysis) && ready) {
     Resolved<AnalysisOptions> options = resolve_analysis(request.analysis, inputs.set, most_radii);
-    if (take(options)) inputs.analysis = analyse_alignments(inputs.set, *options.value);
+    if (take(options)) {
+      // The chart computes its rows again as it draws them: a million radii kept would take
+      // a hundred megabytes.
+      options.value->keep_rows = false;
+      inputs.analysis = analyse_alignments(inputs.set, *options.value);
+    }
     ready = ready && options.value.has_value();
   }
   Resolved<FileTarget> target = resolve_print(request.print, reading);
