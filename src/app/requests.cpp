@@ -279,8 +279,9 @@ Resolved<Calibration> resolve_calibration(const CalibrationRequest& request, Rea
                   " is no length the 200 mm reference can have been printed at"
             : std::string(axis.current_q.name) + " " + shortest_number(axis.current) +
                   " cannot have printed the page measured";
-    const std::string unusable = "correction factor " + std::string(1, axis.axis) + " " + text +
-                                 " would print no page: " + why;
+    std::string unusable = "correction factor " + std::string(1, axis.axis) + " " + text;
+    unusable += " would print no page: ";
+    unusable += why;
     const std::string_view field = current_prints ? axis.measured_q.field : axis.current_q.field;
     if (!std::isfinite(factor) || factor == 0) {
       result.problems.push_back({std::string(field), unusable});

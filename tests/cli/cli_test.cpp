@@ -58,7 +58,7 @@ TEST(CliSummary, FieldOptionsReadLikeTheWindow) {
   // clang-format on
   for (const auto& c : cases) {
     std::vector<std::string_view> args = c.args;
-    args.push_back("--as-typed");
+    args.emplace_back("--as-typed");
     const CliRun r = run(args);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(line(r.out, c.line), c.text) << c.args.back();
