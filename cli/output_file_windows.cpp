@@ -247,10 +247,8 @@ constexpr DWORD kept_attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 
 }  // namespace
 
-void set_output_file_probe(OutputFileProbe /*probe*/) {}
-void use_files_without_names(bool /*use*/) {}
-
-std::string write_output_file(const std::string& path, const OutputPieces& produce) {
+std::string write_output_file(const std::string& path, const OutputPieces& produce,
+                              const OutputFileHooks& /*hooks*/) {
   if (path.empty()) return failure(path, ERROR_FILE_NOT_FOUND);
   DWORD error = 0;
   std::wstring target = absolute_path(to_wide(path), error);
