@@ -39,22 +39,9 @@ constexpr double marker_pen_mm = 0.25;
 constexpr double chosen_pen_mm = 0.6;
 constexpr double curve_pen_mm = 0.35;
 
-// Dash patterns in millimetres, alternately drawn and left out; empty is solid. Each arm
-// keeps its pattern whichever others are drawn beside it.
-struct ArmPattern {
-  std::string_view key;
-  std::vector<double> pattern;
-};
-const ArmPattern arm_patterns[] = {
-    {"lofgren-a", {}},
-    {"lofgren-b", {2.4, 1.2}},
-    {"stevenson-a", {0.1, 0.7}},  // dots, the pen's round caps make them round
-    {"as-given", {3.6, 1.0, 0.1, 1.0}},
-    {"custom", {6.0, 1.5}},
-    {"mounted", {3.6, 1.0, 0.1, 1.0, 0.1, 1.0}},
-};
-const std::vector<double> grid_pattern = {0.2, 1.0};
-const std::vector<double> solid_pattern;
+// The curves' patterns are their alignments' (DashPattern); these are the page's own.
+constexpr double grid_pattern[] = {0.2, 1.0};
+constexpr DashPattern solid_pattern;
 
 double points_to_mm(double pt) {
   return pt * 25.4 / 72;
@@ -118,7 +105,7 @@ void line(Page& page, double x1, double y1, double x2, double y2) {
 // Draws segments along a path with a dash pattern that runs on from one segment to the next.
 class DashedPen {
  public:
-  DashedPen(Page& page, const std::vector<double>& pattern)
+  DashedPen(Page& page, DashPattern pattern)
       : page_(page), pattern_(pattern), left_(pattern.empty() ? 0 : pattern[0]) {}
 
   void segment(double ax, double ay, double bx, double by) {
@@ -149,7 +136,7 @@ class DashedPen {
 
  private:
   Page& page_;
-  const std::vector<double>& pattern_;
+  DashPattern pattern_;
   std::size_t index_ = 0;
   double left_;
   long pieces_ = 0;
@@ -299,9 +286,9 @@ void draw_run(DashedPen& pen, const FrameMm& frame, const std::vector<Vertex>& r
 }
 
 void draw_curve(Page& page, const Plot& plot, const Analysis& analysis, const ArmAnalysis& arm,
-                double TrackingValues::*figure, const std::vector<double>& pattern) {
+                double TrackingValues::*figure) {
   const std::vector<double>& radii = analysis.radii_mm;
-  DashedPen pen(page, pattern);
+  DashedPen pen(page, arm.dash_mm);
   std::vector<Vertex> run;
   ColumnReducer reducer(run);
   const auto end_run = [&] {
@@ -339,14 +326,6 @@ void draw_null_markers(Page& page, const Plot& plot, const ArmAnalysis& arm) {
     if (!(r >= plot.x.low && r <= plot.x.high)) continue;
     draw_marker(page, plot.frame, plot.x_mm(r), plot.y_mm(0));
   }
-}
-
-// The arm's own pattern; an arm of another key takes one by its place.
-const std::vector<double>& pattern_for(const Analysis& analysis, std::size_t a) {
-  for (const ArmPattern& p : arm_patterns) {
-    if (p.key == analysis.arms[a].key) return p.pattern;
-  }
-  return arm_patterns[a % std::size(arm_patterns)].pattern;
 }
 
 double curve_pen_for(const ArmAnalysis& arm) {
@@ -406,7 +385,7 @@ void draw_legend(Page& page, const Analysis& analysis) {
     const double x = page_left + static_cast<double>(slots[a].column) * legend_column;
     const double y = legend_y + static_cast<double>(slots[a].row) * legend_row;
     page.job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
-    DashedPen pen(page, pattern_for(analysis, a));
+    DashedPen pen(page, arm.dash_mm);
     pen.segment(x, y, x + legend_sample_mm, y);
     page.job.set_pen_width(pen_dots(page, marker_pen_mm));
     if (!std::isnan(arm.inner_null_radius_mm) || !std::isnan(arm.outer_null_radius_mm))
@@ -616,10 +595,9 @@ void print_chart_page(const ParameterSet& set, const Analysis& analysis, const P
       }
       for (std::size_t a : order) {
         const ArmAnalysis& arm = analysis.arms[a];
-        const std::vector<double>& pattern = pattern_for(analysis, a);
         job.set_pen_width(pen_dots(page, curve_pen_for(arm)));
-        draw_curve(page, error, analysis, arm, &TrackingValues::tracking_error_deg, pattern);
-        draw_curve(page, distortion, analysis, arm, &TrackingValues::distortion_percent, pattern);
+        draw_curve(page, error, analysis, arm, &TrackingValues::tracking_error_deg);
+        draw_curve(page, distortion, analysis, arm, &TrackingValues::distortion_percent);
       }
       job.set_pen_width(pen_dots(page, marker_pen_mm));
       for (const ArmAnalysis& arm : analysis.arms) {

@@ -1,31 +1,51 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string_view>
 
 #include "model/parameter_set.h"
 
 namespace veltrane {
 
-/// One alignment: its key on the command line and in files, the name shown to people, and
-/// its code in ParameterSet::alignment.
+/// How a curve is drawn on the chart: lengths in millimetres, alternately drawn and left out,
+/// the pattern running on along the curve; empty is solid.
+using DashPattern = std::span<const double>;
+
+inline constexpr double dashes_mm[] = {2.4, 1.2};
+inline constexpr double dots_mm[] = {0.1, 0.7};  // the pen's round caps make them round
+inline constexpr double long_dashes_mm[] = {6.0, 1.5};
+inline constexpr double dash_dot_mm[] = {3.6, 1.0, 0.1, 1.0};
+inline constexpr double dash_dot_dot_mm[] = {3.6, 1.0, 0.1, 1.0, 0.1, 1.0};
+
+/// One alignment: its key on the command line and in files, the name shown to people, its
+/// code in ParameterSet::alignment, and its curve on the chart, which it keeps whichever
+/// others are drawn beside it.
 struct Alignment {
   std::string_view key;
   std::string_view name;
   AlignmentCode code;
+  DashPattern dash_mm;
 };
 
 /// Every alignment, in the order the window, the pages and the reports list them. Each name
 /// is a whole string literal, so that its data() is a C string for the window's captions.
 inline constexpr std::array<Alignment, 3> alignments = {{
-    {"lofgren-a", "L\u00F6fgren A", alignment_lofgren_a},
-    {"lofgren-b", "L\u00F6fgren B", alignment_lofgren_b},
-    {"stevenson-a", "Stevenson A", alignment_stevenson_a},
+    {"lofgren-a", "L\u00F6fgren A", alignment_lofgren_a, {}},
+    {"lofgren-b", "L\u00F6fgren B", alignment_lofgren_b, dashes_mm},
+    {"stevenson-a", "Stevenson A", alignment_stevenson_a, dots_mm},
 }};
 
 /// Null radii of the user's own (veltrane-cli --nulls): not one of the window's alignments,
 /// and in an analysis only when chosen.
-inline constexpr Alignment custom_nulls = {"custom", "Custom", alignment_custom_nulls};
+inline constexpr Alignment custom_nulls = {"custom", "Custom", alignment_custom_nulls,
+                                           long_dashes_mm};
+
+/// The arms an analysis sets beside the alignments: an arm as its maker built it, and the
+/// chosen alignment as mounted. Keyed, named and drawn as alignments are, but with no code.
+inline constexpr Alignment arm_as_given = {"as-given", "As given", AlignmentCode{}, dash_dot_mm};
+inline constexpr Alignment arm_as_mounted = {"mounted", "As mounted", AlignmentCode{},
+                                             dash_dot_dot_mm};
 
 /// How the template's heading and a page's title name custom null radii.
 inline constexpr std::string_view custom_nulls_title = "Custom nulls";

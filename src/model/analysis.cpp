@@ -91,6 +91,7 @@ ArmAnalysis alignment_arm(const ParameterSet& set, const Alignment& alignment,
   ArmAnalysis arm;
   arm.key = alignment.key;
   arm.name = alignment.name;
+  arm.dash_mm = alignment.dash_mm;
   arm.chosen = set.alignment == alignment.code;
   arm.inner_null_radius_mm = computed.inner_null_radius;
   arm.outer_null_radius_mm = computed.outer_null_radius;
@@ -103,11 +104,12 @@ ArmAnalysis alignment_arm(const ParameterSet& set, const Alignment& alignment,
 
 // An arm given by its effective length and offset angle at the analysis' pivot distance,
 // with its own null radii where it has them.
-ArmAnalysis arm_by_length_and_offset(std::string_view key, std::string_view name, double length_mm,
-                                     double offset_deg, const Analysis& analysis) {
+ArmAnalysis arm_by_length_and_offset(const Alignment& kind, double length_mm, double offset_deg,
+                                     const Analysis& analysis) {
   ArmAnalysis arm;
-  arm.key = key;
-  arm.name = name;
+  arm.key = kind.key;
+  arm.name = kind.name;
+  arm.dash_mm = kind.dash_mm;
   arm.by_length_and_offset = true;
   arm.effective_length_mm = length_mm;
   arm.offset_angle_deg = offset_deg;
@@ -123,7 +125,7 @@ ArmAnalysis arm_by_length_and_offset(std::string_view key, std::string_view name
 // The peak |distortion| of the arm mounted with `error`, less the arm's own.
 double peak_growth(const ArmAnalysis& arm, const MountingError& error, const Analysis& analysis) {
   const ArmAnalysis mounted =
-      arm_by_length_and_offset(arm.key, arm.name, arm.effective_length_mm + error.overhang_mm,
+      arm_by_length_and_offset(arm_as_mounted, arm.effective_length_mm + error.overhang_mm,
                                arm.offset_angle_deg + error.offset_deg, analysis);
   return mounted.peak_distortion.magnitude - arm.peak_distortion.magnitude;
 }
@@ -246,11 +248,11 @@ Analysis analyse_alignments(const ParameterSet& set, const AnalysisOptions& opti
   std::optional<ArmAnalysis> mounted;
   if (options.mounting_error && chosen) {
     mounted = arm_by_length_and_offset(
-        "mounted", "As mounted", chosen->effective_length_mm + options.mounting_error->overhang_mm,
+        arm_as_mounted, chosen->effective_length_mm + options.mounting_error->overhang_mm,
         chosen->offset_angle_deg + options.mounting_error->offset_deg, analysis);
   }
   if (options.as_given) {
-    analysis.arms.push_back(arm_by_length_and_offset("as-given", "As given",
+    analysis.arms.push_back(arm_by_length_and_offset(arm_as_given,
                                                      options.as_given->effective_length_mm,
                                                      options.as_given->offset_angle_deg, analysis));
   }
