@@ -74,7 +74,7 @@ constexpr Option option_table[] = {
      "--correction-y TEXT", "printer correction factor Y (1.0)",
      [](R& r, const Value& v) { r.page.arm.window.correction_y = v.text; }},
     {"--id", "", V::text, field_commands, "", {}, S::fields,
-     "--id TEXT", "arm or turntable ID, first 40 characters (empty)",
+     "--id TEXT", "arm or turntable ID, at most 40 characters (empty)",
      [](R& r, const Value& v) { r.page.arm.window.id_text = v.text; }},
 
     {"--as-typed", "", V::flag, every_command, "", {}, S::fields,
@@ -280,7 +280,8 @@ constexpr HelpPart help_parts[] = {
     {S::arm, "ARM (summary, template and analyze; plain decimal numbers, not read as FIELDS):\n",
      "\n"},
     {S::custom_strobe, "strobe custom (the custom strobe dialog):\n",
-     "The pairs 216/160 and 180/133 print their standard captions instead.\n\n"},
+     "A caption holds at most 36 characters. The pairs 216/160 and 180/133 print their\n"
+     "standard captions instead.\n\n"},
     {S::strobe_speed, "strobe speed (a disk for any speed and lamp):\n",
      R"help(A ring for speed s has 120 x F / s bars, rounded to the nearest whole number (ties to
 even); a speed is a decimal number, a fraction (100/3) or a mixed number ("33 1/3").

@@ -61,6 +61,17 @@ std::string cannot_reach(const Quantity& quantity, double given, double n1, doub
          null_radii_text(n1, n2) + ": it must be at least " + length_text(shown) + " mm";
 }
 
+// A text a page holds in `most` characters (Windows-1252, one byte each, as the window keeps
+// it) that is longer: "ID text is 45 characters long: it holds at most 40". The window cuts
+// such a text; strict readings say so rather than print less than was asked for.
+void check_length(ProblemList& list, std::string_view field, std::string_view name,
+                  const std::string& utf8, std::size_t most) {
+  const std::size_t length = utf8_to_cp1252(utf8).size();
+  if (length > most)
+    list.add(field, std::string(name) + " is " + std::to_string(length) +
+                        " characters long: it holds at most " + std::to_string(most));
+}
+
 bool all_finite(const ParameterSet& set) {
   return std::isfinite(set.effective_length) && std::isfinite(set.overhang) &&
          std::isfinite(set.offset_angle) && std::isfinite(set.inner_null_radius) &&
@@ -82,6 +93,7 @@ void read_window_strictly(const ArmRequest& request, ProblemList& list, Paramete
   set.outer_groove_radius = outer.value_or(no_value);
   set.correction_x = list.positive(correction_x_q, window.correction_x, "1.0").value_or(no_value);
   set.correction_y = list.positive(correction_y_q, window.correction_y, "1.0").value_or(no_value);
+  check_length(list, "arm-id", "ID text", window.id_text, id_text_length);
 }
 
 // The pivot distance of an arm of the asked effective length, or a problem.
@@ -242,6 +254,10 @@ Resolved<ParameterSet> resolve_custom_strobe(const StrobeRequest& request, Param
         set.*count.bars = static_cast<std::int32_t>(*value);
       }
     }
+    check_length(list, "strobe-caption1", "caption line 1", request.custom.caption_1,
+                 caption_length);
+    check_length(list, "strobe-caption2", "caption line 2", request.custom.caption_2,
+                 caption_length);
   }
   if (!list.empty()) return {std::nullopt, list.problems(), {}};
   return {set, {}, {}};

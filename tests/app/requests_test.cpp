@@ -27,6 +27,12 @@ ArmRequest by_length(std::string length, std::string n1 = "66", std::string n2 =
   return request;
 }
 
+ArmRequest with_id(std::string id) {
+  ArmRequest request = arm("209");
+  request.window.id_text = std::move(id);
+  return request;
+}
+
 // What a request gives: its first problem's field and words, or "" for none.
 std::string first_problem(const Problems& problems) {
   return problems.empty() ? "" : problems.front().field + ": " + problems.front().words;
@@ -52,10 +58,12 @@ TEST(ResolveArm, RefusesWhatCannotBeBuiltAndNamesWhatWould) {
       {arm("2,22,5"), Reading::decimal_comma, "pivot: pivot distance must be a number of mm, such as 222.5, not '2,22,5'"},
       {arm("-3"), Reading::strict, "pivot: pivot distance must be more than 0 mm, not -3 mm"},
       {arm("1e200"), Reading::strict, "pivot: pivot distance 1e+200 mm and null radii 63.103 and 119.173 mm give an arm too large for numbers to hold"},
+      {with_id(std::string(40, 'W') + "\u00E9"), Reading::strict, "arm-id: ID text is 41 characters long: it holds at most 40"},
       // The windows' reading refuses nothing they accept, and draws what they draw.
       {arm("abc"), Reading::as_typed, ""},
       {arm("20"), Reading::as_typed, ""},
       {arm("-3"), Reading::as_typed, ""},
+      {with_id(std::string(45, 'W')), Reading::as_typed, ""},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -138,6 +146,25 @@ TEST(ResolveCalibrationAndStrobes, ProblemsAndWarningsAsValues) {
     const auto resolved = resolve_strobe_speeds(request);
     EXPECT_EQ(first_problem(resolved.problems), c.problem);
     EXPECT_EQ(resolved.value ? resolved.value->size() : 0, c.rings);
+  }
+  // A caption the disk cannot hold is refused, except as the window reads it (cut to 36).
+  const std::string long_caption(37, 'C');
+  // clang-format off
+  const struct { std::string caption_1, caption_2; Reading reading; std::string problem; } captions[] = {
+      {long_caption, "", Reading::strict, "strobe-caption1: caption line 1 is 37 characters long: it holds at most 36"},
+      {"", long_caption, Reading::decimal_comma, "strobe-caption2: caption line 2 is 37 characters long: it holds at most 36"},
+      {long_caption, long_caption, Reading::as_typed, ""},
+  };
+  // clang-format on
+  for (const auto& c : captions) {
+    StrobeRequest request;
+    request.custom.caption_1 = c.caption_1;
+    request.custom.caption_2 = c.caption_2;
+    const Resolved<ParameterSet> resolved = resolve_custom_strobe(request, {}, c.reading);
+    EXPECT_EQ(first_problem(resolved.problems), c.problem);
+    if (resolved.value) {
+      EXPECT_EQ(resolved.value->custom_caption_1, long_caption.substr(0, 36));
+    }
   }
 }
 
