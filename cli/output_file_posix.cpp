@@ -132,6 +132,7 @@ std::string write_through(const std::string& path, const OutputPieces& bytes) {
 }
 
 // The temporary file's name while it may exist, for the signal handler.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): a handler can reach no other
 const char* volatile temporary_to_remove = nullptr;
 
 // Every signal whose default action ends the process, so that none of them leaves the

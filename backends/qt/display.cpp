@@ -15,8 +15,11 @@ struct HeldMessage {
   QString text;
 };
 
+// A Qt message handler is a plain function: what it keeps can only be here.
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables)
 QtMessageHandler previous_handler = nullptr;
 std::vector<HeldMessage> held;
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 void hold_message(QtMsgType type, const QMessageLogContext&, const QString& text) {
   if (type != QtFatalMsg) {

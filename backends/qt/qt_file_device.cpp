@@ -93,9 +93,12 @@ std::unique_ptr<QImage> white_sheet(QSize dots) {
 #endif
 
 // Set while this thread asks Qt's pool for a thread: Qt reports a thread it could not
-// create only as a warning, and never runs the work handed to it.
+// create only as a warning, and never runs the work handed to it. A Qt message handler is a
+// plain function: what it reads and sets can only be here.
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables)
 thread_local bool pool_thread_failed = false;
 QtMessageHandler handler_before = nullptr;
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 void note_failed_thread(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (message.contains(QLatin1String("Thread creation error"))) {

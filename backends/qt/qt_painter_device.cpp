@@ -304,6 +304,8 @@ class PainterDevice final : public PrintDevice {
   bool clipped_to_printable_area_ = false;
 };
 
+// A Qt message handler is a plain function: the one it passes errors on to can only be here.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
 QtMessageHandler handler_outside_start = nullptr;
 
 // Qt's start may warn about the desktop session (a missing runtime directory, say), which
