@@ -102,8 +102,7 @@ void pivot_for_length(const ArmRequest& request, ProblemList& list, ParameterSet
   const auto length = strict.positive(length_q, request.effective_length, "239.3");
   for (const Problem& problem : strict.problems()) list.add(problem.field, problem.words);
   if (!length) return;
-  ParameterSet nulls = set;
-  compute_alignment(nulls);
+  const ParameterSet nulls = with_computed_alignment(set);
   const double n1 = nulls.inner_null_radius;
   const double n2 = nulls.outer_null_radius;
   if (!std::isfinite(n1 + n2)) {

@@ -93,6 +93,11 @@ void compute_alignment(ParameterSet& set) {
   set.offset_angle = 90 - degrees_per_radian * a;
 }
 
+ParameterSet with_computed_alignment(ParameterSet set) {
+  compute_alignment(set);
+  return set;
+}
+
 double null_radii_product(const ParameterSet& set) {
   ParameterSet computed = set;
   return null_radii(computed).value_or(std::numeric_limits<double>::quiet_NaN());

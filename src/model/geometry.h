@@ -15,6 +15,9 @@ double alignment_sqrt(double x);
 /// on: L = sqrt(N1 N2 + d^2), overhang L - d, and the offset angle from N1 and L.
 void compute_alignment(ParameterSet& set);
 
+/// `set` with its alignment computed by compute_alignment, for callers that keep theirs.
+ParameterSet with_computed_alignment(ParameterSet set);
+
 /// N1 N2 of the set's alignment as compute_alignment forms it from the groove radii (or
 /// the custom null radii); it does not depend on the pivot distance. NaN for an unknown code.
 double null_radii_product(const ParameterSet& set);
