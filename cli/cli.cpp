@@ -7,6 +7,7 @@
 #include "cli/analyze.h"
 #include "cli/arguments.h"
 #include "cli/calibrate_command.h"
+#include "cli/optimize_command.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/paper_fit.h"
@@ -92,6 +93,8 @@ int run_request(const Request& request, std::ostream& out, std::ostream& err) {
       return run_calibrate(request.calibrate, request.window, out, err);
     case Command::analyze:
       return run_analyze(request, out, err);
+    case Command::optimize:
+      return run_optimize(request, out, err);
     default:
       report_strobe_rings(request.speed_rings, err);
       return write_output(*request.output, page_bytes(request, err), out, err);

@@ -10,6 +10,7 @@
 #include "app/window_fields.h"
 #include "cli/alignment_options.h"
 #include "cli/calibrate_command.h"
+#include "cli/optimize_command.h"
 #include "cli/strobe_speed_command.h"
 #include "model/analysis.h"
 #include "print/file_output.h"
@@ -28,6 +29,7 @@ enum class Command : std::uint8_t {
   strobe_speed,
   calibrate,
   analyze,
+  optimize,
   version,  ///< --version
 };
 
@@ -60,6 +62,7 @@ struct Request {
   AnalysisOptions analysis;
   std::optional<double> arm_length_mm;
   std::optional<double> arm_offset_deg;
+  OptimizeArguments optimize;
   std::optional<std::string> format;  ///< as named by --format or FILE's extension
   int dpi = 0;                        ///< 0: the format's default
   Paper paper = Paper::a4;
@@ -93,6 +96,7 @@ enum class HelpSection : std::uint8_t {
   calibrate,
   output,
   analyze,
+  optimize,
 };
 
 /// One command-line option: the parser and --help read nothing else. One name may stand

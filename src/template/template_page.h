@@ -16,6 +16,10 @@ inline constexpr Orientation template_orientation = Orientation::landscape;
 /// of the device `open` chooses; nothing when it chooses none.
 void print_template_page(const ParameterSet& set, const PrintOpener& open);
 
+/// The same page headed "ID - `heading_name`" in place of the alignment's name.
+void print_template_page(const ParameterSet& set, const PrintOpener& open,
+                         std::string_view heading_name);
+
 /// A box on the sheet as printed: millimetres from the top-left corner of the printable
 /// area, the correction factors applied.
 struct MarkBox {
