@@ -236,6 +236,53 @@ TEST(Analysis, PeaksAreMagnitudesAtTheirFirstRadius) {
   EXPECT_NEAR(arm_named(analysis, "stevenson-a").rms_distortion_percent, 0.584315625986820, 1e-12);
 }
 
+TEST(Analysis, PeaksAndRmsAreTheWholeRecordsWhateverTheStep) {
+  // clang-format off
+  const struct { double d, ri, ro; ArmAsGiven given; } cases[] = {
+      {209, 57.5, 146.05, {226, 23}}, {239.3, 60.325, 146.05, {230, 10}},
+      {222, 63, 145, {200, 5}},  // underhung
+      {209, 57.5, 600, {230, 22}},  // beyond the arms' reach from about 435 mm
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    AnalysisOptions options;
+    options.as_given = c.given;
+    const ParameterSet set = computed_set(c.d, c.ri, c.ro);
+    const Analysis fine = analyse_alignments(set, (options.step_mm = 0.01, options));
+    for (double step : {0.37, 1.0, 40.0, c.ro - c.ri}) {
+      const Analysis coarse = analyse_alignments(set, (options.step_mm = step, options));
+      for (std::size_t a = 0; a < fine.arms.size(); ++a) {
+        const ArmAnalysis& f = fine.arms[a];
+        const ArmAnalysis& g = coarse.arms[a];
+        EXPECT_EQ(f.peak_distortion.magnitude, g.peak_distortion.magnitude) << step;
+        EXPECT_EQ(f.peak_distortion.radius_mm, g.peak_distortion.radius_mm) << step;
+        EXPECT_EQ(f.peak_tracking_error.magnitude, g.peak_tracking_error.magnitude) << step;
+        EXPECT_EQ(f.rms_distortion_percent, g.rms_distortion_percent) << step;
+      }
+    }
+    // The peaks are the largest of any radius, which dense rows come close to from below
+    // (where the arm reaches the whole record: at the edge of its reach the error's slope is
+    // infinite).
+    for (const ArmAnalysis& arm : fine.arms) {
+      double rows_error = 0;
+      double rows_distortion = 0;
+      bool unreached = false;
+      for (const TrackingValues& row : arm.rows) {
+        rows_error = std::fmax(rows_error, std::fabs(row.tracking_error_deg));
+        rows_distortion = std::fmax(rows_distortion, std::fabs(row.distortion_percent));
+        unreached = unreached || std::isnan(row.distortion_percent);
+      }
+      for (const auto& [rows, peak] : {std::pair{rows_error, arm.peak_tracking_error.magnitude},
+                                       {rows_distortion, arm.peak_distortion.magnitude}}) {
+        EXPECT_LE(rows, peak * (1 + 1e-12)) << arm.key;
+        if (!unreached) {
+          EXPECT_GE(rows, peak * (1 - 1e-6)) << arm.key;
+        }
+      }
+    }
+  }
+}
+
 TEST(Analysis, ArmAsGiven) {
   // An arm built exactly to Löfgren A has Löfgren A's null radii.
   const ParameterSet set = computed_set(209, 57.5, 146.05);
