@@ -44,7 +44,8 @@ double objective(const ArmLimits& limits, double overhang_mm, double offset_deg)
   if (!reaches_whole_record(arm)) return infinity;
   const double value =
       limits.criterion == Criterion::peak ? unit_peak_distortion(arm) : unit_rms_distortion(arm);
-  return std::isnan(value) ? infinity : value;
+  if (std::isnan(value)) return infinity;
+  return value;
 }
 
 // The least of f over [lo, hi] by golden section, the ends included; f is unimodal there,
@@ -240,6 +241,7 @@ Optimum optimize_arm(const ArmLimits& limits) {
 
   const int count = overhangs.to > overhangs.from ? overhang_samples : 1;
   std::vector<Point> grid;
+  grid.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)
     grid.push_back(best_offset(limits, grid_point(overhangs, i, count)));
   // The valleys of the grid, best first; each is refined between its neighbours.
