@@ -383,11 +383,11 @@ or standard output when writing or closing it fails, e.g. a full disk).
   tracking error e = b - asin((L^2 + r^2 - d^2) / (2 L r)) in degrees, "-" where
   the arm cannot reach r; weighted error e / (r / 10) in degrees per cm;
   distortion 100 v tan(e) / (2 pi rpm / 60 x r) in percent. Peaks and the RMS
-  distortion are over every radius from the inner to the outer groove radius that
-  the arm reaches, not only the rows, so --step does not change them: a peak is
-  the largest magnitude (at the record's ends or where its slope is 0, found
-  exactly) at the innermost radius that has it (magnitudes within a millionth
-  count as the same); the RMS is sqrt(integral of D^2 dr / length).
+  distortion are over every radius from the inner to the outer groove radius
+  (unreachable radii are left out), not only the rows, so --step does not change
+  them: a peak is the largest magnitude (at the record's ends or where its slope
+  is 0, found exactly) at the innermost radius that has it (magnitudes within a
+  millionth count as the same); the RMS is sqrt(integral of D^2 dr / length).
   Text shows three decimals; csv and json the shortest decimal that reads back
   as the same number, csv an empty field and json null where there is no value.
 )"},
