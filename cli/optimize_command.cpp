@@ -1,19 +1,21 @@
 #include "cli/optimize_command.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "app/page_title.h"
-#include "cli/arguments.h"
+#include "app/optimize.h"
+#include "app/page_kinds.h"
+#include "app/render.h"
+#include "app/requests.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "cli/paper_fit.h"
-#include "cli/render.h"
 #include "model/alignments.h"
 #include "model/field_reading.h"
-#include "model/geometry.h"
 #include "model/number_format.h"
 #include "print/json_text.h"
-#include "template/template_page.h"
 
 namespace veltrane {
 namespace {
@@ -124,77 +126,46 @@ std::string report_json(const ArmLimits& limits, const std::string& id, const Re
   return text;
 }
 
-// The optimum's template, as `template -o FILE` writes one with its null radii as --nulls.
-int write_template(const Request& request, const ParameterSet& set, const ArmFigures& optimum,
-                   Criterion criterion, std::ostream& out, std::ostream& err) {
-  const std::vector<double>& nulls = optimum.null_radii_mm;
-  if (nulls.size() < 2) {
-    err << "veltrane-cli: no template: the optimum has "
-        << (nulls.empty() ? "no null radius"
-                          : "one null radius (" + format_three_decimals(nulls[0]) + " mm)")
-        << ", and a template needs two null points to align the cartridge at\n";
-    return 1;
-  }
-  ParameterSet custom = set;
-  custom.alignment = alignment_custom_nulls;
-  custom.custom_null_radius_1 = nulls[0];
-  custom.custom_null_radius_2 = nulls[1];
-  compute_alignment(custom);
-  const FileTarget target{*file_format_named(*request.optimize.template_format), request.dpi,
-                          request.paper, request.margin_mm};
-  const std::string_view name = optimum_name(criterion);
-  const std::string bytes =
-      render_page(target, template_page_title(custom, name),
-                  [&](const PrintOpener& opener) { print_template_page(custom, opener, name); });
-  const std::string warning = template_paper_warning(custom, request.paper, request.margin_mm);
-  if (target.format != FileFormat::trace && !warning.empty())
-    err << "veltrane-cli: warning: " << warning << '\n';
-  return write_output(*request.output, bytes, out, err);
-}
-
 }  // namespace
 
-ValueRange range_argument(std::string_view option, std::string_view text) {
-  if (const auto pair = read_number_pair(text)) return {pair->first, pair->second};
-  if (const auto one = read_decimal_number(text)) return {*one, *one};
-  throw UsageError{std::string(option) +
-                   " must be two numbers with a comma between them (10,20), or one number "
-                   "that fixes it, not " +
-                   quoted_text(text)};
-}
-
 int run_optimize(const Request& request, std::ostream& out, std::ostream& err) {
-  const ParameterSet set = read_arm(request.window, request.alignment);
-  const OptimizeArguments& arguments = request.optimize;
-  ArmLimits limits;
-  limits.pivot_to_spindle_mm = set.pivot_to_spindle;
-  limits.inner_groove_radius_mm = set.inner_groove_radius;
-  limits.outer_groove_radius_mm = set.outer_groove_radius;
-  limits.overhang_mm = *arguments.overhang_mm;
-  limits.offset_deg = *arguments.offset_deg;
-  limits.criterion = arguments.criterion;
-  limits.rpm = request.analysis.rpm;
-  limits.velocity_mm_per_s = request.analysis.velocity_mm_per_s;
-  const Optimum optimum = optimize_arm(limits);
-  if (!optimum.arm) throw UsageError{optimum.problems.front().message};
+  const Reading reading = reading_of(request);
+  const Resolved<ParameterSet> arm = resolve_arm(request.page.arm, reading);
+  if (!arm.value) return report_problems(request, arm.problems, err);
+  const ParameterSet& set = *arm.value;
+  const Resolved<ArmOptimum> found = resolve_optimum(request.optimize, set);
+  if (!found.value) return report_problems(request, found.problems, err);
+  // Whatever would stop the template is found before the report is printed.
+  std::optional<FileTarget> target;
+  if (request.output) {
+    const Resolved<FileTarget> print = resolve_print(request.page.print, reading);
+    if (!print.value) return report_problems(request, print.problems, err);
+    target = print.value;
+  }
 
-  ArmFigures standard = arm_figures({set.pivot_to_spindle, set.effective_length, set.offset_angle,
-                                     set.inner_groove_radius, set.outer_groove_radius, limits.rpm,
-                                     limits.velocity_mm_per_s});
-  // The alignment's own null radii, as its summary gives them.
-  standard.null_radii_mm = {set.inner_null_radius, set.outer_null_radius};
+  const ArmOptimum& optimum = *found.value;
   const Alignment* const alignment = alignment_of(set.alignment);
-  const ReportArm optimum_arm{"", "Optimum", *optimum.arm};
+  const ReportArm optimum_arm{"", "Optimum", optimum.optimum};
   const ReportArm standard_arm{alignment ? alignment->key : "", alignment_name(set.alignment),
-                               standard};
+                               optimum.standard};
   std::string id = cp1252_to_utf8(set.id_text);
   id.erase(id.find_last_not_of(' ') + 1);
   const std::string report = *request.format == "json"
-                                 ? report_json(limits, id, optimum_arm, standard_arm)
-                                 : report_text(limits, id, optimum_arm, standard_arm);
+                                 ? report_json(optimum.limits, id, optimum_arm, standard_arm)
+                                 : report_text(optimum.limits, id, optimum_arm, standard_arm);
   const int code = write_output("-", report, out, err);
-  if (code != 0 || !request.output) return code;
-  return write_template(request, set, *optimum.arm, limits.criterion, out, err);
+  if (code != 0 || !target) return code;
+
+  Resolved<PageInputs> inputs = optimum_template(set, optimum);
+  if (!inputs.value) {
+    err << "veltrane-cli: no template: " << inputs.problems.front().words << '\n';
+    return 1;
+  }
+  const PageKind& kind = page_kind("template");
+  const Resolved<ResolvedPage> page = place_page(kind, std::move(*inputs.value), *target);
+  report_warnings(page.warnings, err);
+  return write_output(*request.output, render_page(kind, page.value->inputs, page.value->target),
+                      out, err);
 }
 
 }  // namespace veltrane

@@ -142,7 +142,7 @@ std::vector<LimitsProblem> limits_problems(const ArmLimits& limits) {
     problems.push_back(
         {"pivot", "the pivot distance must be a finite number of mm above 0, not " + mm_text(d)});
   if (!(std::isfinite(ri) && std::isfinite(ro) && ri > 0 && ri < ro))
-    problems.push_back({"radii",
+    problems.push_back({"inner",
                         "the groove radii must be finite, above 0, the inner less than "
                         "the outer, not " +
                             mm_text(ri) + " and " + mm_text(ro) + " mm"});

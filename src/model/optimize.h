@@ -52,7 +52,7 @@ struct ArmFigures {
 };
 
 /// Why no optimum is given: the field it concerns ("overhang-range", "offset-range",
-/// "pivot", "radii") and what is wrong, in words for the person.
+/// "pivot", "inner" for the groove radii) and what is wrong, in words for the person.
 struct LimitsProblem {
   std::string_view field;
   std::string message;

@@ -175,8 +175,8 @@ TEST(Optimize, LimitsWithoutAnOptimumAreProblems) {
        "overhangs from 46.05 to 57.5 mm do"},
       {limits_of(0, 57.5, 146.05, {0, 20}, {0, 30}, Criterion::peak), "pivot",
        "the pivot distance must be a finite number of mm above 0, not 0"},
-      {limits_of(209, 146.05, 57.5, {0, 20}, {0, 30}, Criterion::peak), "radii", "inner less"},
-      {limits_of(209, 0, 146.05, {0, 20}, {0, 30}, Criterion::peak), "radii", "above 0"},
+      {limits_of(209, 146.05, 57.5, {0, 20}, {0, 30}, Criterion::peak), "inner", "inner less"},
+      {limits_of(209, 0, 146.05, {0, 20}, {0, 30}, Criterion::peak), "inner", "above 0"},
   };
   // clang-format on
   for (const auto& c : cases) {
