@@ -7,6 +7,7 @@
 #include "cli/analyze.h"
 #include "cli/arguments.h"
 #include "cli/calibrate_command.h"
+#include "cli/optimize_command.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "model/summary.h"
@@ -70,6 +71,8 @@ int run_request(const Request& request, std::ostream& out, std::ostream& err,
       return run_calibrate(request, out, err);
     case Command::analyze:
       return run_analyze(request, limits.most_analysis_radii, out, err);
+    case Command::optimize:
+      return run_optimize(request, out, err);
     default:
       return run_page(request, out, err);
   }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/optimize.h"
 #include "app/page_kinds.h"
 #include "app/requests.h"
 #include "print/file_output.h"
@@ -26,6 +27,7 @@ enum class Command : std::uint8_t {
   strobe_speed,
   calibrate,
   analyze,
+  optimize,
   version,  ///< --version
 };
 
@@ -56,6 +58,7 @@ struct Request {
   std::optional<std::string> measured_y;
   bool speeds_given = false;            ///< strobe speed's --rpm
   std::vector<std::string_view> given;  ///< the names of the options given, in their order
+  OptimizeRequest optimize;             ///< optimize's limits as typed
   std::optional<std::string> format;    ///< as named by --format or FILE's extension
   std::optional<std::string> output;
 };
@@ -85,6 +88,7 @@ enum class HelpSection : std::uint8_t {
   calibrate,
   output,
   analyze,
+  optimize,
 };
 
 /// One command-line option: the parser and --help read nothing else. One name may stand

@@ -5,6 +5,7 @@
 
 #include "app/page_title.h"
 #include "chart/chart_page.h"
+#include "model/alignments.h"
 #include "model/standard_strobes.h"
 #include "print/paper.h"
 #include "strobe/strobe_page.h"
@@ -24,6 +25,11 @@ std::vector<PageMark> standard_strobe_marks(const PageInputs& inputs) {
   return strobe_marks(inputs.set, {});
 }
 
+std::string_view template_name(const PageInputs& inputs) {
+  return inputs.heading.empty() ? alignment_name(inputs.set.alignment)
+                                : std::string_view(inputs.heading);
+}
+
 constexpr std::uint8_t strobe_needs = needs_corrections;
 
 }  // namespace
@@ -31,8 +37,10 @@ constexpr std::uint8_t strobe_needs = needs_corrections;
 // clang-format off
 const std::array<PageKind, 6> page_kinds = {{
     {"template", "the template", template_orientation, needs_arm,
-     [](const PageInputs& in) { return template_page_title(in.set); },
-     [](const PageInputs& in, const PrintOpener& open) { print_template_page(in.set, open); },
+     [](const PageInputs& in) { return template_page_title(in.set, template_name(in)); },
+     [](const PageInputs& in, const PrintOpener& open) {
+       print_template_page(in.set, open, template_name(in));
+     },
      [](const PageInputs& in) { return template_marks(in.set); }},
     {"strobe-60hz", "the 60 Hz strobe disk", Orientation::portrait, strobe_needs,
      [](const PageInputs&) { return standard_strobe_page_title(60); },
@@ -119,12 +127,20 @@ Resolved<ResolvedPage> resolve_page(const PageKind& kind, const PageRequest& req
   Resolved<FileTarget> target = resolve_print(request.print, reading);
   ready = take(target) && ready;
   if (!ready) return result;
-  if (target.value->format != FileFormat::trace) {
-    const std::string warning =
-        page_paper_warning(kind, inputs, target.value->paper, target.value->margin_mm);
+  Resolved<ResolvedPage> page = place_page(kind, std::move(inputs), *target.value);
+  take(page);
+  result.value = std::move(page.value);
+  return result;
+}
+
+Resolved<ResolvedPage> place_page(const PageKind& kind, PageInputs inputs,
+                                  const FileTarget& target) {
+  Resolved<ResolvedPage> result;
+  if (target.format != FileFormat::trace) {
+    const std::string warning = page_paper_warning(kind, inputs, target.paper, target.margin_mm);
     if (!warning.empty()) result.warnings.push_back(warning);
   }
-  result.value = ResolvedPage{std::move(inputs), *target.value};
+  result.value = ResolvedPage{std::move(inputs), target};
   return result;
 }
 

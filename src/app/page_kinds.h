@@ -24,6 +24,9 @@ struct PageInputs {
   ParameterSet set;
   std::vector<StrobeRing> rings;
   Analysis analysis;
+  /// The template's name in its heading and title in place of its alignment's ("Your arm's
+  /// optimum (peak)"); empty: the alignment's.
+  std::string heading;
 };
 
 /// What a page kind needs resolved before it can be drawn, one bit each.
@@ -74,6 +77,11 @@ struct ResolvedPage {
 /// off (not for the trace, which has no sheet). At most `most_radii` radii for the chart.
 Resolved<ResolvedPage> resolve_page(const PageKind& kind, const PageRequest& request,
                                     Reading reading, std::size_t most_radii = max_analysis_radii);
+
+/// `inputs` ready to be drawn as `kind` onto `target`, with a warning naming what the paper
+/// and margin cut off (none for the trace, which has no sheet).
+Resolved<ResolvedPage> place_page(const PageKind& kind, PageInputs inputs,
+                                  const FileTarget& target);
 
 /// What `paper` with `margin_mm` at every edge cuts off the page, for one warning line:
 /// "letter paper cuts off the pivot cross and the pivot label; the smallest paper with room
