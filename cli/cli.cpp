@@ -11,6 +11,7 @@
 #include "cli/output.h"
 #include "cli/paper_fit.h"
 #include "cli/render.h"
+#include "cli/speed_command.h"
 #include "cli/strobe_speed_command.h"
 #include "model/standard_strobes.h"
 #include "model/summary.h"
@@ -92,6 +93,8 @@ int run_request(const Request& request, std::ostream& out, std::ostream& err) {
       return run_calibrate(request.calibrate, request.window, out, err);
     case Command::analyze:
       return run_analyze(request, out, err);
+    case Command::speed:
+      return run_speed(request, out, err);
     default:
       report_strobe_rings(request.speed_rings, err);
       return write_output(*request.output, page_bytes(request, err), out, err);

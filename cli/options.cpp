@@ -9,6 +9,7 @@
 #include "cli/render.h"
 #include "model/alignments.h"
 #include "model/groove_presets.h"
+#include "model/strobe_speed.h"
 #include "print/file_output.h"
 
 namespace veltrane {
@@ -46,6 +47,7 @@ constexpr auto groove_preset_keys = [] {
 constexpr double max_margin_mm = 25;
 
 constexpr std::array<std::string_view, 4> page_formats = {"pdf", "svg", "png", "trace"};
+constexpr std::array<std::string_view, 2> report_formats = {"text", "json"};
 constexpr std::array<std::string_view, 7> analysis_formats = {"text", "csv", "json", "pdf",
                                                               "svg",  "png", "trace"};
 
@@ -212,6 +214,26 @@ constexpr Option option_table[] = {
     {"--output", "-o", V::text, bit(Command::analyze), "", {}, S::analyze,
      "-o FILE", "where it goes; standard output when left out or \"-\"",
      [](R& r, const Value& v) { r.output = std::string(v.text); }},
+
+    {"--tone", "", V::positive_number, bit(Command::speed), "a frequency in Hz greater than 0",
+     {}, S::speed, "--tone HZ", "the test record's tone in Hz (3150)",
+     [](R& r, const Value& v) { r.speed_measurement.tone_hz = v.number; }},
+    {"--rpm", "", V::text, bit(Command::speed), "", {}, S::speed,
+     "--rpm N", "the platter's speed, to name the once-per-revolution line\n"
+                "(33 1/3; also 100/3, 45, 78)",
+     [](R& r, const Value& v) {
+       const auto rpm = read_strobe_speed(v.text);
+       if (!rpm)
+         throw UsageError{"--rpm must be a speed greater than 0, not " + quoted_text(v.text)};
+       r.speed_measurement.rpm = *rpm;
+     }},
+    {"--format", "", V::choice, bit(Command::speed), "", report_formats, S::speed,
+     "--format FORMAT", "the report on standard output: text (the default) or json",
+     [](R& r, const Value& v) { r.format = std::string(v.text); }},
+    {"--output", "-o", V::text, bit(Command::speed), "", {}, S::speed,
+     "-o PAGE", "also a page of the deviation over time and its spectrum;\n"
+                "pdf, svg, png or trace by PAGE's extension",
+     [](R& r, const Value& v) { r.output = std::string(v.text); }},
 };
 // clang-format on
 
@@ -249,6 +271,8 @@ constexpr UsageLines usage_lines[] = {
      "  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]\n"
      "                       [--arm-length N --arm-offset N] [--mounting-error E,B]\n"
      "                       [--format FORMAT] [-o FILE]\n"},
+    {bit(Command::speed),
+     "  veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] [-o PAGE]\n"},
 };
 // clang-format on
 
@@ -339,6 +363,31 @@ or standard output when writing or closing it fails, e.g. a full disk).
   distortion is over the radii with a value (unreachable radii are left out).
   Text shows three decimals; csv and json the shortest decimal that reads back
   as the same number, csv an empty field and json null where there is no value.
+)"},
+    {S::speed,
+     R"(speed: the platter's speed, drift, wow and flutter from a recorded test tone.
+
+  veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] [-o PAGE]
+
+  FILE.wav: 16-, 24- or 32-bit integer PCM or 32-bit float, mono or the left
+  channel of stereo, 8 to 192 kHz, at least 5 s of the tone.
+)",
+     R"(
+  The tone's frequency is followed through the whole recording (mixed down by
+  the nominal tone, low-passed, its phase differenced at about 1.5 kHz). Speed
+  error: the mean frequency against the nominal one; drift: the linear trend of
+  the speed averaged over each revolution; wow (0.5 to 6 Hz) and flutter (6 to
+  200 Hz): RMS of the spectrum of the deviation from that trend, unweighted;
+  weighted peak: the deviation through the wow and flutter weighting (0 dB at
+  4 Hz), peak-to-peak detected, the level exceeded 5 % of the time (2 sigma),
+  as +/- zero to peak, so +/-A at 4 Hz reads A. All in percent of the speed.
+  Keys of json: tone_hz, speed_error_percent, drift_percent_per_min,
+  wow_rms_percent, flutter_rms_percent, weighted_peak_percent,
+  dominant_modulation_hz, dominant_modulation_percent, duration_s.
+  A file that cannot be read or holds no tone within 4 % of HZ is refused in
+  one line (exit 2); a clipping recording is measured, with a warning. The
+  figures are as exact as the recording's clock (a sound card's may be off by
+  0.01 %).
 )"},
 };
 
@@ -458,6 +507,7 @@ Command command_named(std::span<const std::string_view> args, std::size_t& i) {
   if (name == "template") return Command::template_page;
   if (name == "calibrate") return Command::calibrate;
   if (name == "analyze") return Command::analyze;
+  if (name == "speed") return Command::speed;
   if (name != "strobe") throw UsageError{"unknown command " + quoted_text(name)};
   if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
   const std::string_view kind = args[i++];
@@ -535,6 +585,11 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     const auto equals = word.find('=');
     const std::string_view name = word.substr(0, equals);
     const Option* const option = find_option(request.command, name);
+    if (request.command == Command::speed && !option && !word.starts_with('-') &&
+        !request.speed_measurement.file) {
+      request.speed_measurement.file = std::string(word);
+      continue;
+    }
     if (!option) {
       throw UsageError{(name.starts_with("-") ? "unknown option " : "unexpected argument ") +
                        quoted_text(name) + " for " + request.command_name};
@@ -557,6 +612,7 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
   }
   if (bit(request.command) & page_commands) finish_page_output(request);
   if (request.command == Command::analyze) finish_analysis(request);
+  if (request.command == Command::speed) finish_speed_request(request);
 }
 
 std::string_view usage_line(Command command) {
@@ -564,7 +620,11 @@ std::string_view usage_line(Command command) {
     return "usage: veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N] "
            "[--arm-length N --arm-offset N] [--mounting-error E,B] [--format FORMAT] [-o FILE] "
            "(see --help)";
-  return "usage: veltrane-cli summary|template|calibrate|analyze|strobe 60hz|50hz|custom|speed "
+  if (command == Command::speed)
+    return "usage: veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] "
+           "[-o PAGE] (see --help)";
+  return "usage: veltrane-cli summary|template|calibrate|analyze|speed|strobe "
+         "60hz|50hz|custom|speed "
          "[OPTIONS] (see --help)";
 }
 

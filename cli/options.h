@@ -10,6 +10,7 @@
 #include "app/window_fields.h"
 #include "cli/alignment_options.h"
 #include "cli/calibrate_command.h"
+#include "cli/speed_command.h"
 #include "cli/strobe_speed_command.h"
 #include "model/analysis.h"
 #include "print/file_output.h"
@@ -28,6 +29,7 @@ enum class Command : std::uint8_t {
   strobe_speed,
   calibrate,
   analyze,
+  speed,    ///< speed, wow and flutter of a recorded test tone
   version,  ///< --version
 };
 
@@ -54,6 +56,7 @@ struct Request {
   CustomStrobeFields custom = initial_custom_strobe_fields();
   CalibrateArguments calibrate;
   StrobeSpeedArguments speed;
+  SpeedArguments speed_measurement;
   std::vector<StrobeRing> speed_rings;
   AlignmentOptions alignment;
   std::vector<std::string_view> given;  ///< the names of the options given, in their order
@@ -93,6 +96,7 @@ enum class HelpSection : std::uint8_t {
   calibrate,
   output,
   analyze,
+  speed,
 };
 
 /// One command-line option: the parser and --help read nothing else. One name may stand

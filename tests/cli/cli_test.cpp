@@ -113,6 +113,7 @@ TEST(CliOptions, EachOptionIsTakenByItsCommandsAndListedInHelp) {
       {Command::strobe_60hz, {"strobe", "60hz"}}, {Command::strobe_50hz, {"strobe", "50hz"}},
       {Command::strobe_custom, {"strobe", "custom"}}, {Command::strobe_speed, {"strobe", "speed"}},
       {Command::calibrate, {"calibrate"}}, {Command::analyze, {"analyze"}},
+      {Command::speed, {"speed", "tone.wav"}},
   };
   // clang-format on
   const std::string help = help_text(Command::help);
