@@ -113,8 +113,7 @@ std::optional<double> strongest_frequency(const SpeedMeter& m) {
   fft(data);
   const double bin_hz = m.sample_rate_hz / block_samples;
   std::size_t best = 0;
-  for (std::size_t k = static_cast<std::size_t>(std::ceil(20 / bin_hz)); k + 1 < block_samples / 2;
-       ++k)
+  for (auto k = static_cast<std::size_t>(std::ceil(20 / bin_hz)); k + 1 < block_samples / 2; ++k)
     if (best == 0 || std::abs(data[k]) > std::abs(data[best])) best = k;
   if (best == 0) return std::nullopt;
   const double a = std::log(std::abs(data[best - 1]) + 1e-300);

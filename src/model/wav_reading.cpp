@@ -39,7 +39,7 @@ std::optional<std::string> check_format(const WavFormat& f, std::uint16_t tag) {
 
 // The "fmt " chunk's body: the encoding of the samples.
 void read_fmt(WavReader& r, const unsigned char* body, std::uint64_t size) {
-  std::uint16_t tag = static_cast<std::uint16_t>(little_endian(body, 2));
+  auto tag = static_cast<std::uint16_t>(little_endian(body, 2));
   WavFormat f;
   f.channels = static_cast<int>(little_endian(body + 2, 2));
   f.sample_rate_hz =

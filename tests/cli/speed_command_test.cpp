@@ -24,7 +24,7 @@ class CliSpeed : public ::testing::Test {
   void TearDown() override { fs::remove_all(folder_); }
 
   std::string file(const std::string& name, const std::string& bytes) {
-    const std::string path = (folder_ / name).string();
+    std::string path = (folder_ / name).string();
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
@@ -69,7 +69,7 @@ TEST_F(CliSpeed, RefusesWhatItCannotMeasure) {
   // clang-format off
   const struct { std::vector<std::string> args; const char* problem; } cases[] = {
       {{"speed", file("text.wav", "hello")},        "the file is not a WAV file (it is too short for one)"},
-      {{"speed", file("short.wav", tone.substr(0, 48000 * 2))}, "the WAV file is truncated: its data chunk declares 576000 bytes, the file holds 95944"},
+      {{"speed", file("short.wav", tone.substr(0, std::size_t{48000} * 2))}, "the WAV file is truncated: its data chunk declares 576000 bytes, the file holds 95944"},
       {{"speed", file("3000.wav", tone)},           "no tone within \u00B14 % of 3150 Hz; the recording's tone is at 3000.0 Hz: if that is the record's test tone, give --tone 3000"},
       {{"speed", (folder_ / "missing.wav").string()}, "No such file or directory"},
   };

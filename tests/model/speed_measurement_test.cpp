@@ -107,7 +107,7 @@ TEST(SpeedMeasurement, ProblemsAndWarnings) {
       {eight_bit,                   {}, "the recording is 8-bit PCM: only 16-, 24- and 32-bit integer PCM and 32-bit float WAV files can be read", {}},
       {adpcm,                       {}, "the recording is in another encoding (format 2): only 16-, 24- and 32-bit integer PCM and 32-bit float WAV files can be read", {}},
       {slow,                        {}, "the recording's sample rate is 64 Hz: only 8 to 192 kHz can be read", {}},
-      {wav_file(std::vector<double>(48000 * 6), 48000), {}, "the recording is silent", {}},
+      {wav_file(std::vector<double>(std::size_t{48000} * 6), 48000), {}, "the recording is silent", {}},
       {wav_file(tone_samples({.seconds = 4.5}), 48000), {}, "the recording is 4.5 s long: the measurement needs at least 5 s of the tone", {}},
       {wav_file(tone_samples({.tone_hz = 1000}), 48000), {}, "no tone within \u00B14 % of 3150 Hz", 1000},
       {wav_file(tone_samples({.tone_hz = 3000}), 48000), {}, "no tone within \u00B14 % of 3150 Hz", 3000},
