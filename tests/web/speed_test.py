@@ -114,7 +114,10 @@ class SpeedTest(unittest.TestCase):
         self.assertGreaterEqual(len(shown), 4)
         self.assertGreater(last - first, 0.8 * (time.monotonic() - started) - 0.5)
         error = float(self.wait_for(r'Speed error: ([-+0-9.]+) %', 5).group(1))
-        self.assertAlmostEqual(error, ERROR_PERCENT, delta=0.01)
+        # Chromium's fake capture device drops or repeats a block now and then on a loaded
+        # machine, and each such gap is a jump of the tone's phase: the file above holds the
+        # figures to the last digit, the microphone to a few hundredths.
+        self.assertAlmostEqual(error, ERROR_PERCENT, delta=0.05)
         self.driver.find_element(By.ID, 'speed-listen').click()
         self.assertEqual(self.driver.find_element(By.ID, 'speed-listen').text, 'Listen')
 
