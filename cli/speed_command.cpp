@@ -2,38 +2,52 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <span>
 #include <vector>
 
-#include "chart/speed_page.h"
+#include "app/page_kinds.h"
+#include "app/render.h"
+#include "app/speed.h"
 #include "cli/arguments.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "cli/render.h"
-#include "model/number_format.h"
 #include "model/speed_report.h"
-#include "model/wav_reading.h"
 
 namespace veltrane {
 namespace {
 
 constexpr std::size_t read_bytes = 1 << 20;
 
-int refuse(std::ostream& err, const std::string& file, const std::string& problem) {
-  err << "veltrane-cli: " << quoted_text(file) << ": " << problem << '\n';
-  return 2;
+#ifdef _WIN32
+// The command line's names are UTF-8; a path made from them reaches the wide file calls.
+constexpr const char* separators = "/\\";
+std::ifstream open_recording(const std::string& path) {
+  try {
+    return std::ifstream(std::filesystem::path(std::u8string(path.begin(), path.end())),
+                         std::ios::binary);
+  } catch (const std::filesystem::filesystem_error&) {
+    errno = EINVAL;
+    return {};
+  }
 }
+#else
+constexpr const char* separators = "/";
+std::ifstream open_recording(const std::string& path) {
+  return std::ifstream(path, std::ios::binary);
+}
+#endif
 
 std::string file_name(const std::string& path) {
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(separators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
 
 void finish_speed_request(Request& request) {
-  if (!request.speed_measurement.file)
+  if (!request.recording)
     throw UsageError{"speed needs the recording: veltrane-cli speed FILE.wav"};
   if (!request.format) request.format = "text";
   if (!request.output) return;
@@ -46,48 +60,47 @@ void finish_speed_request(Request& request) {
   if (!format) throw UsageError{"-o PAGE must end in .pdf, .svg, .png or .trace"};
   if (!file_format_available(*format))
     throw UsageError{"this build writes no " + extension + " files"};
-  request.speed_measurement.page_format = extension;
+  if (*format == FileFormat::png && request.page.print.dpi > 1200)
+    throw UsageError{"--dpi for png must be from 1 to 1200"};
+  request.page.print.format = *format;
 }
 
 int run_speed(const Request& request, std::ostream& out, std::ostream& err) {
-  const std::string& path = *request.speed_measurement.file;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return refuse(err, path, std::strerror(errno));
-  const SpeedOptions options{request.speed_measurement.tone_hz, request.speed_measurement.rpm};
-  WavReader reader;
-  std::optional<SpeedMeter> meter;
+  const Resolved<SpeedOptions> options = resolve_speed(request.speed, reading_of(request));
+  if (!options.value) return report_problems(request, options.problems, err);
+  // The page's paper and margin are checked before the recording is read.
+  const PageKind& kind = page_kind("speed");
+  std::optional<Resolved<ResolvedPage>> page;
+  if (request.output) {
+    page = resolve_page(kind, request.page, reading_of(request));
+    if (!page->value) return report_problems(request, page->problems, err);
+  }
+
+  const std::string& path = *request.recording;
+  std::ifstream file = open_recording(path);
+  if (!file)
+    return report_problems(request,
+                           {{"speed-file", quoted_text(path) + ": " + std::strerror(errno)}}, err);
+  SpeedRecording recording = begin_file_recording(*options.value);
   std::vector<unsigned char> bytes(read_bytes);
-  std::vector<double> samples;
-  while (file && !reader.problem) {
+  while (file && !recording.reader.problem) {
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    samples.clear();
-    read_wav_bytes(reader, std::span(bytes.data(), static_cast<std::size_t>(file.gcount())),
-                   samples);
-    if (reader.format && !meter) meter = make_speed_meter(reader.format->sample_rate_hz, options);
-    if (meter) add_speed_samples(*meter, samples);
+    add_recording_bytes(recording,
+                        std::span(bytes.data(), static_cast<std::size_t>(file.gcount())));
   }
-  if (file.bad()) return refuse(err, path, "cannot be read");
-  finish_wav(reader);
-  if (reader.problem) return refuse(err, path, *reader.problem);
-  meter->clipped_samples = reader.clipped;
-  const SpeedResult result = measure_speed(*meter);
-  if (result.problem) {
-    std::string problem = speed_problem_text(result);
-    if (result.found_tone_hz)
-      problem += ": if that is the record's test tone, give --tone " +
-                 format_up_to_three_decimals(std::round(*result.found_tone_hz));
-    return refuse(err, path, problem);
-  }
-  for (const std::string& warning : result.warnings)
-    err << "veltrane-cli: warning: " << warning << '\n';
-  out << (*request.format == "json" ? speed_report_json(result) : speed_report_text(result));
-  if (!request.output) return 0;
-  const std::string& output = *request.output;
-  const FileFormat format = *file_format_named(request.speed_measurement.page_format);
-  const std::string page = render_page(
-      {format, 0, Paper::a4, default_margin_mm}, "Speed, wow and flutter",
-      [&](const PrintOpener& opener) { print_speed_page(result, file_name(path), opener); });
-  return write_output(output, page, out, err);
+  if (file.bad())
+    return report_problems(request, {{"speed-file", quoted_text(path) + ": cannot be read"}}, err);
+  const Resolved<SpeedResult> result = measure_file_recording(recording, path);
+  if (!result.value) return report_problems(request, result.problems, err);
+  report_warnings(result.warnings, err);
+  out << (*request.format == "json" ? speed_report_json(*result.value)
+                                    : speed_report_text(*result.value));
+  if (!page) return 0;
+  report_warnings(page->warnings, err);
+  PageInputs inputs = page->value->inputs;
+  inputs.speed = *result.value;
+  inputs.recording = file_name(path);
+  return write_output(*request.output, render_page(kind, inputs, page->value->target), out, err);
 }
 
 }  // namespace veltrane

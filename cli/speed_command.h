@@ -1,20 +1,10 @@
 #pragma once
 
-#include <optional>
 #include <ostream>
-#include <string>
 
 namespace veltrane {
 
 struct Request;
-
-/// speed's arguments as given: the recording, its nominal tone and the platter's speed.
-struct SpeedArguments {
-  std::optional<std::string> file;
-  double tone_hz = 3150;
-  double rpm = 100.0 / 3;
-  std::string page_format;  ///< of -o PAGE, from its extension
-};
 
 /// What follows from speed's options once all are read: the recording named, the report's
 /// format (text unless --format json), a page's format from -o's extension. Throws UsageError.

@@ -20,9 +20,11 @@
       core.HEAPU8.set(bytes, pointer);
       return call(bytes.length);
     }
-    // The boxes' texts go to the core, which reads them; '' or why it cannot.
-    function begin(sampleRate) {
-      const texts = encoder.encode($('speed-tone').value + '\n' + $('speed-rpm').value);
+    // The boxes' texts and the file's name go to the core, which reads them; '' or why it
+    // cannot.
+    function begin(sampleRate, name) {
+      const texts = encoder.encode($('speed-tone').value + '\n' + $('speed-rpm').value + '\n' +
+        name.replace(/\n/g, ' '));
       return core.UTF8ToString(give(texts, () => core._vt_speed_begin(sampleRate)));
     }
 
@@ -39,7 +41,7 @@
 
     async function measureFile(file) {
       await stopListening();
-      const problem = begin(0);
+      const problem = begin(0, file.name);
       if (problem) return show(problem);
       show('Measuring ' + file.name + '…');
       for (let at = 0; at < file.size; at += CHUNK) {
@@ -50,7 +52,7 @@
     }
 
     async function startListening() {
-      const problem = begin(48000);
+      const problem = begin(48000, '');
       if (problem) return show(problem);
       const stream = await navigator.mediaDevices.getUserMedia({
         audio: { echoCancellation: false, noiseSuppression: false, autoGainControl: false,
@@ -60,7 +62,7 @@
       await context.audioWorklet.addModule('speed-worklet.js');
       const source = context.createMediaStreamSource(stream);
       const tap = new AudioWorkletNode(context, 'speed-tap', { numberOfOutputs: 0 });
-      begin(context.sampleRate);
+      begin(context.sampleRate, '');
       tap.port.onmessage = (event) => {
         const samples = event.data;
         give(new Uint8Array(samples.buffer, samples.byteOffset, samples.byteLength),

@@ -144,13 +144,18 @@ void draw_spectrum_plot(Sheet& s, const SpeedResult& r) {
 
 }  // namespace
 
+std::vector<PageMark> speed_marks() {
+  const auto box = [](const FrameMm& f) { return MarkBox{f.left, f.top, f.right, f.bottom}; };
+  return {{"the deviation plot", box(time_frame)}, {"the spectrum plot", box(spectrum_frame)}};
+}
+
 void print_speed_page(const SpeedResult& result, std::string_view name, const PrintOpener& open) {
   PrintJob job = PrintJob::open_with_dialog(open);
   if (job.is_open()) {
     job.set_orientation(Orientation::landscape);
     const Resolution dpi = job.dots_per_inch();
     Sheet sheet{job, make_page_scale(dpi, 1, 1), dpi};
-    std::string title = "Speed, wow and flutter";
+    std::string title(speed_page_title);
     if (!name.empty()) title += " \u2013 " + std::string(name);
     sheet.job.select_font(make_print_font("Arial", title_pt, true));
     draw_text_mm(job, sheet.scale, left_mm, 12 - 0.547 * points_to_mm(title_pt), title);

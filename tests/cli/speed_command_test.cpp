@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "cli/options.h"
 #include "cli_run.h"
 #include "speed_recording.h"
 
@@ -62,6 +63,15 @@ TEST_F(CliSpeed, ReportsAndPage) {
   std::getline(trace, first);
   std::getline(trace, second);
   EXPECT_EQ(second, "page landscape 600 600");
+
+  // A page on paper that cuts its plots off is written, with the warning every page gets.
+  const std::string svg = (folder_ / "page.svg").string();
+  const CliRun narrow = run({"speed", wav, "--margin", "25", "-o", svg});
+  EXPECT_EQ(narrow.code, 0) << narrow.err;
+  EXPECT_EQ(narrow.err,
+            "veltrane-cli: warning: a4 paper cuts off the deviation plot and the spectrum plot; "
+            "the smallest paper with room for every mark is tabloid\n");
+  EXPECT_TRUE(fs::file_size(svg) > 0);
 }
 
 TEST_F(CliSpeed, RefusesWhatItCannotMeasure) {
@@ -70,7 +80,7 @@ TEST_F(CliSpeed, RefusesWhatItCannotMeasure) {
   const struct { std::vector<std::string> args; const char* problem; } cases[] = {
       {{"speed", file("text.wav", "hello")},        "the file is not a WAV file (it is too short for one)"},
       {{"speed", file("short.wav", tone.substr(0, std::size_t{48000} * 2))}, "the WAV file is truncated: its data chunk declares 576000 bytes, the file holds 95944"},
-      {{"speed", file("3000.wav", tone)},           "no tone within \u00B14 % of 3150 Hz; the recording's tone is at 3000.0 Hz: if that is the record's test tone, give --tone 3000"},
+      {{"speed", file("3000.wav", tone)},           "no tone within \u00B14 % of 3150 Hz; the recording's tone is at 3000.0 Hz: if that is the record's test tone, give the test tone as 3000 Hz"},
       {{"speed", (folder_ / "missing.wav").string()}, "No such file or directory"},
   };
   // clang-format on
@@ -78,7 +88,8 @@ TEST_F(CliSpeed, RefusesWhatItCannotMeasure) {
     const CliRun r = run({c.args.begin(), c.args.end()});
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "veltrane-cli: '" + c.args[1] + "': " + c.problem + "\n");
+    EXPECT_EQ(r.err, "veltrane-cli: '" + c.args[1] + "': " + c.problem + "\n" +
+                         std::string(usage_line(Command::speed)) + "\n");
   }
   const CliRun measured = run({"speed", file("3000.wav", tone), "--tone", "3000"});
   EXPECT_EQ(measured.code, 0) << measured.err;

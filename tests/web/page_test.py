@@ -35,7 +35,7 @@ SUMMARY_CASES = [
     ({}, 'lofgren-a'),
     ({'pivot': '239.3', 'inner': '60.325'}, 'lofgren-b'),
     ({'pivot': '222', 'inner': '63', 'outer': '145'}, 'stevenson-a'),
-    ({'pivot': '1,5', 'inner': 'abc', 'outer': ''}, 'lofgren-a'),
+    ({'pivot': '1.5', 'inner': 'abc', 'outer': ''}, 'lofgren-a'),
     ({'pivot': '  209mm', 'inner': '&H10', 'outer': '2.5e1'}, 'lofgren-b'),
     ({'pivot': '1e9999', 'correction-x': '-3', 'correction-y': '.5'}, 'stevenson-a'),
     ({'pivot': '0', 'inner': '0', 'outer': '0'}, 'lofgren-a'),
@@ -47,7 +47,12 @@ SUMMARY_CASES = [
 
 
 def cli(*args):
-    return subprocess.run([str(CLI), *args], check=True, capture_output=True, text=True).stdout
+    """veltrane-cli's standard output, or for a refused request its problem's words."""
+    run = subprocess.run([str(CLI), *args], capture_output=True, text=True)
+    if run.returncode == 2 and run.stderr.startswith('veltrane-cli: '):
+        return run.stderr.splitlines()[0][len('veltrane-cli: '):]
+    run.check_returncode()
+    return run.stdout
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -128,8 +133,13 @@ class PageTest(unittest.TestCase):
         pivot = self.by_id('pivot')
         pivot.send_keys(Keys.CONTROL, 'a')
         pivot.send_keys('222,5')
-        self.assertIn('Pivot to spindle distance = 222.000', self.by_id('summary').text)
-        self.assertEqual(self.by_id('pivot-note').text, 'reads as 222: the decimal separator is a point')
+        # A single decimal comma is the decimal point; what is no number is named.
+        self.assertIn('Pivot to spindle distance = 222.500', self.by_id('summary').text)
+        self.assertEqual(self.by_id('pivot-note').text, '')
+        pivot.send_keys('x')
+        self.assertEqual(self.by_id('pivot-note').text,
+                         "pivot distance must be a number of mm, such as 222.5, not '222,5x'")
+        pivot.send_keys(Keys.BACKSPACE)
         pivot.send_keys(Keys.BACKSPACE, Keys.BACKSPACE)
         self.assertEqual(self.by_id('pivot-note').text, '')
         self.by_id('preset-iec').click()
@@ -223,7 +233,7 @@ class PageTest(unittest.TestCase):
         self.type_text('correction-x', '1.005')
         self.choose('lofgren-b')
         Select(self.by_id('paper')).select_by_value('letter')
-        fields = ['--pivot', '239,3', '--inner', '60.325', '--id', 'Löfgren test',
+        fields = ['--pivot', '239.3', '--inner', '60.325', '--id', 'Löfgren test',
                   '--correction-x', '1.005', '--paper', 'letter']
         self.check_pdf(self.download('download-template'), 'template', '--alignment', 'lofgren-b', *fields)
         self.check_pdf(self.download('download-strobe-60'), 'strobe', '60hz', *fields[6:])
