@@ -395,7 +395,8 @@ or standard output when writing or closing it fails, e.g. a full disk).
   wow_rms_percent, flutter_rms_percent, weighted_peak_percent,
   dominant_modulation_hz, dominant_modulation_percent, duration_s.
   A file that cannot be read or holds no tone within 4 % of HZ is refused in
-  one line (exit 2); a clipping recording is measured, with a warning. The
+  one line (exit 2), a tone found elsewhere named; a clipping recording is
+  measured, with a warning. The page takes --paper, --margin and --dpi. The
   figures are as exact as the recording's clock (a sound card's may be off by
   0.01 %).
 )"},

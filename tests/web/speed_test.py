@@ -97,6 +97,14 @@ class SpeedTest(unittest.TestCase):
         self.assertEqual(self.result(), expected)
         self.assertIn('Speed error: +0.300 %', expected)
 
+    def test_bad_file_is_one_problem(self):
+        bad = pathlib.Path(self.folder.name, 'notes.wav')
+        bad.write_bytes(b'hello')
+        self.driver.find_element(By.ID, 'speed-file').send_keys(str(bad))
+        self.wait_for('Problem', 10)
+        self.assertEqual(self.result(), "Problem: 'notes.wav': the file is not a WAV file "
+                         "(it is too short for one).")
+
     def test_microphone_live(self):
         self.driver.execute_script('document.getElementById("speed-result").textContent = ""')
         self.driver.find_element(By.ID, 'speed-listen').click()
