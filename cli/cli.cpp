@@ -10,6 +10,7 @@
 #include "cli/optimize_command.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/speed_command.h"
 #include "model/summary.h"
 #include "model/version.h"
 
@@ -73,6 +74,8 @@ int run_request(const Request& request, std::ostream& out, std::ostream& err,
       return run_analyze(request, limits.most_analysis_radii, out, err);
     case Command::optimize:
       return run_optimize(request, out, err);
+    case Command::speed:
+      return run_speed(request, out, err);
     default:
       return run_page(request, out, err);
   }

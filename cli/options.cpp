@@ -8,6 +8,7 @@
 #include "app/render.h"
 #include "cli/alignment_options.h"
 #include "cli/arguments.h"
+#include "cli/speed_command.h"
 #include "model/alignments.h"
 #include "model/groove_presets.h"
 #include "print/file_output.h"
@@ -27,7 +28,7 @@ constexpr Commands every_command =
     field_commands | page_commands | bit(Command::calibrate);
 // Options of the pages' paper and resolution.
 constexpr Commands paper_commands =
-    page_commands | bit(Command::analyze) | bit(Command::optimize);
+    page_commands | bit(Command::analyze) | bit(Command::optimize) | bit(Command::speed);
 // clang-format on
 
 constexpr auto alignment_keys = [] {
@@ -255,6 +256,20 @@ constexpr Option option_table[] = {
                 "it; its format from FILE's extension (.pdf, .svg, .png\n"
                 "or .trace)",
      [](R& r, const Value& v) { r.output = std::string(v.text); }},
+    {"--tone", "", V::text, bit(Command::speed), "", {}, S::speed,
+     "--tone HZ", "the test record's tone in Hz (3150)",
+     [](R& r, const Value& v) { r.speed.tone = v.text; }},
+    {"--rpm", "", V::text, bit(Command::speed), "", {}, S::speed,
+     "--rpm N", "the platter's speed, to name the once-per-revolution line\n"
+                "(33 1/3; also 100/3, 45, 78)",
+     [](R& r, const Value& v) { r.speed.rpm = v.text; }},
+    {"--format", "", V::choice, bit(Command::speed), "", report_formats, S::speed,
+     "--format FORMAT", "the report on standard output: text (the default) or json",
+     [](R& r, const Value& v) { r.format = std::string(v.text); }},
+    {"--output", "-o", V::text, bit(Command::speed), "", {}, S::speed,
+     "-o PAGE", "also a page of the deviation over time and its spectrum;\n"
+                "pdf, svg, png or trace by PAGE's extension",
+     [](R& r, const Value& v) { r.output = std::string(v.text); }},
 };
 // clang-format on
 
@@ -296,6 +311,8 @@ constexpr UsageLines usage_lines[] = {
      "  veltrane-cli optimize [FIELDS] [--radii NAME] --overhang-range H1,H2\n"
      "                        --offset-range B1,B2 [--criterion peak|rms] [--rpm N]\n"
      "                        [--velocity N] [--format text|json] [-o FILE]\n"},
+    {bit(Command::speed),
+     "  veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] [-o PAGE]\n"},
 };
 // clang-format on
 
@@ -431,6 +448,32 @@ or standard output when writing or closing it fails, e.g. a full disk).
   numbers, run backwards, reach beyond -90 or 90 degrees (the offset) or hold no
   arm that reaches the whole record: one line and exit code 2.
 )help"},
+    {S::speed,
+     R"(speed: the platter's speed, drift, wow and flutter from a recorded test tone.
+
+  veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] [-o PAGE]
+
+  FILE.wav: 16-, 24- or 32-bit integer PCM or 32-bit float, mono or the left
+  channel of stereo, 8 to 192 kHz, at least 5 s of the tone.
+)",
+     R"(
+  The tone's frequency is followed through the whole recording (mixed down by
+  the nominal tone, low-passed, its phase differenced at about 1.5 kHz). Speed
+  error: the mean frequency against the nominal one; drift: the linear trend of
+  the speed averaged over each revolution; wow (0.5 to 6 Hz) and flutter (6 to
+  200 Hz): RMS of the spectrum of the deviation from that trend, unweighted;
+  weighted peak: the deviation through the wow and flutter weighting (0 dB at
+  4 Hz), peak-to-peak detected, the level exceeded 5 % of the time (2 sigma),
+  as +/- zero to peak, so +/-A at 4 Hz reads A. All in percent of the speed.
+  Keys of json: tone_hz, speed_error_percent, drift_percent_per_min,
+  wow_rms_percent, flutter_rms_percent, weighted_peak_percent,
+  dominant_modulation_hz, dominant_modulation_percent, duration_s.
+  A file that cannot be read or holds no tone within 4 % of HZ is refused in
+  one line (exit 2), a tone found elsewhere named; a clipping recording is
+  measured, with a warning. The page takes --paper, --margin and --dpi. The
+  figures are as exact as the recording's clock (a sound card's may be off by
+  0.01 %).
+)"},
 };
 
 // "a, b or c"; with `first_note`, after the first choice.
@@ -535,6 +578,7 @@ Command command_named(std::span<const std::string_view> args, std::size_t& i) {
   if (name == "calibrate") return Command::calibrate;
   if (name == "analyze") return Command::analyze;
   if (name == "optimize") return Command::optimize;
+  if (name == "speed") return Command::speed;
   if (name != "strobe") throw UsageError{"unknown command " + quoted_text(name)};
   if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
   const std::string_view kind = args[i++];
@@ -634,6 +678,11 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     const auto equals = word.find('=');
     const std::string_view name = word.substr(0, equals);
     const Option* const option = find_option(request.command, name);
+    if (request.command == Command::speed && !option && !word.starts_with('-') &&
+        !request.recording) {
+      request.recording = std::string(word);
+      continue;
+    }
     if (!option) {
       throw UsageError{(name.starts_with("-") ? "unknown option " : "unexpected argument ") +
                        quoted_text(name) + " for " + request.command_name};
@@ -660,6 +709,7 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
   if (bit(request.command) & page_commands) finish_page_output(request);
   if (request.command == Command::analyze) finish_analysis(request);
   if (request.command == Command::optimize) finish_optimize(request);
+  if (request.command == Command::speed) finish_speed_request(request);
 }
 
 std::string_view usage_line(Command command) {
@@ -671,7 +721,10 @@ std::string_view usage_line(Command command) {
     return "usage: veltrane-cli optimize [FIELDS] [--radii NAME] --overhang-range H1,H2 "
            "--offset-range B1,B2 [--criterion peak|rms] [--format text|json] [-o FILE] "
            "(see --help)";
-  return "usage: veltrane-cli summary|template|calibrate|analyze|optimize|strobe "
+  if (command == Command::speed)
+    return "usage: veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] "
+           "[-o PAGE] (see --help)";
+  return "usage: veltrane-cli summary|template|calibrate|analyze|optimize|speed|strobe "
          "60hz|50hz|custom|speed [OPTIONS] (see --help)";
 }
 

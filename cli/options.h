@@ -11,6 +11,7 @@
 #include "app/optimize.h"
 #include "app/page_kinds.h"
 #include "app/requests.h"
+#include "app/speed.h"
 #include "print/file_output.h"
 #include "print/paper.h"
 
@@ -28,6 +29,7 @@ enum class Command : std::uint8_t {
   calibrate,
   analyze,
   optimize,
+  speed,    ///< speed, wow and flutter of a recorded test tone
   version,  ///< --version
 };
 
@@ -56,10 +58,12 @@ struct Request {
   PageRequest page;                       ///< the arm, strobe, analysis and print options as typed
   std::optional<std::string> measured_x;  ///< calibrate's lengths
   std::optional<std::string> measured_y;
-  bool speeds_given = false;            ///< strobe speed's --rpm
-  std::vector<std::string_view> given;  ///< the names of the options given, in their order
-  OptimizeRequest optimize;             ///< optimize's limits as typed
-  std::optional<std::string> format;    ///< as named by --format or FILE's extension
+  bool speeds_given = false;             ///< strobe speed's --rpm
+  std::vector<std::string_view> given;   ///< the names of the options given, in their order
+  OptimizeRequest optimize;              ///< optimize's limits as typed
+  SpeedRequest speed;                    ///< speed's tone and turntable speed as typed
+  std::optional<std::string> recording;  ///< speed's FILE.wav
+  std::optional<std::string> format;     ///< as named by --format or FILE's extension
   std::optional<std::string> output;
 };
 
@@ -89,6 +93,7 @@ enum class HelpSection : std::uint8_t {
   output,
   analyze,
   optimize,
+  speed,
 };
 
 /// One command-line option: the parser and --help read nothing else. One name may stand

@@ -6,6 +6,7 @@
 #include "app/page_title.h"
 #include "chart/chart_page.h"
 #include "model/alignments.h"
+#include "chart/speed_page.h"
 #include "model/standard_strobes.h"
 #include "print/paper.h"
 #include "strobe/strobe_page.h"
@@ -35,7 +36,7 @@ constexpr std::uint8_t strobe_needs = needs_corrections;
 }  // namespace
 
 // clang-format off
-const std::array<PageKind, 6> page_kinds = {{
+const std::array<PageKind, 7> page_kinds = {{
     {"template", "the template", template_orientation, needs_arm,
      [](const PageInputs& in) { return template_page_title(in.set, template_name(in)); },
      [](const PageInputs& in, const PrintOpener& open) {
@@ -71,6 +72,12 @@ const std::array<PageKind, 6> page_kinds = {{
        print_chart_page(in.set, in.analysis, open);
      },
      [](const PageInputs& in) { return chart_marks(in.set, in.analysis); }},
+    {"speed", "the speed page", Orientation::landscape, needs_recording,
+     [](const PageInputs&) { return std::string(speed_page_title); },
+     [](const PageInputs& in, const PrintOpener& open) {
+       print_speed_page(in.speed, in.recording, open);
+     },
+     [](const PageInputs&) { return speed_marks(); }},
 }};
 // clang-format on
 
@@ -96,13 +103,15 @@ Resolved<ResolvedPage> resolve_page(const PageKind& kind, const PageRequest& req
   };
   PageInputs inputs;
   bool ready = true;
-  Resolved<ParameterSet> set = (kind.needs & needs_arm)
-                                   ? resolve_arm(request.arm, reading)
-                                   : resolve_corrections(request.arm.window, reading);
-  if (take(set)) {
-    inputs.set = *set.value;
-  } else {
-    ready = false;
+  if (kind.needs & (needs_arm | needs_corrections)) {
+    Resolved<ParameterSet> set = (kind.needs & needs_arm)
+                                     ? resolve_arm(request.arm, reading)
+                                     : resolve_corrections(request.arm.window, reading);
+    if (take(set)) {
+      inputs.set = *set.value;
+    } else {
+      ready = false;
+    }
   }
   if (kind.needs & needs_custom_strobe) {
     Resolved<ParameterSet> custom = resolve_custom_strobe(request.strobe, inputs.set, reading);
