@@ -7,8 +7,10 @@
 #include "cli/analyze.h"
 #include "cli/arguments.h"
 #include "cli/calibrate_command.h"
+#include "cli/optimize_command.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/speed_command.h"
 #include "model/summary.h"
 #include "model/version.h"
 
@@ -70,6 +72,10 @@ int run_request(const Request& request, std::ostream& out, std::ostream& err,
       return run_calibrate(request, out, err);
     case Command::analyze:
       return run_analyze(request, limits.most_analysis_radii, out, err);
+    case Command::optimize:
+      return run_optimize(request, out, err);
+    case Command::speed:
+      return run_speed(request, out, err);
     default:
       return run_page(request, out, err);
   }

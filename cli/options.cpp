@@ -8,6 +8,7 @@
 #include "app/render.h"
 #include "cli/alignment_options.h"
 #include "cli/arguments.h"
+#include "cli/speed_command.h"
 #include "model/alignments.h"
 #include "model/groove_presets.h"
 #include "print/file_output.h"
@@ -20,10 +21,14 @@ constexpr Commands bit(Command command) {
 }
 
 // clang-format off
-constexpr Commands field_commands =
+constexpr Commands arm_commands =
     bit(Command::summary) | bit(Command::template_page) | bit(Command::analyze);
+constexpr Commands field_commands = arm_commands | bit(Command::optimize);
 constexpr Commands every_command =
     field_commands | page_commands | bit(Command::calibrate);
+// Options of the pages' paper and resolution.
+constexpr Commands paper_commands =
+    page_commands | bit(Command::analyze) | bit(Command::optimize) | bit(Command::speed);
 // clang-format on
 
 constexpr auto alignment_keys = [] {
@@ -45,6 +50,8 @@ constexpr auto groove_preset_keys = [] {
 }();
 
 constexpr std::array<std::string_view, 4> page_formats = {"pdf", "svg", "png", "trace"};
+constexpr std::array<std::string_view, 2> report_formats = {"text", "json"};
+constexpr std::array<std::string_view, 2> criterion_keys = {"peak", "rms"};
 constexpr std::array<std::string_view, 7> analysis_formats = {"text", "csv", "json", "pdf",
                                                               "svg",  "png", "trace"};
 
@@ -92,7 +99,7 @@ constexpr Option option_table[] = {
        r.page.arm.window.inner_radius = groove_presets[v.choice].inner_mm;
        r.page.arm.window.outer_radius = groove_presets[v.choice].outer_mm;
      }},
-    {"--nulls", "", V::text, field_commands, "", {}, S::arm,
+    {"--nulls", "", V::text, arm_commands, "", {}, S::arm,
      "--nulls N1,N2", "your own null radii in mm, both above 0 and different,\n"
                       "in either order (the smaller is the inner one), in place\n"
                       "of the alignment: effective length sqrt(d^2 + N1 N2),\n"
@@ -108,7 +115,7 @@ constexpr Option option_table[] = {
        r.page.arm.null_inner = v.text.substr(0, comma);
        r.page.arm.null_outer = v.text.substr(comma + 1);
      }},
-    {"--effective-length", "", V::text, field_commands, "", {}, S::arm,
+    {"--effective-length", "", V::text, arm_commands, "", {}, S::arm,
      "--effective-length L", "an arm given by its effective length in mm, in place\n"
                              "of --pivot: the pivot distance becomes d = sqrt(L^2 -\n"
                              "N1 N2), N1 and N2 the null radii of the alignment (or\n"
@@ -158,18 +165,18 @@ constexpr Option option_table[] = {
     {"--format", "", V::choice, page_commands, "", page_formats, S::output,
      "--format FORMAT", "pdf, svg, png or trace; by default from FILE's extension",
      [](R& r, const Value& v) { r.format = std::string(v.text); }},
-    {"--dpi", "", V::dots, page_commands | bit(Command::analyze),
+    {"--dpi", "", V::dots, paper_commands,
      "a whole number from 1 to 9600", {}, S::output,
      "--dpi N", "resolution, 1 to 9600 (png: to 1200); defaults:\n"
                 "pdf 600, svg 600, png 300, trace 600",
      [](R& r, const Value& v) { r.page.print.dpi = v.whole; }},
-    {"--paper", "", V::choice, page_commands | bit(Command::analyze), "", paper_names, S::output,
+    {"--paper", "", V::choice, paper_commands, "", paper_names, S::output,
      "--paper PAPER", "paper of pdf, svg and png: a4 (the default), a3, letter,\n"
                       "legal or tabloid; the page is never scaled or moved, and\n"
                       "a template whose marks the sheet cuts off gets a warning\n"
                       "naming them and the smallest paper with room for them",
      [](R& r, const Value& v) { r.page.print.paper = paper_sizes[v.choice].paper; }},
-    {"--margin", "", V::text, page_commands | bit(Command::analyze), "", {}, S::output,
+    {"--margin", "", V::text, paper_commands, "", {}, S::output,
      "--margin MM", "the border a printer cannot print, 0 to 25 mm (4): pdf,\n"
                     "svg and png are drawn as on a printer that prints\n"
                     "nothing within MM of the sheet's edges; 0 for a\n"
@@ -217,6 +224,52 @@ constexpr Option option_table[] = {
     {"--output", "-o", V::text, bit(Command::analyze), "", {}, S::analyze,
      "-o FILE", "where it goes; standard output when left out or \"-\"",
      [](R& r, const Value& v) { r.output = std::string(v.text); }},
+
+    {"--overhang-range", "", V::text, bit(Command::optimize), "", {}, S::optimize,
+     "--overhang-range H1,H2", "the overhangs your headshell's slots allow, mm (the\n"
+                               "effective length less the pivot distance; below 0 for\n"
+                               "an arm shorter than the pivot distance); one number\n"
+                               "fixes it, as for an arm of fixed length",
+     [](R& r, const Value& v) { r.optimize.overhang_range = v.text; }},
+    {"--offset-range", "", V::text, bit(Command::optimize), "", {}, S::optimize,
+     "--offset-range B1,B2", "the offset angles the headshell allows, degrees, within\n"
+                             "-90 to 90; one number fixes it (a headshell whose\n"
+                             "cartridge must sit square in it)",
+     [](R& r, const Value& v) { r.optimize.offset_range = v.text; }},
+    {"--criterion", "", V::choice, bit(Command::optimize), "", criterion_keys, S::optimize,
+     "--criterion NAME", "peak (the default): the least peak |distortion| over the\n"
+                         "record; rms: the least RMS distortion",
+     [](R& r, const Value& v) {
+       r.optimize.criterion = v.choice == 0 ? Criterion::peak : Criterion::rms;
+     }},
+    {"--rpm", "", V::text, bit(Command::optimize), "", {}, S::optimize,
+     "--rpm N", "turntable speed (100/3)",
+     [](R& r, const Value& v) { r.optimize.rpm = v.text; }},
+    {"--velocity", "", V::text, bit(Command::optimize), "", {}, S::optimize,
+     "--velocity N", "peak lateral velocity of the recorded signal, mm/s (100)",
+     [](R& r, const Value& v) { r.optimize.velocity = v.text; }},
+    {"--format", "", V::choice, bit(Command::optimize), "", report_formats, S::optimize,
+     "--format FORMAT", "the report on standard output: text (the default) or json",
+     [](R& r, const Value& v) { r.format = std::string(v.text); }},
+    {"--output", "-o", V::text, bit(Command::optimize), "", {}, S::optimize,
+     "-o FILE", "also the optimum's template, as template -o FILE writes\n"
+                "it; its format from FILE's extension (.pdf, .svg, .png\n"
+                "or .trace)",
+     [](R& r, const Value& v) { r.output = std::string(v.text); }},
+    {"--tone", "", V::text, bit(Command::speed), "", {}, S::speed,
+     "--tone HZ", "the test record's tone in Hz (3150)",
+     [](R& r, const Value& v) { r.speed.tone = v.text; }},
+    {"--rpm", "", V::text, bit(Command::speed), "", {}, S::speed,
+     "--rpm N", "the platter's speed, to name the once-per-revolution line\n"
+                "(33 1/3; also 100/3, 45, 78)",
+     [](R& r, const Value& v) { r.speed.rpm = v.text; }},
+    {"--format", "", V::choice, bit(Command::speed), "", report_formats, S::speed,
+     "--format FORMAT", "the report on standard output: text (the default) or json",
+     [](R& r, const Value& v) { r.format = std::string(v.text); }},
+    {"--output", "-o", V::text, bit(Command::speed), "", {}, S::speed,
+     "-o PAGE", "also a page of the deviation over time and its spectrum;\n"
+                "pdf, svg, png or trace by PAGE's extension",
+     [](R& r, const Value& v) { r.output = std::string(v.text); }},
 };
 // clang-format on
 
@@ -254,6 +307,12 @@ constexpr UsageLines usage_lines[] = {
      "  veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N]\n"
      "                       [--arm-length N --arm-offset N] [--mounting-error E,B]\n"
      "                       [--format FORMAT] [-o FILE]\n"},
+    {bit(Command::optimize),
+     "  veltrane-cli optimize [FIELDS] [--radii NAME] --overhang-range H1,H2\n"
+     "                        --offset-range B1,B2 [--criterion peak|rms] [--rpm N]\n"
+     "                        [--velocity N] [--format text|json] [-o FILE]\n"},
+    {bit(Command::speed),
+     "  veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] [-o PAGE]\n"},
 };
 // clang-format on
 
@@ -277,7 +336,9 @@ the window's initial text.
 constexpr HelpPart help_parts[] = {
     {S::fields, "FIELDS (the main window):\n",
      "\nCORRECTION: --correction-x TEXT and --correction-y TEXT, as above.\n\n"},
-    {S::arm, "ARM (summary, template and analyze; plain decimal numbers, not read as FIELDS):\n",
+    {S::arm,
+     "ARM (summary, template and analyze, --radii also optimize; plain decimal numbers,\n"
+     "not read as FIELDS):\n",
      "\n"},
     {S::custom_strobe, "strobe custom (the custom strobe dialog):\n",
      "A caption holds at most 36 characters. The pairs 216/160 and 180/133 print their\n"
@@ -348,11 +409,71 @@ or standard output when writing or closing it fails, e.g. a full disk).
   At radius r, for pivot distance d, effective length L and offset angle b:
   tracking error e = b - asin((L^2 + r^2 - d^2) / (2 L r)) in degrees, "-" where
   the arm cannot reach r; weighted error e / (r / 10) in degrees per cm;
-  distortion 100 v tan(e) / (2 pi rpm / 60 x r) in percent. Peaks are the largest
-  magnitudes over the radii with a value, at the first radius they occur; the RMS
-  distortion is over the radii with a value (unreachable radii are left out).
+  distortion 100 v tan(e) / (2 pi rpm / 60 x r) in percent. Peaks and the RMS
+  distortion are over every radius from the inner to the outer groove radius
+  (unreachable radii are left out), not only the rows, so --step does not change
+  them: a peak is the largest magnitude (at the record's ends or where its slope
+  is 0, found exactly) at the innermost radius that has it (magnitudes within a
+  millionth count as the same); the RMS is sqrt(integral of D^2 dr / length).
   Text shows three decimals; csv and json the shortest decimal that reads back
   as the same number, csv an empty field and json null where there is no value.
+)"},
+    {S::optimize,
+     R"(optimize: the best overhang and offset angle within your arm's limits.
+
+  veltrane-cli optimize [FIELDS] [--radii NAME] --overhang-range H1,H2
+                        --offset-range B1,B2 [--criterion peak|rms] [--rpm N]
+                        [--velocity N] [--format text|json] [-o FILE]
+                        [--paper PAPER] [--margin MM] [--dpi N]
+
+  FIELDS and --radii are read as summary reads them; each range is two
+  decimal numbers with a comma between them, or one that fixes it.
+)",
+     R"help(
+  Within the ranges, at the pivot distance d, it finds the overhang h (effective
+  length L = d + h) and offset angle whose arm has the least peak |distortion|
+  over every radius from the inner to the outer groove radius (peak), or the
+  least RMS distortion, the square root of the mean of D(r)^2 over them (rms),
+  to 0.001 mm and 0.001 degrees; distortion as analyze has it. Arms that cannot
+  reach the whole record are left out. The report gives the optimum's overhang,
+  effective length, offset angle, null radii (two; one for an arm shorter than
+  d; or none), peak distortion and its radius (the innermost where several share
+  it) and RMS distortion, beside the same for the chosen --alignment. json has
+  "inputs", "optimum" and "standard" (with "alignment" and "name"), each arm with
+  overhang_mm, effective_length_mm, offset_angle_deg, null_radii_mm (a list),
+  peak_distortion_percent, peak_distortion_radius_mm and rms_distortion_percent.
+  -o FILE writes the optimum's template too, with its null radii as custom
+  nulls, headed "Your arm's optimum (peak)" or "(RMS)"; an optimum with fewer
+  than two null radii gets none: standard error says why, and the exit code is 1
+  (the report was printed, the file was not written). Ranges that are not
+  numbers, run backwards, reach beyond -90 or 90 degrees (the offset) or hold no
+  arm that reaches the whole record: one line and exit code 2.
+)help"},
+    {S::speed,
+     R"(speed: the platter's speed, drift, wow and flutter from a recorded test tone.
+
+  veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] [-o PAGE]
+
+  FILE.wav: 16-, 24- or 32-bit integer PCM or 32-bit float, mono or the left
+  channel of stereo, 8 to 192 kHz, at least 5 s of the tone.
+)",
+     R"(
+  The tone's frequency is followed through the whole recording (mixed down by
+  the nominal tone, low-passed, its phase differenced at about 1.5 kHz). Speed
+  error: the mean frequency against the nominal one; drift: the linear trend of
+  the speed averaged over each revolution; wow (0.5 to 6 Hz) and flutter (6 to
+  200 Hz): RMS of the spectrum of the deviation from that trend, unweighted;
+  weighted peak: the deviation through the wow and flutter weighting (0 dB at
+  4 Hz), peak-to-peak detected, the level exceeded 5 % of the time (2 sigma),
+  as +/- zero to peak, so +/-A at 4 Hz reads A. All in percent of the speed.
+  Keys of json: tone_hz, speed_error_percent, drift_percent_per_min,
+  wow_rms_percent, flutter_rms_percent, weighted_peak_percent,
+  dominant_modulation_hz, dominant_modulation_percent, duration_s.
+  A file that cannot be read or holds no tone within 4 % of HZ is refused in
+  one line (exit 2), a tone found elsewhere named; a clipping recording is
+  measured, with a warning. The page takes --paper, --margin and --dpi. The
+  figures are as exact as the recording's clock (a sound card's may be off by
+  0.01 %).
 )"},
 };
 
@@ -457,6 +578,8 @@ Command command_named(std::span<const std::string_view> args, std::size_t& i) {
   if (name == "template") return Command::template_page;
   if (name == "calibrate") return Command::calibrate;
   if (name == "analyze") return Command::analyze;
+  if (name == "optimize") return Command::optimize;
+  if (name == "speed") return Command::speed;
   if (name != "strobe") throw UsageError{"unknown command " + quoted_text(name)};
   if (i >= args.size()) throw UsageError{"strobe needs 60hz, 50hz, custom or speed"};
   const std::string_view kind = args[i++];
@@ -504,6 +627,27 @@ void finish_analysis(Request& request) {
   if (page_format) request.page.print.format = *page_format;
 }
 
+// Both ranges, and the template's format from -o FILE's extension, checked against the build.
+void finish_optimize(Request& request) {
+  const auto given = [&](std::string_view name) {
+    return std::find(request.given.begin(), request.given.end(), name) != request.given.end();
+  };
+  if (!given("--overhang-range") || !given("--offset-range"))
+    throw UsageError{"optimize needs --overhang-range H1,H2 and --offset-range B1,B2"};
+  if (!request.format) request.format = "text";
+  if (!request.output) return;
+  const std::string extension = lower_extension(*request.output);
+  if (std::find(page_formats.begin(), page_formats.end(), extension) == page_formats.end())
+    throw UsageError{
+        "-o FILE is the optimum's template, whose format comes from FILE's extension: "
+        ".pdf, .svg, .png or .trace (the report goes to standard output)"};
+  if (extension == "png" && request.page.print.dpi > 1200)
+    throw UsageError{"--dpi for png must be from 1 to 1200"};
+  request.page.print.format = *file_format_named(extension);
+  if (!file_format_available(request.page.print.format))
+    throw UsageError{"this build writes no " + extension + " files"};
+}
+
 }  // namespace
 
 std::span<const Option> options() {
@@ -535,6 +679,11 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     const auto equals = word.find('=');
     const std::string_view name = word.substr(0, equals);
     const Option* const option = find_option(request.command, name);
+    if (request.command == Command::speed && !option && !word.starts_with('-') &&
+        !request.recording) {
+      request.recording = std::string(word);
+      continue;
+    }
     if (!option) {
       throw UsageError{(name.starts_with("-") ? "unknown option " : "unexpected argument ") +
                        quoted_text(name) + " for " + request.command_name};
@@ -560,6 +709,8 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     throw UsageError{"strobe speed needs --rpm OUTER[,INNER]"};
   if (bit(request.command) & page_commands) finish_page_output(request);
   if (request.command == Command::analyze) finish_analysis(request);
+  if (request.command == Command::optimize) finish_optimize(request);
+  if (request.command == Command::speed) finish_speed_request(request);
 }
 
 std::string_view usage_line(Command command) {
@@ -567,8 +718,15 @@ std::string_view usage_line(Command command) {
     return "usage: veltrane-cli analyze [FIELDS] [ARM] [--rpm N] [--velocity N] [--step N] "
            "[--arm-length N --arm-offset N] [--mounting-error E,B] [--format FORMAT] [-o FILE] "
            "(see --help)";
-  return "usage: veltrane-cli summary|template|calibrate|analyze|strobe 60hz|50hz|custom|speed "
-         "[OPTIONS] (see --help)";
+  if (command == Command::optimize)
+    return "usage: veltrane-cli optimize [FIELDS] [--radii NAME] --overhang-range H1,H2 "
+           "--offset-range B1,B2 [--criterion peak|rms] [--format text|json] [-o FILE] "
+           "(see --help)";
+  if (command == Command::speed)
+    return "usage: veltrane-cli speed FILE.wav [--tone HZ] [--rpm N] [--format text|json] "
+           "[-o PAGE] (see --help)";
+  return "usage: veltrane-cli summary|template|calibrate|analyze|optimize|speed|strobe "
+         "60hz|50hz|custom|speed [OPTIONS] (see --help)";
 }
 
 std::string help_text(Commands commands) {

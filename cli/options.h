@@ -8,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/optimize.h"
 #include "app/page_kinds.h"
 #include "app/requests.h"
+#include "app/speed.h"
 #include "print/file_output.h"
 #include "print/paper.h"
 
@@ -26,6 +28,8 @@ enum class Command : std::uint8_t {
   strobe_speed,
   calibrate,
   analyze,
+  optimize,
+  speed,    ///< speed, wow and flutter of a recorded test tone
   version,  ///< --version
 };
 
@@ -54,9 +58,12 @@ struct Request {
   PageRequest page;                       ///< the arm, strobe, analysis and print options as typed
   std::optional<std::string> measured_x;  ///< calibrate's lengths
   std::optional<std::string> measured_y;
-  bool speeds_given = false;            ///< strobe speed's --rpm
-  std::vector<std::string_view> given;  ///< the names of the options given, in their order
-  std::optional<std::string> format;    ///< as named by --format or FILE's extension
+  bool speeds_given = false;             ///< strobe speed's --rpm
+  std::vector<std::string_view> given;   ///< the names of the options given, in their order
+  OptimizeRequest optimize;              ///< optimize's limits as typed
+  SpeedRequest speed;                    ///< speed's tone and turntable speed as typed
+  std::optional<std::string> recording;  ///< speed's FILE.wav
+  std::optional<std::string> format;     ///< as named by --format or FILE's extension
   std::optional<std::string> output;
 };
 
@@ -85,6 +92,8 @@ enum class HelpSection : std::uint8_t {
   calibrate,
   output,
   analyze,
+  optimize,
+  speed,
 };
 
 /// One command-line option: the parser and --help read nothing else. One name may stand

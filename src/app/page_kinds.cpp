@@ -5,6 +5,8 @@
 
 #include "app/page_title.h"
 #include "chart/chart_page.h"
+#include "model/alignments.h"
+#include "chart/speed_page.h"
 #include "model/standard_strobes.h"
 #include "print/paper.h"
 #include "strobe/strobe_page.h"
@@ -24,15 +26,22 @@ std::vector<PageMark> standard_strobe_marks(const PageInputs& inputs) {
   return strobe_marks(inputs.set, {});
 }
 
+std::string_view template_name(const PageInputs& inputs) {
+  return inputs.heading.empty() ? alignment_name(inputs.set.alignment)
+                                : std::string_view(inputs.heading);
+}
+
 constexpr std::uint8_t strobe_needs = needs_corrections;
 
 }  // namespace
 
 // clang-format off
-const std::array<PageKind, 6> page_kinds = {{
+const std::array<PageKind, 7> page_kinds = {{
     {"template", "the template", template_orientation, needs_arm,
-     [](const PageInputs& in) { return template_page_title(in.set); },
-     [](const PageInputs& in, const PrintOpener& open) { print_template_page(in.set, open); },
+     [](const PageInputs& in) { return template_page_title(in.set, template_name(in)); },
+     [](const PageInputs& in, const PrintOpener& open) {
+       print_template_page(in.set, open, template_name(in));
+     },
      [](const PageInputs& in) { return template_marks(in.set); }},
     {"strobe-60hz", "the 60 Hz strobe disk", Orientation::portrait, strobe_needs,
      [](const PageInputs&) { return standard_strobe_page_title(60); },
@@ -63,6 +72,12 @@ const std::array<PageKind, 6> page_kinds = {{
        print_chart_page(in.set, in.analysis, open);
      },
      [](const PageInputs& in) { return chart_marks(in.set, in.analysis); }},
+    {"speed", "the speed page", Orientation::landscape, needs_recording,
+     [](const PageInputs&) { return std::string(speed_page_title); },
+     [](const PageInputs& in, const PrintOpener& open) {
+       print_speed_page(in.speed, in.recording, open);
+     },
+     [](const PageInputs&) { return speed_marks(); }},
 }};
 // clang-format on
 
@@ -88,13 +103,15 @@ Resolved<ResolvedPage> resolve_page(const PageKind& kind, const PageRequest& req
   };
   PageInputs inputs;
   bool ready = true;
-  Resolved<ParameterSet> set = (kind.needs & needs_arm)
-                                   ? resolve_arm(request.arm, reading)
-                                   : resolve_corrections(request.arm.window, reading);
-  if (take(set)) {
-    inputs.set = *set.value;
-  } else {
-    ready = false;
+  if (kind.needs & (needs_arm | needs_corrections)) {
+    Resolved<ParameterSet> set = (kind.needs & needs_arm)
+                                     ? resolve_arm(request.arm, reading)
+                                     : resolve_corrections(request.arm.window, reading);
+    if (take(set)) {
+      inputs.set = *set.value;
+    } else {
+      ready = false;
+    }
   }
   if (kind.needs & needs_custom_strobe) {
     Resolved<ParameterSet> custom = resolve_custom_strobe(request.strobe, inputs.set, reading);
@@ -119,12 +136,20 @@ Resolved<ResolvedPage> resolve_page(const PageKind& kind, const PageRequest& req
   Resolved<FileTarget> target = resolve_print(request.print, reading);
   ready = take(target) && ready;
   if (!ready) return result;
-  if (target.value->format != FileFormat::trace) {
-    const std::string warning =
-        page_paper_warning(kind, inputs, target.value->paper, target.value->margin_mm);
+  Resolved<ResolvedPage> page = place_page(kind, std::move(inputs), *target.value);
+  take(page);
+  result.value = std::move(page.value);
+  return result;
+}
+
+Resolved<ResolvedPage> place_page(const PageKind& kind, PageInputs inputs,
+                                  const FileTarget& target) {
+  Resolved<ResolvedPage> result;
+  if (target.format != FileFormat::trace) {
+    const std::string warning = page_paper_warning(kind, inputs, target.paper, target.margin_mm);
     if (!warning.empty()) result.warnings.push_back(warning);
   }
-  result.value = ResolvedPage{std::move(inputs), *target.value};
+  result.value = ResolvedPage{std::move(inputs), target};
   return result;
 }
 

@@ -10,6 +10,7 @@
 #include "app/requests.h"
 #include "model/analysis.h"
 #include "model/parameter_set.h"
+#include "model/speed_measurement.h"
 #include "model/strobe_speed.h"
 #include "print/file_output.h"
 #include "print/page_mark.h"
@@ -19,11 +20,16 @@ namespace veltrane {
 
 /// Everything a page is drawn from, once resolved: the arm with its correction factors (and
 /// the custom disk's counts and captions), the rings of a disk for speeds, the analysis of
-/// the chart. A kind reads only what it needs.
+/// the chart, a measured recording and its name. A kind reads only what it needs.
 struct PageInputs {
   ParameterSet set;
   std::vector<StrobeRing> rings;
   Analysis analysis;
+  /// The template's name in its heading and title in place of its alignment's ("Your arm's
+  /// optimum (peak)"); empty: the alignment's.
+  std::string heading;
+  SpeedResult speed;
+  std::string recording;
 };
 
 /// What a page kind needs resolved before it can be drawn, one bit each.
@@ -33,13 +39,16 @@ enum PageNeeds : std::uint8_t {
   needs_speeds = 4,         ///< the speeds and the lamp of a disk for speeds
   needs_custom_strobe = 8,  ///< the custom disk's counts and captions
   needs_analysis = 16,      ///< the analysis options
+  /// a measured recording: no typed text gives it, so the front end that measured it puts it
+  /// into the inputs
+  needs_recording = 32,
 };
 
 /// One kind of page every front end offers: the command line's commands, the web page's
 /// downloads and the window's buttons look it up here.
 struct PageKind {
   std::string_view key;   ///< "template", "strobe-60hz", "strobe-50hz", "strobe-custom",
-                          ///< "strobe-speed", "chart"
+                          ///< "strobe-speed", "chart", "speed"
   std::string_view name;  ///< as words name it: "the template", "the 60 Hz strobe disk"
   Orientation orientation;
   std::uint8_t needs;                              ///< PageNeeds
@@ -48,7 +57,7 @@ struct PageKind {
   std::vector<PageMark> (*marks)(const PageInputs& inputs);  ///< the parts a user needs
 };
 
-extern const std::array<PageKind, 6> page_kinds;
+extern const std::array<PageKind, 7> page_kinds;
 
 /// The kind of that key; nullptr for any other text.
 const PageKind* page_kind_keyed(std::string_view key);
@@ -74,6 +83,11 @@ struct ResolvedPage {
 /// off (not for the trace, which has no sheet). At most `most_radii` radii for the chart.
 Resolved<ResolvedPage> resolve_page(const PageKind& kind, const PageRequest& request,
                                     Reading reading, std::size_t most_radii = max_analysis_radii);
+
+/// `inputs` ready to be drawn as `kind` onto `target`, with a warning naming what the paper
+/// and margin cut off (none for the trace, which has no sheet).
+Resolved<ResolvedPage> place_page(const PageKind& kind, PageInputs inputs,
+                                  const FileTarget& target);
 
 /// What `paper` with `margin_mm` at every edge cuts off the page, for one warning line:
 /// "letter paper cuts off the pivot cross and the pivot label; the smallest paper with room

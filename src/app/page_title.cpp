@@ -6,9 +6,12 @@
 namespace veltrane {
 
 std::string template_page_title(const ParameterSet& set) {
+  return template_page_title(set, alignment_name(set.alignment));
+}
+
+std::string template_page_title(const ParameterSet& set, std::string_view name) {
   std::string title = "Arc template " + format_up_to_three_decimals(set.pivot_to_spindle) + " mm";
-  const std::string_view alignment = alignment_name(set.alignment);
-  if (!alignment.empty()) title += ", " + std::string(alignment);
+  if (!name.empty()) title += ", " + std::string(name);
   return title;
 }
 

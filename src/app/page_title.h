@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/window_fields.h"
 #include "model/parameter_set.h"
@@ -17,6 +18,10 @@ namespace veltrane {
 /// "Arc template 209 mm, Löfgren A": the pivot-to-spindle distance as the template's value
 /// line has it, less its trailing zeros, and the alignment (left out for an unknown code).
 std::string template_page_title(const ParameterSet& set);
+
+/// The same with `name` in place of the alignment's: "Arc template 209 mm, Your arm's optimum
+/// (peak)".
+std::string template_page_title(const ParameterSet& set, std::string_view name);
 
 /// "Alignment analysis 209 mm": the chart of the three alignments for one pivot distance.
 std::string analysis_page_title(const ParameterSet& set);

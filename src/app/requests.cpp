@@ -314,21 +314,25 @@ Resolved<Calibration> resolve_calibration(const CalibrationRequest& request, Rea
   return result;
 }
 
-Resolved<AnalysisOptions> resolve_analysis(const AnalysisRequest& request, const ParameterSet& set,
-                                           std::size_t most_radii) {
-  ProblemList list(Reading::strict);
-  AnalysisOptions options;
-  const std::string_view rpm = request.rpm;
+void read_signal(std::string_view rpm, std::string_view velocity, ProblemList& list,
+                 AnalysisOptions& options) {
   if (const auto speed = read_strobe_speed(rpm)) {
     options.rpm = *speed;
   } else {
     list.add("chart-rpm",
              "turntable speed must be a number of RPM above 0, such as 45, 100/3 "
              "or 33 1/3, not " +
-                 quoted_text(request.rpm));
+                 quoted_text(rpm));
   }
   options.velocity_mm_per_s =
-      list.positive(velocity_q, request.velocity, "100").value_or(options.velocity_mm_per_s);
+      list.positive(velocity_q, velocity, "100").value_or(options.velocity_mm_per_s);
+}
+
+Resolved<AnalysisOptions> resolve_analysis(const AnalysisRequest& request, const ParameterSet& set,
+                                           std::size_t most_radii) {
+  ProblemList list(Reading::strict);
+  AnalysisOptions options;
+  read_signal(request.rpm, request.velocity, list, options);
   const double span_mm = set.outer_groove_radius - set.inner_groove_radius;
   if (request.step) {
     const auto step = list.positive(step_q, *request.step, "0.1");

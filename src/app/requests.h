@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/problems.h"
@@ -106,6 +107,11 @@ struct AnalysisRequest {
   std::optional<std::string> arm_offset;
   std::optional<std::string> mounting_error;
 };
+
+/// The turntable speed (a decimal, "100/3" or "33 1/3"; field "chart-rpm") and the peak
+/// velocity ("velocity") read strictly into `options`, as every analysis reads them.
+void read_signal(std::string_view rpm, std::string_view velocity, ProblemList& list,
+                 AnalysisOptions& options);
 
 /// The analysis options for the resolved arm `set`; at most `most_radii` radii. The arm as
 /// given and the chosen alignment as mounted must each have an effective length above 0 and

@@ -42,7 +42,9 @@ void without_input(Dialog& dialog, Command command) {
 
 // The window's buttons print the pages every front end offers, from the window's own set.
 void print_page(std::string_view key, const ParameterSet& set, const PrintOpener& open) {
-  page_kind(key).draw(PageInputs{set, {}, {}}, open);
+  PageInputs inputs;
+  inputs.set = set;
+  page_kind(key).draw(inputs, open);
 }
 
 void set_groove_texts(Dialog& dialog, const GroovePreset& preset) {

@@ -23,59 +23,28 @@ TrackingValues row_of(const Analysis& analysis, const ArmAnalysis& arm, double r
                      o.rpm, o.velocity_mm_per_s);
 }
 
-// Keeps the largest magnitude of a figure and the first radius where it occurs.
-void take_peak(Peak& peak, double value, double radius) {
-  const double magnitude = std::fabs(value);
-  if (std::isnan(magnitude)) return;
-  if (std::isnan(peak.magnitude) || magnitude > peak.magnitude) peak = {magnitude, radius};
-}
-
-// sin of the angle at the stylus, (L^2 + r^2 - d^2) / (2 L r), where the squares leave the
-// range of a double: with the wider exponent of long double, and L^2 - d^2 as one product
-// so that r^2 is not lost beside two huge squares.
-long double wide_sine(long double l, long double r, long double d) {
-  return ((l - d) * (l + d) + r * r) / (2 * l * r);
-}
-
 bool on_record(double radius, double ri, double ro) {
   return radius >= ri && radius <= ro;
 }
 
-// The rows (when kept), the peaks and the RMS of `arm`, in one pass over the radii. The RMS
-// is the plain sum of squares in radius order, as anyone checking the figure by hand or in a
-// spreadsheet would add them.
+// The rows (when kept), and the peaks and RMS over the whole record, which the rows only
+// sample.
 void fill_rows(ArmAnalysis& arm, const Analysis& analysis) {
   const std::vector<double>& radii = analysis.radii_mm;
   if (analysis.options.keep_rows) {
     arm.rows.reserve(radii.size());
     for (double r : radii) arm.rows.push_back(row_of(analysis, arm, r));
   }
-  Peak error{no_value, no_value};
-  Peak distortion{no_value, no_value};
-  double sum = 0;
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < radii.size(); ++i) {
-    const TrackingValues row = analysis_row(analysis, arm, i);
-    take_peak(error, row.tracking_error_deg, radii[i]);
-    take_peak(distortion, row.distortion_percent, radii[i]);
-    if (std::isnan(row.distortion_percent)) continue;
-    sum += row.distortion_percent * row.distortion_percent;
-    ++count;
+  ContinuumFigures figures{{no_value, no_value}, {no_value, no_value}, no_value};
+  if (!radii.empty()) {
+    const AnalysisOptions& o = analysis.options;
+    figures = continuum_figures({analysis.pivot_to_spindle_mm, arm.effective_length_mm,
+                                 arm.offset_angle_deg, analysis.inner_groove_radius_mm,
+                                 analysis.outer_groove_radius_mm, o.rpm, o.velocity_mm_per_s});
   }
-  arm.peak_tracking_error = error;
-  arm.peak_distortion = distortion;
-  arm.rms_distortion_percent = count == 0 ? no_value : std::sqrt(sum / static_cast<double>(count));
-  if (count > 0 && std::isinf(sum)) {
-    // Squares beyond the range of a double, of distortions within it: the same sum with the
-    // wider exponent of long double.
-    long double wide_sum = 0;
-    for (std::size_t i = 0; i < radii.size(); ++i) {
-      const long double d = analysis_row(analysis, arm, i).distortion_percent;
-      if (!std::isnan(d)) wide_sum += d * d;
-    }
-    arm.rms_distortion_percent =
-        static_cast<double>(std::sqrt(wide_sum / static_cast<long double>(count)));
-  }
+  arm.peak_tracking_error = figures.peak_tracking_error;
+  arm.peak_distortion = figures.peak_distortion;
+  arm.rms_distortion_percent = figures.rms_distortion_percent;
   const double ri = analysis.inner_groove_radius_mm;
   const double ro = analysis.outer_groove_radius_mm;
   arm.inner_null_on_record = on_record(arm.inner_null_radius_mm, ri, ro);
@@ -170,11 +139,8 @@ std::string no_radii_reason(double ri_mm, double ro_mm) {
 
 TrackingValues tracking_at(double d_mm, double length_mm, double offset_deg, double r_mm,
                            double rpm, double velocity_mm_per_s) {
-  const double d = d_mm;
-  const double l = length_mm;
   const double r = r_mm;
-  double s = (l * l + r * r - d * d) / (2 * l * r);
-  if (!std::isfinite(s)) s = static_cast<double>(wide_sine(l, r, d));
+  const double s = stylus_sine(d_mm, length_mm, r);
   if (!(s >= -1 && s <= 1)) return {no_value, no_value, no_value};
   const double phi = offset_deg - std::asin(s) * degrees_per_radian;
   const double omega = 2 * std::numbers::pi * rpm / 60;

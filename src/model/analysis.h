@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/alignments.h"
+#include "model/continuum.h"
 #include "model/parameter_set.h"
 
 namespace veltrane {
@@ -55,13 +56,6 @@ struct TrackingValues {
   double distortion_percent = 0;
 };
 
-/// The largest magnitude of one figure over the rows and the first radius where it occurs;
-/// both NaN when no row has a value.
-struct Peak {
-  double magnitude = 0;
-  double radius_mm = 0;
-};
-
 /// How much an alignment's peak |distortion| grows, in percentage points, when it is
 /// mounted sensitivity_overhang_mm too far forward or behind, or turned sensitivity_offset_deg
 /// too far either way; negative where the peak shrinks, NaN where either peak has no value.
@@ -72,7 +66,9 @@ struct MountingSensitivity {
   double offset_smaller = 0;
 };
 
-/// One analysed arm: its geometry, peaks and one row per radius of the analysis.
+/// One analysed arm: its geometry, its peaks and RMS over every radius from the inner to the
+/// outer groove radius that it reaches (continuum_figures: whatever the step), and one row per
+/// radius of the analysis.
 struct ArmAnalysis {
   /// "lofgren-a", "lofgren-b", "stevenson-a", "custom", "as-given", "mounted"
   std::string_view key;
@@ -89,7 +85,7 @@ struct ArmAnalysis {
   double offset_angle_deg = 0;
   Peak peak_tracking_error;           ///< largest |tracking error|, degrees
   Peak peak_distortion;               ///< largest |distortion|, percent
-  double rms_distortion_percent = 0;  ///< over the rows with a distortion value; NaN if none
+  double rms_distortion_percent = 0;  ///< over the radii reached; NaN if none
   std::vector<TrackingValues> rows;   ///< one per radius of the analysis, where kept
   /// Of an alignment, when the options have a mounting error.
   std::optional<MountingSensitivity> sensitivity;

@@ -88,10 +88,9 @@ void draw_reference_frame(PrintJob& job, const PageScale& scale) {
     draw_cross(job, scale, cross.x, cross.y, frame_cross_mm);
 }
 
-std::string title_text(const ParameterSet& set) {
+std::string title_text(const ParameterSet& set, std::string_view name) {
   std::string id = cp1252_to_utf8(set.id_text);
   id.erase(id.find_last_not_of(' ') + 1);
-  const std::string_view name = alignment_name(set.alignment);
   return name.empty() ? std::string() : id + " - " + std::string(name);
 }
 
@@ -179,6 +178,11 @@ std::vector<TemplateMark> template_marks(const ParameterSet& set) {
 }
 
 void print_template_page(const ParameterSet& set, const PrintOpener& open) {
+  print_template_page(set, open, alignment_name(set.alignment));
+}
+
+void print_template_page(const ParameterSet& set, const PrintOpener& open,
+                         std::string_view heading_name) {
   const PrintFont label_font = label_font_for(set);
   const PrintFont title_font = make_print_font("Arial", title_pt * set.correction_y, true);
 
@@ -220,7 +224,7 @@ void print_template_page(const ParameterSet& set, const PrintOpener& open) {
     draw_text_mm(job, scale, pivot_x + pivot_label_dx, pivot_label_y, pivot_label);
 
     job.select_font(title_font);
-    const std::string title = title_text(set);
+    const std::string title = title_text(set, heading_name);
     if (!title.empty()) draw_text_mm(job, scale, text_left, 37, title);
 
     job.select_font(label_font);

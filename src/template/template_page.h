@@ -17,6 +17,10 @@ inline constexpr Orientation template_orientation = Orientation::landscape;
 /// of the device `open` chooses; nothing when it chooses none.
 void print_template_page(const ParameterSet& set, const PrintOpener& open);
 
+/// The same page headed "ID - `heading_name`" in place of the alignment's name.
+void print_template_page(const ParameterSet& set, const PrintOpener& open,
+                         std::string_view heading_name);
+
 /// A mark of the template that its user needs ("the pivot cross").
 using TemplateMark = PageMark;
 

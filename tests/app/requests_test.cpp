@@ -177,6 +177,8 @@ TEST(PageKinds, EveryKindWarnsOfWhatThePaperCutsOff) {
       {"strobe-speed", "12", Paper::a4, "a4 paper cuts off the outer ring; the smallest paper with room for every mark is tabloid"},
       {"chart", "4", Paper::a4, ""},
       {"chart", "25", Paper::a4, "a4 paper cuts off the tracking-error plot and the distortion plot; the smallest paper with room for every mark is tabloid"},
+      {"speed", "4", Paper::letter, ""},
+      {"speed", "25", Paper::a4, "a4 paper cuts off the deviation plot and the spectrum plot; the smallest paper with room for every mark is tabloid"},
   };
   // clang-format on
   for (const auto& c : cases) {

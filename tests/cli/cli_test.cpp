@@ -115,6 +115,8 @@ TEST(CliOptions, EachOptionIsTakenByItsCommandsAndListedInHelp) {
       {Command::strobe_60hz, {"strobe", "60hz"}}, {Command::strobe_50hz, {"strobe", "50hz"}},
       {Command::strobe_custom, {"strobe", "custom"}}, {Command::strobe_speed, {"strobe", "speed"}},
       {Command::calibrate, {"calibrate"}}, {Command::analyze, {"analyze"}},
+      {Command::optimize, {"optimize"}},
+      {Command::speed, {"speed", "tone.wav"}},
   };
   // clang-format on
   const std::string help = help_text(Command::help);
@@ -149,7 +151,9 @@ TEST(CliErrors, PaperNamesEveryChoice) {
 }
 
 std::string template_paper_warning(const ParameterSet& set, Paper paper, double margin_mm = 0) {
-  return page_paper_warning(page_kind("template"), PageInputs{set, {}, {}}, paper, margin_mm);
+  PageInputs inputs;
+  inputs.set = set;
+  return page_paper_warning(page_kind("template"), inputs, paper, margin_mm);
 }
 
 ParameterSet template_set(const char* pivot, std::int16_t alignment, const char* cx,

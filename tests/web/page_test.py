@@ -17,6 +17,7 @@ import unittest
 from selenium import webdriver
 from selenium.webdriver.chrome.options import Options
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
@@ -183,7 +184,8 @@ class PageTest(unittest.TestCase):
         body = self.driver.find_element(By.TAG_NAME, 'body')
         body.click()
         for _ in range(len(controls) + 10):
-            self.driver.switch_to.active_element.send_keys(Keys.TAB)
+            # As a key press: a file input takes send_keys as the path of a file to choose.
+            ActionChains(self.driver).send_keys(Keys.TAB).perform()
             active = self.driver.switch_to.active_element
             reached.add(active.get_attribute('name') if active.get_attribute('type') == 'radio'
                         else active.get_attribute('id'))
