@@ -26,6 +26,7 @@
 #include "model/strobe_speed.h"
 #include "model/summary.h"
 #include "page_files.h"
+#include "page_form.h"
 #include "strobe/strobe_page.h"
 #include "template/template_page.h"
 
@@ -42,10 +43,11 @@ const std::pair<std::string_view, std::string MainWindowFields::*> main_window_b
     {"arm-id", &MainWindowFields::id_text},
 };
 
-// Everything the form holds, by element id ("alignment" the checked option's value).
-std::map<std::string, std::string, std::less<>>& form() {
+}  // namespace
+
+FormTexts& form() {
   static auto texts = [] {
-    std::map<std::string, std::string, std::less<>> initial{{"paper", "a4"},
+    FormTexts initial{{"paper", "a4"},
                                                             {"strobe-rpm", "78"},
                                                             {"strobe-hz", "50"},
                                                             {"measured-x", ""},
@@ -54,6 +56,7 @@ std::map<std::string, std::string, std::less<>>& form() {
     for (const auto& [name, text] : main_window_boxes) initial[std::string(name)] = window.*text;
     const Alignment* alignment = alignment_of(window.alignment);
     initial["alignment"] = alignment ? alignment->key : "";
+    add_page_form_texts(initial);
     return initial;
   }();
   return texts;
@@ -65,27 +68,11 @@ const std::string& text_of(std::string_view name) {
   return it == form().end() ? none : it->second;
 }
 
-// The set of the form: the main window's fields read as the window reads them, then, for
-// the custom option, the null radii of the two boxes, as veltrane-cli's --nulls gives them.
-ParameterSet parameters() {
-  MainWindowFields window;
-  for (const auto& [name, text] : main_window_boxes) window.*text = text_of(name);
-  const Alignment* alignment = alignment_keyed(text_of("alignment"));
-  window.alignment = alignment ? alignment->code : std::int16_t{0};
-  ParameterSet set;
-  read_parameters(set, window);
-  if (text_of("alignment") == custom_nulls.key) {
-    set.alignment = alignment_custom_nulls;
-    set.custom_null_radius_1 = read_number(text_of("null-inner"));
-    set.custom_null_radius_2 = read_number(text_of("null-outer"));
-    compute_alignment(set);
-  }
-  return set;
-}
-
 Paper chosen_paper() {
   return paper_named(text_of("paper")).value_or(Paper::a4);
 }
+
+namespace {
 
 std::string_view trimmed(std::string_view text) {
   const auto begin = text.find_first_not_of(" \t\r\n");
@@ -144,8 +131,8 @@ struct Calibration {
 };
 
 Calibration calibration() {
-  const double measured_x = read_number(text_of("measured-x"));
-  const double measured_y = read_number(text_of("measured-y"));
+  const double measured_x = form_number("measured-x");
+  const double measured_y = form_number("measured-y");
   const auto is_length = [](double mm) { return std::isfinite(mm) && mm > 0; };
   if (!is_length(measured_x) || !is_length(measured_y)) return {};
   const ParameterSet set = parameters();
@@ -158,7 +145,7 @@ std::string calibration_text() {
   if (!factors.measured) return "Type both lengths measured on the printed template, in mm.";
   std::string text = "correction_x = " + factors.x + "\ncorrection_y = " + factors.y;
   for (const auto& [axis, name] : {std::pair{"X", "measured-x"}, std::pair{"Y", "measured-y"}}) {
-    if (is_doubtful_measurement(read_number(text_of(name))))
+    if (is_doubtful_measurement(form_number(name)))
       text += "\n" + std::string(axis) +
               " is more than 10 % away from 200 mm: check that it was measured from the "
               "reference line to the \"" +
@@ -190,15 +177,10 @@ std::string& message() {
   return text;
 }
 
-// The rings of the strobe-for-any-speed form, OUTER[,INNER] speeds under the lamp's supply,
-// or why there are none.
-struct StrobeRings {
-  std::vector<StrobeRing> rings;
-  std::string problem;
-};
+}  // namespace
 
 StrobeRings strobe_rings() {
-  const double hz = read_number(text_of("strobe-hz"));
+  const double hz = form_number("strobe-hz");
   std::string_view rest = text_of("strobe-rpm");
   StrobeRings result;
   for (;;) {
@@ -217,6 +199,8 @@ StrobeRings strobe_rings() {
   if (result.rings.size() > 2) return {{}, "One or two speeds, the outer ring's first."};
   return result;
 }
+
+namespace {
 
 // What each ring shows at its speed, as veltrane-cli reports it.
 std::string strobe_rings_text() {
