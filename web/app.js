@@ -119,6 +119,7 @@
       $('apply-calibration').disabled = !/^correction_x = /.test($('calibration').value) ||
         $('measured-x').hasAttribute('aria-invalid') || $('measured-y').hasAttribute('aria-invalid');
       $('strobe-rings').value = text(core._vt_strobe_rings);
+      saveForm();
       schedulePreviews();
     }
 
@@ -171,7 +172,6 @@
       showTables();
       $('template-preview').innerHTML = chartOk ? text(core._vt_template_svg) : '';
       $('template-preview').classList.toggle('empty', !chartOk);
-      saveForm();
     }
 
     // ---- the chart's readout ----

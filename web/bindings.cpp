@@ -48,10 +48,10 @@ const std::pair<std::string_view, std::string MainWindowFields::*> main_window_b
 FormTexts& form() {
   static auto texts = [] {
     FormTexts initial{{"paper", "a4"},
-                                                            {"strobe-rpm", "78"},
-                                                            {"strobe-hz", "50"},
-                                                            {"measured-x", ""},
-                                                            {"measured-y", ""}};
+                      {"strobe-rpm", "78"},
+                      {"strobe-hz", "50"},
+                      {"measured-x", ""},
+                      {"measured-y", ""}};
     const MainWindowFields window = initial_main_window_fields();
     for (const auto& [name, text] : main_window_boxes) initial[std::string(name)] = window.*text;
     const Alignment* alignment = alignment_of(window.alignment);

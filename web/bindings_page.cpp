@@ -59,12 +59,10 @@ std::string analysis_tables() {
   std::string lines;
   for (const ArmAnalysis& arm : analysis.arms) {
     if (arm.by_length_and_offset) continue;
-    lines += std::string(arm.key) + '\t' + std::string(arm.name) + '\t' +
-             (arm.chosen ? "1" : "0");
+    lines += std::string(arm.key) + '\t' + std::string(arm.name) + '\t' + (arm.chosen ? "1" : "0");
     for (const double value :
          {arm.peak_tracking_error.magnitude, arm.peak_tracking_error.radius_mm,
-          arm.peak_distortion.magnitude, arm.peak_distortion.radius_mm,
-          arm.rms_distortion_percent})
+          arm.peak_distortion.magnitude, arm.peak_distortion.radius_mm, arm.rms_distortion_percent})
       lines += '\t' + dash_or(value);
     const MountingSensitivity growth = arm.sensitivity.value_or(MountingSensitivity{});
     for (const double value : {growth.overhang_longer, growth.overhang_shorter,
@@ -113,8 +111,8 @@ std::string download_name(std::string_view what) {
   if (what == "template") {
     const Alignment* alignment = alignment_of(set.alignment);
     const std::string key = set.alignment == alignment_custom_nulls ? "custom-nulls"
-                            : alignment                            ? std::string(alignment->key)
-                                                                   : "alignment";
+                            : alignment                             ? std::string(alignment->key)
+                                                                    : "alignment";
     return sheet_name("template-" + format_up_to_three_decimals(set.pivot_to_spindle) + "mm-" +
                       key);
   }
@@ -137,7 +135,8 @@ std::string download_name(std::string_view what) {
   return {};
 }
 
-std::string page_bytes(const std::string& title, const std::function<void(const PrintOpener&)>& print) {
+std::string page_bytes(const std::string& title,
+                       const std::function<void(const PrintOpener&)>& print) {
   const FileFormat format = as_svg() ? FileFormat::svg : FileFormat::pdf;
   const FileTarget target{format, default_dpi(format), chosen_paper(), form_number("margin")};
   std::string bytes;
@@ -210,7 +209,8 @@ EMSCRIPTEN_KEEPALIVE const char* vt_screen_chart(double width_px) {
 // What the chart of that width shows under `x_px`: where that radius lies (px), a tab, the
 // readout's lines.
 EMSCRIPTEN_KEEPALIVE const char* vt_chart_readout(double width_px, double x_px) {
-  const ScreenChartReading reading = screen_chart_reading(screen_analysis(width_px), width_px, x_px);
+  const ScreenChartReading reading =
+      screen_chart_reading(screen_analysis(width_px), width_px, x_px);
   return give(format_fixed(reading.x_px, 1) + '\t' + reading.text);
 }
 

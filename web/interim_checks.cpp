@@ -175,7 +175,8 @@ void add_relation_problems(std::string& lines, const FormTexts& problems_so_far)
     for (const auto& [axis, factor] :
          {std::pair{'x', set.correction_x}, std::pair{'y', set.correction_y}}) {
       const std::string id = std::string("measured-") + axis;
-      const std::string suggested = format_four_decimals(calibrated_factor(factor, form_number(id)));
+      const std::string suggested =
+          format_four_decimals(calibrated_factor(factor, form_number(id)));
       const double reads = read_number(suggested);
       if (!(std::isfinite(reads) && reads > 0))
         lines += id + "\tcorrection_" + axis + " = " + suggested +
@@ -202,9 +203,10 @@ std::string all_problems() {
   if (text_of("format") != "pdf" && text_of("format") != "svg")
     lines += "format\tthe format must be pdf or svg, not " + quoted(text_of("format")) + '\n';
   if (std::isnan(form_speed("chart-rpm")))
-    lines += "chart-rpm\ta speed must be a finite number of RPM above 0 (78, 16.667, 100/3 or "
-             "33 1/3), not " +
-             quoted(text_of("chart-rpm")) + '\n';
+    lines +=
+        "chart-rpm\ta speed must be a finite number of RPM above 0 (78, 16.667, 100/3 or "
+        "33 1/3), not " +
+        quoted(text_of("chart-rpm")) + '\n';
   if (found.find("strobe-hz") == found.end()) {
     const StrobeRings rings = strobe_rings();
     if (rings.rings.empty()) lines += "strobe-rpm\t" + rings.problem + '\n';

@@ -31,8 +31,8 @@ struct ArmStyle {
   std::string_view dashes;
 };
 constexpr ArmStyle arm_styles[] = {
-    {"lofgren-a", ""},     {"lofgren-b", "7 4"},     {"stevenson-a", "1 4"},
-    {"custom", "12 4"},    {"as-given", "9 3 1 3"},
+    {"lofgren-a", ""},  {"lofgren-b", "7 4"},    {"stevenson-a", "1 4"},
+    {"custom", "12 4"}, {"as-given", "9 3 1 3"},
 };
 
 std::size_t style_index(const ArmAnalysis& arm) {
@@ -57,11 +57,20 @@ std::string escaped(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -69,9 +78,8 @@ std::string escaped(std::string_view text) {
 
 // A text whose middle height lies on y (the baseline a third of an em lower).
 std::string text(double x, double y, std::string_view utf8, std::string_view anchor = "start") {
-  return "<text x=\"" + px(x) + "\" y=\"" + px(y + screen_chart_text_px / 3) +
-         "\" text-anchor=\"" + std::string(anchor) + "\" class=\"chart-text\">" + escaped(utf8) +
-         "</text>";
+  return "<text x=\"" + px(x) + "\" y=\"" + px(y + screen_chart_text_px / 3) + "\" text-anchor=\"" +
+         std::string(anchor) + "\" class=\"chart-text\">" + escaped(utf8) + "</text>";
 }
 
 std::string line(double x1, double y1, double x2, double y2, std::string_view cls) {
@@ -166,9 +174,9 @@ double widest_label(const AxisScale& axis) {
 
 Layout layout_for(const Analysis& analysis, double width_px) {
   Layout layout;
-  layout.width = std::isnan(width_px) ? screen_chart_min_width_px
-                                      : std::clamp(width_px, screen_chart_min_width_px,
-                                                   screen_chart_max_width_px);
+  layout.width = std::isnan(width_px)
+                     ? screen_chart_min_width_px
+                     : std::clamp(width_px, screen_chart_min_width_px, screen_chart_max_width_px);
   layout.legend = legend_for(analysis, layout.width);
   layout.has_radii = analysis.radii_mm.size() >= 2;
   const AxisScale none{-1, 1, {}, 0};
@@ -322,10 +330,10 @@ ScreenChartReading screen_chart_reading(const Analysis& analysis, double width_p
   const Layout layout = layout_for(analysis, width_px);
   if (!layout.has_radii) return {};
   const FrameMm& f = layout.plots.front().frame;
-  const double t = std::isnan(x_px) ? 0 : std::clamp((x_px - f.left) / (f.right - f.left), 0.0, 1.0);
-  const double r =
-      std::clamp(layout.x.low + t * (layout.x.high - layout.x.low),
-                 analysis.inner_groove_radius_mm, analysis.outer_groove_radius_mm);
+  const double t =
+      std::isnan(x_px) ? 0 : std::clamp((x_px - f.left) / (f.right - f.left), 0.0, 1.0);
+  const double r = std::clamp(layout.x.low + t * (layout.x.high - layout.x.low),
+                              analysis.inner_groove_radius_mm, analysis.outer_groove_radius_mm);
   ScreenChartReading reading{layout.x_px(r), r, "At " + format_up_to_three_decimals(r) + " mm:"};
   const AnalysisOptions& o = analysis.options;
   for (const ArmAnalysis& arm : analysis.arms) {
