@@ -231,7 +231,7 @@ std::string arm_class(const ArmAnalysis& arm) {
 
 std::string stroke_attributes(const ArmAnalysis& arm) {
   const std::string_view dashes = arm_styles[style_index(arm)].dashes;
-  std::string attributes = " class=\"chart-curve " + arm_class(arm) + "\" fill=\"none\"";
+  std::string attributes = R"( class="chart-curve )" + arm_class(arm) + R"(" fill="none")";
   if (!dashes.empty()) attributes += " stroke-dasharray=\"" + std::string(dashes) + "\"";
   return attributes;
 }
@@ -289,10 +289,10 @@ std::string markers(const Layout& layout, const Plot& plot, const ArmAnalysis& a
 
 std::string screen_chart_svg(const Analysis& analysis, double width_px) {
   const Layout layout = layout_for(analysis, width_px);
-  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(layout.width) +
+  std::string svg = R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(layout.width) +
                     "\" height=\"" + px(layout.height) + "\" viewBox=\"0 0 " + px(layout.width) +
                     " " + px(layout.height) + "\" font-size=\"" + px(screen_chart_text_px) +
-                    "\" class=\"screen-chart\">";
+                    R"(" class="screen-chart">)";
   for (const Legend::Item& item : layout.legend.items) {
     const ArmAnalysis& arm = analysis.arms[item.arm];
     svg += "<path d=\"M" + px(item.x) + " " + px(item.y) + "h" + px(legend_sample_px) + "\"" +
