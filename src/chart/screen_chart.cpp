@@ -222,7 +222,7 @@ void draw_axes(std::string& svg, const Layout& layout, const Plot& plot, bool ra
   if (layout.has_radii && zero >= f.top && zero <= f.bottom)
     svg += line(f.left, zero, f.right, zero, "chart-frame");
   svg += "<rect x=\"" + px(f.left) + "\" y=\"" + px(f.top) + "\" width=\"" + px(f.right - f.left) +
-         "\" height=\"" + px(f.bottom - f.top) + "\" class=\"chart-frame\" fill=\"none\"/>";
+         "\" height=\"" + px(f.bottom - f.top) + R"(" class="chart-frame" fill="none"/>)";
 }
 
 std::string arm_class(const ArmAnalysis& arm) {

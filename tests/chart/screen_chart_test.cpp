@@ -65,7 +65,7 @@ TEST(ScreenChart, CurvesStayOnTheChartForAnyInput) {
     ASSERT_TRUE(svg.starts_with("<svg") && svg.ends_with("</svg>"));
     EXPECT_EQ(attribute(svg, "width"), c.drawn_width);
     const double height = attribute(svg, "height");
-    const std::regex path(" d=\"M[^\"h]+\" class=\"chart-curve");  // not the legend's
+    const std::regex path(R"( d="M[^"h]+" class="chart-curve)");  // not the legend's
     int curves = 0;
     for (auto p = std::sregex_iterator(svg.begin(), svg.end(), path); p != std::sregex_iterator();
          ++p) {
