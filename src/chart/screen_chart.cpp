@@ -78,13 +78,14 @@ std::string escaped(std::string_view text) {
 
 // A text whose middle height lies on y (the baseline a third of an em lower).
 std::string text(double x, double y, std::string_view utf8, std::string_view anchor = "start") {
-  return "<text x=\"" + px(x) + "\" y=\"" + px(y + screen_chart_text_px / 3) + "\" text-anchor=\"" +
-         std::string(anchor) + "\" class=\"chart-text\">" + escaped(utf8) + "</text>";
+  return "<text x=\"" + px(x) + R"(" y=")" + px(y + screen_chart_text_px / 3) +
+         R"(" text-anchor=")" + std::string(anchor) + R"(" class="chart-text">)" + escaped(utf8) +
+         "</text>";
 }
 
 std::string line(double x1, double y1, double x2, double y2, std::string_view cls) {
-  return "<line x1=\"" + px(x1) + "\" y1=\"" + px(y1) + "\" x2=\"" + px(x2) + "\" y2=\"" + px(y2) +
-         "\" class=\"" + std::string(cls) + "\"/>";
+  return "<line x1=\"" + px(x1) + R"(" y1=")" + px(y1) + R"(" x2=")" + px(x2) + R"(" y2=")" +
+         px(y2) + R"(" class=")" + std::string(cls) + "\"/>";
 }
 
 struct Legend {
@@ -221,8 +222,9 @@ void draw_axes(std::string& svg, const Layout& layout, const Plot& plot, bool ra
   const double zero = Layout::y_px(plot, 0);
   if (layout.has_radii && zero >= f.top && zero <= f.bottom)
     svg += line(f.left, zero, f.right, zero, "chart-frame");
-  svg += "<rect x=\"" + px(f.left) + "\" y=\"" + px(f.top) + "\" width=\"" + px(f.right - f.left) +
-         "\" height=\"" + px(f.bottom - f.top) + R"(" class="chart-frame" fill="none"/>)";
+  svg += "<rect x=\"" + px(f.left) + R"(" y=")" + px(f.top) + R"(" width=")" +
+         px(f.right - f.left) + R"(" height=")" + px(f.bottom - f.top) +
+         R"(" class="chart-frame" fill="none"/>)";
 }
 
 std::string arm_class(const ArmAnalysis& arm) {
@@ -279,8 +281,8 @@ std::string markers(const Layout& layout, const Plot& plot, const ArmAnalysis& a
                                            {arm.outer_null_radius_mm, arm.outer_null_on_record}};
   for (const auto& [radius, on_record] : nulls) {
     if (!on_record) continue;
-    svg += "<circle cx=\"" + px(layout.x_px(radius)) + "\" cy=\"" + px(zero) + "\" r=\"" +
-           px(marker_px) + "\" class=\"chart-marker " + arm_class(arm) + "\"/>";
+    svg += "<circle cx=\"" + px(layout.x_px(radius)) + R"(" cy=")" + px(zero) + R"(" r=")" +
+           px(marker_px) + R"(" class="chart-marker )" + arm_class(arm) + "\"/>";
   }
   return svg;
 }
@@ -290,8 +292,8 @@ std::string markers(const Layout& layout, const Plot& plot, const ArmAnalysis& a
 std::string screen_chart_svg(const Analysis& analysis, double width_px) {
   const Layout layout = layout_for(analysis, width_px);
   std::string svg = R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(layout.width) +
-                    "\" height=\"" + px(layout.height) + "\" viewBox=\"0 0 " + px(layout.width) +
-                    " " + px(layout.height) + "\" font-size=\"" + px(screen_chart_text_px) +
+                    R"(" height=")" + px(layout.height) + R"(" viewBox="0 0 )" + px(layout.width) +
+                    " " + px(layout.height) + R"(" font-size=")" + px(screen_chart_text_px) +
                     R"(" class="screen-chart">)";
   for (const Legend::Item& item : layout.legend.items) {
     const ArmAnalysis& arm = analysis.arms[item.arm];
@@ -321,7 +323,7 @@ std::string screen_chart_svg(const Analysis& analysis, double width_px) {
                 "No radii: " + analysis.no_radii_reason + ".", "middle");
   }
   svg += line(last.left, layout.plots.front().frame.top, last.left, last.bottom,
-              "chart-cursor\" visibility=\"hidden");
+              R"(chart-cursor" visibility="hidden)");
   svg += "</svg>";
   return svg;
 }
