@@ -1,98 +1,25 @@
 #include "cli/calibrate_command.h"
 
-#include <cmath>
-#include <iomanip>
-#include <sstream>
-#include <string>
-
-#include "app/read_fields.h"
-#include "cli/arguments.h"
-#include "model/calibration.h"
-#include "model/field_reading.h"
-#include "model/number_format.h"
+#include "app/requests.h"
+#include "cli/options.h"
 
 namespace veltrane {
-namespace {
 
-struct Axis {
-  char name;  // 'x' or 'y'
-  double measured_mm;
-  double current_factor;
-  std::string new_factor_text;
-};
-
-std::string number_text(double value) {
-  std::ostringstream text;
-  text << std::setprecision(10) << value;
-  return text.str();
-}
-
-// Whether a factor prints a page: one that reads as 0 or as infinite puts the whole page
-// off the sheet.
-bool prints_a_page(const std::string& factor_text) {
-  const double factor = read_number(factor_text);
-  return std::isfinite(factor) && factor != 0;
-}
-
-// Why the new factor prints no page, in one line: the current factor when that is no
-// factor a page was printed with, else the measured length.
-std::string unusable_factor(const Axis& axis) {
-  const std::string factor =
-      "correction_" + std::string(1, axis.name) + " = " + axis.new_factor_text;
-  if (!prints_a_page(format_four_decimals(axis.current_factor)) || !(axis.current_factor > 0))
-    return factor + " prints no page: --correction-" + axis.name + " reads as " +
-           number_text(axis.current_factor) + ", which cannot have printed the page measured";
-  return factor + " prints no page: --measured-" + axis.name + " " + number_text(axis.measured_mm) +
-         " mm is no length the 200 mm reference can have been printed at";
-}
-
-void warn_about(const Axis& axis, std::ostream& err) {
-  if (is_doubtful_measurement(axis.measured_mm)) {
-    err << "veltrane-cli: warning: --measured-" << axis.name << " " << number_text(axis.measured_mm)
-        << " mm is more than 10 % away from 200 mm: check that it was measured from the "
-           "reference line to the \""
-        << static_cast<char>(axis.name - 'a' + 'A') << "=200mm\" tick, in millimetres\n";
-  }
-  // A negative factor mirrors the page off the sheet: most likely the current factor was
-  // mistyped.
-  if (read_number(axis.new_factor_text) < 0)
-    err << "veltrane-cli: warning: " << unusable_factor(axis) << '\n';
-}
-
-}  // namespace
-
-void check_calibrate_arguments(const CalibrateArguments& arguments) {
-  if (!arguments.measured_x_mm || !arguments.measured_y_mm)
-    throw UsageError{"calibrate needs --measured-x MM and --measured-y MM"};
-}
-
-int run_calibrate(const CalibrateArguments& arguments, const MainWindowFields& window,
-                  std::ostream& out, std::ostream& err) {
-  ParameterSet set;
-  read_parameters(set, window);
-  const auto axis = [](char name, double measured_mm, double current_factor) {
-    return Axis{name, measured_mm, current_factor,
-                format_four_decimals(calibrated_factor(current_factor, measured_mm))};
-  };
-  const Axis x = axis('x', *arguments.measured_x_mm, set.correction_x);
-  const Axis y = axis('y', *arguments.measured_y_mm, set.correction_y);
-  // A factor the field reader would take for 0 (infinite or rounding to 0.0000) is no
-  // advice at all.
-  for (const Axis* a : {&x, &y}) {
-    if (!prints_a_page(a->new_factor_text)) {
-      err << "veltrane-cli: " << unusable_factor(*a) << '\n';
-      return 2;
-    }
-  }
-  warn_about(x, err);
-  warn_about(y, err);
-  out << "correction_x = " << x.new_factor_text << "\n"
-      << "correction_y = " << y.new_factor_text << "\n"
+int run_calibrate(const Request& request, std::ostream& out, std::ostream& err) {
+  const MainWindowFields& window = request.page.arm.window;
+  const Resolved<Calibration> calibration = resolve_calibration(
+      {*request.measured_x, *request.measured_y, window.correction_x, window.correction_y},
+      reading_of(request));
+  if (!calibration.value) return report_problems(request, calibration.problems, err);
+  report_warnings(calibration.warnings, err);
+  const Calibration& factors = *calibration.value;
+  out << "correction_x = " << factors.factor_x << "\n"
+      << "correction_y = " << factors.factor_y << "\n"
       << "Print the template again with them (and your other options, such as --pivot):\n"
-      << "  veltrane-cli template --correction-x " << x.new_factor_text << " --correction-y "
-      << y.new_factor_text << " -o template.pdf\n"
-      << "In the window, type " << x.new_factor_text << " into \"Printer Correction Factor X\" and "
-      << y.new_factor_text << " into \"Printer Correction Factor Y\".\n";
+      << "  veltrane-cli template --correction-x " << factors.factor_x << " --correction-y "
+      << factors.factor_y << " -o template.pdf\n"
+      << "In the window, type " << factors.factor_x << " into \"Printer Correction Factor X\" and "
+      << factors.factor_y << " into \"Printer Correction Factor Y\".\n";
   return 0;  // a failed write to standard output is reported when it is closed
 }
 

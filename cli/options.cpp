@@ -5,8 +5,9 @@
 #include <charconv>
 
 #include "app/page_title.h"
+#include "app/render.h"
+#include "cli/alignment_options.h"
 #include "cli/arguments.h"
-#include "cli/render.h"
 #include "model/alignments.h"
 #include "model/groove_presets.h"
 #include "print/file_output.h"
@@ -43,8 +44,6 @@ constexpr auto groove_preset_keys = [] {
   return keys;
 }();
 
-constexpr double max_margin_mm = 25;
-
 constexpr std::array<std::string_view, 4> page_formats = {"pdf", "svg", "png", "trace"};
 constexpr std::array<std::string_view, 7> analysis_formats = {"text", "csv", "json", "pdf",
                                                               "svg",  "png", "trace"};
@@ -58,33 +57,40 @@ using Value = OptionValue;
 constexpr Option option_table[] = {
     {"--pivot", "", V::text, field_commands, "", {}, S::fields,
      "--pivot TEXT", "spindle to pivot distance, mm (209)",
-     [](R& r, const Value& v) { r.window.pivot = v.text; }},
+     [](R& r, const Value& v) { r.page.arm.window.pivot = v.text; }},
     {"--inner", "", V::text, field_commands, "", {}, S::fields,
      "--inner TEXT", "inner groove radius, mm (57.5)",
-     [](R& r, const Value& v) { r.window.inner_radius = v.text; }},
+     [](R& r, const Value& v) { r.page.arm.window.inner_radius = v.text; }},
     {"--outer", "", V::text, field_commands, "", {}, S::fields,
      "--outer TEXT", "outer groove radius, mm (146.05)",
-     [](R& r, const Value& v) { r.window.outer_radius = v.text; }},
+     [](R& r, const Value& v) { r.page.arm.window.outer_radius = v.text; }},
     {"--alignment", "", V::choice, field_commands, "", alignment_keys, S::fields,
      "--alignment NAME", "{choices}",
-     [](R& r, const Value& v) { r.window.alignment = alignments[v.choice].code; }},
+     [](R& r, const Value& v) { r.page.arm.window.alignment = alignments[v.choice].code; }},
     {"--correction-x", "", V::text, every_command, "", {}, S::fields,
      "--correction-x TEXT", "printer correction factor X (1.0)",
-     [](R& r, const Value& v) { r.window.correction_x = v.text; }},
+     [](R& r, const Value& v) { r.page.arm.window.correction_x = v.text; }},
     {"--correction-y", "", V::text, every_command, "", {}, S::fields,
      "--correction-y TEXT", "printer correction factor Y (1.0)",
-     [](R& r, const Value& v) { r.window.correction_y = v.text; }},
+     [](R& r, const Value& v) { r.page.arm.window.correction_y = v.text; }},
     {"--id", "", V::text, field_commands, "", {}, S::fields,
      "--id TEXT", "arm or turntable ID, first 40 characters (empty)",
-     [](R& r, const Value& v) { r.window.id_text = v.text; }},
+     [](R& r, const Value& v) { r.page.arm.window.id_text = v.text; }},
+
+    {"--as-typed", "", V::flag, every_command, "", {}, S::fields,
+     "--as-typed", "read every TEXT as the window reads its boxes (the\n"
+                   "leading number, else 0) and refuse nothing the window\n"
+                   "accepts: an arm that cannot reach the record is drawn\n"
+                   "as the window draws it",
+     [](R& r, const Value&) { r.as_typed = true; }},
 
     {"--radii", "", V::choice, field_commands, "", groove_preset_keys, S::arm,
      "--radii NAME", "both groove radii of a standard: din (57.5/146.05),\n"
                      "iec (60.325/146.05), jis (57.6/146.5) or typical\n"
                      "(63/145); not with --inner or --outer",
      [](R& r, const Value& v) {
-       r.window.inner_radius = groove_presets[v.choice].inner_mm;
-       r.window.outer_radius = groove_presets[v.choice].outer_mm;
+       r.page.arm.window.inner_radius = groove_presets[v.choice].inner_mm;
+       r.page.arm.window.outer_radius = groove_presets[v.choice].outer_mm;
      }},
     {"--nulls", "", V::text, field_commands, "", {}, S::arm,
      "--nulls N1,N2", "your own null radii in mm, both above 0 and different,\n"
@@ -93,9 +99,16 @@ constexpr Option option_table[] = {
                       "overhang and offset angle as for the three alignments;\n"
                       "the template is headed \"Custom nulls\" (--alignment\n"
                       "is then left aside)",
-     [](R& r, const Value& v) { r.alignment.nulls_mm = nulls_argument(v.text); }},
-    {"--effective-length", "", V::positive_number, field_commands,
-     "a number greater than 0", {}, S::arm,
+     [](R& r, const Value& v) {
+       const auto comma = v.text.find(',');
+       if (comma == std::string_view::npos)
+         throw UsageError{"--nulls must be two numbers with a comma between them (66,121), not " +
+                          quoted_text(v.text)};
+       r.page.arm.custom_nulls = true;
+       r.page.arm.null_inner = v.text.substr(0, comma);
+       r.page.arm.null_outer = v.text.substr(comma + 1);
+     }},
+    {"--effective-length", "", V::text, field_commands, "", {}, S::arm,
      "--effective-length L", "an arm given by its effective length in mm, in place\n"
                              "of --pivot: the pivot distance becomes d = sqrt(L^2 -\n"
                              "N1 N2), N1 and N2 the null radii of the alignment (or\n"
@@ -103,37 +116,41 @@ constexpr Option option_table[] = {
                              "--radii iec --effective-length 239.3 gives L\u00F6fgren A\n"
                              "at d = sqrt(239.3^2 - 65.998 x 120.891) = 222.004 mm.\n"
                              "An arm too short to reach both null radii is refused.",
-     [](R& r, const Value& v) { r.alignment.effective_length_mm = v.number; }},
+     [](R& r, const Value& v) {
+       r.page.arm.by = ArmBy::effective_length;
+       r.page.arm.effective_length = v.text;
+     }},
 
     {"--outer", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
      "--outer TEXT", "number of outer bars (216)",
-     [](R& r, const Value& v) { r.custom.outer_bars = v.text; }},
+     [](R& r, const Value& v) { r.page.strobe.custom.outer_bars = v.text; }},
     {"--inner", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
      "--inner TEXT", "number of inner bars (160)",
-     [](R& r, const Value& v) { r.custom.inner_bars = v.text; }},
+     [](R& r, const Value& v) { r.page.strobe.custom.inner_bars = v.text; }},
     {"--caption1", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
      "--caption1 TEXT", R"(caption line 1 ("33 1/3 RPM - 60 HZ - 216 BARS"))",
-     [](R& r, const Value& v) { r.custom.caption_1 = v.text; }},
+     [](R& r, const Value& v) { r.page.strobe.custom.caption_1 = v.text; }},
     {"--caption2", "", V::text, bit(Command::strobe_custom), "", {}, S::custom_strobe,
      "--caption2 TEXT", R"(caption line 2 ("45 RPM - 60 HZ - 160 BARS"))",
-     [](R& r, const Value& v) { r.custom.caption_2 = v.text; }},
+     [](R& r, const Value& v) { r.page.strobe.custom.caption_2 = v.text; }},
 
     {"--rpm", "", V::text, bit(Command::strobe_speed), "", {}, S::strobe_speed,
      "--rpm OUTER[,INNER]", "the speed of the outer ring, and of the inner one, in RPM",
-     [](R& r, const Value& v) { r.speed.rpm = std::string(v.text); }},
+     [](R& r, const Value& v) {
+       r.page.strobe.speeds = v.text;
+       r.speeds_given = true;
+     }},
     {"--hz", "", V::text, bit(Command::strobe_speed), "", {}, S::strobe_speed,
      "--hz F", "supply frequency of the lamp in Hz (50); lamps flicker at 2 F",
-     [](R& r, const Value& v) { r.speed.hz = std::string(v.text); }},
+     [](R& r, const Value& v) { r.page.strobe.hz = v.text; }},
 
-    {"--measured-x", "", V::positive_number, bit(Command::calibrate),
-     "a length in mm, a finite number above 0", {}, S::calibrate,
+    {"--measured-x", "", V::text, bit(Command::calibrate), "", {}, S::calibrate,
      "--measured-x MM", "on a printed template, from the left reference line to the\n"
                         "\"X=200mm\" tick, measured with a steel rule",
-     [](R& r, const Value& v) { r.calibrate.measured_x_mm = v.number; }},
-    {"--measured-y", "", V::positive_number, bit(Command::calibrate),
-     "a length in mm, a finite number above 0", {}, S::calibrate,
+     [](R& r, const Value& v) { r.measured_x = v.text; }},
+    {"--measured-y", "", V::text, bit(Command::calibrate), "", {}, S::calibrate,
      "--measured-y MM", "from the top reference line to the \"Y=200mm\" tick",
-     [](R& r, const Value& v) { r.calibrate.measured_y_mm = v.number; }},
+     [](R& r, const Value& v) { r.measured_y = v.text; }},
 
     {"--output", "-o", V::text, page_commands, "", {}, S::output,
      "-o, --output FILE", "where the page goes; \"-\" is standard output",
@@ -145,54 +162,42 @@ constexpr Option option_table[] = {
      "a whole number from 1 to 9600", {}, S::output,
      "--dpi N", "resolution, 1 to 9600 (png: to 1200); defaults:\n"
                 "pdf 600, svg 600, png 300, trace 600",
-     [](R& r, const Value& v) { r.dpi = v.whole; }},
+     [](R& r, const Value& v) { r.page.print.dpi = v.whole; }},
     {"--paper", "", V::choice, page_commands | bit(Command::analyze), "", paper_names, S::output,
      "--paper PAPER", "paper of pdf, svg and png: a4 (the default), a3, letter,\n"
                       "legal or tabloid; the page is never scaled or moved, and\n"
                       "a template whose marks the sheet cuts off gets a warning\n"
                       "naming them and the smallest paper with room for them",
-     [](R& r, const Value& v) { r.paper = paper_sizes[v.choice].paper; }},
-    {"--margin", "", V::margin, page_commands | bit(Command::analyze),
-     "a length in mm from 0 to 25", {}, S::output,
+     [](R& r, const Value& v) { r.page.print.paper = paper_sizes[v.choice].paper; }},
+    {"--margin", "", V::text, page_commands | bit(Command::analyze), "", {}, S::output,
      "--margin MM", "the border a printer cannot print, 0 to 25 mm (4): pdf,\n"
                     "svg and png are drawn as on a printer that prints\n"
                     "nothing within MM of the sheet's edges; 0 for a\n"
                     "borderless printer",
-     [](R& r, const Value& v) { r.margin_mm = v.number; }},
+     [](R& r, const Value& v) { r.page.print.margin = v.text; }},
 
-    {"--rpm", "", V::positive_number, bit(Command::analyze),
-     "a decimal number greater than 0", {}, S::analyze,
+    {"--rpm", "", V::text, bit(Command::analyze), "", {}, S::analyze,
      "--rpm N", "turntable speed (100/3)",
-     [](R& r, const Value& v) { r.analysis.rpm = v.number; }},
-    {"--velocity", "", V::positive_number, bit(Command::analyze),
-     "a decimal number greater than 0", {}, S::analyze,
+     [](R& r, const Value& v) { r.page.analysis.rpm = v.text; }},
+    {"--velocity", "", V::text, bit(Command::analyze), "", {}, S::analyze,
      "--velocity N", "peak lateral velocity of the recorded signal, mm/s (100)",
-     [](R& r, const Value& v) { r.analysis.velocity_mm_per_s = v.number; }},
-    {"--step", "", V::positive_number, bit(Command::analyze),
-     "a decimal number greater than 0", {}, S::analyze,
+     [](R& r, const Value& v) { r.page.analysis.velocity = v.text; }},
+    {"--step", "", V::text, bit(Command::analyze), "", {}, S::analyze,
      "--step N", "radius step, mm (1); radii run from the inner groove\n"
                  "radius in steps (the k-th is inner + k x step) below the\n"
                  "outer groove radius, then the outer groove radius itself;\n"
                  "at most 1000000 radii, and no more than the outer groove\n"
                  "radius less the inner",
-     [](R& r, const Value& v) { r.analysis.step_mm = v.number; }},
-    {"--arm-length", "", V::positive_number, bit(Command::analyze),
-     "a decimal number greater than 0", {}, S::analyze,
+     [](R& r, const Value& v) { r.page.analysis.step = std::string(v.text); }},
+    {"--arm-length", "", V::text, bit(Command::analyze), "", {}, S::analyze,
      "--arm-length N --arm-offset N", "an arm as its maker built it (effective length in mm,\n"
                                       "offset angle in degrees, at most 90), mounted at\n"
                                       "--pivot: a fourth column \"As given\" with the null\n"
                                       "radii above 0 where it has them (marked * when they\n"
                                       "lie between the groove radii)",
-     [](R& r, const Value& v) { r.arm_length_mm = v.number; }},
-    {"--arm-offset", "", V::positive_number, bit(Command::analyze),
-     "a decimal number greater than 0", {}, S::analyze, "", "",
-     [](R& r, const Value& v) {
-       // Beyond a right angle the cartridge would point away from the record.
-       if (v.number > 90)
-         throw UsageError{"--arm-offset must be an angle in degrees greater than 0 and at most "
-                          "90, not " + quoted_text(v.text)};
-       r.arm_offset_deg = v.number;
-     }},
+     [](R& r, const Value& v) { r.page.analysis.arm_length = std::string(v.text); }},
+    {"--arm-offset", "", V::text, bit(Command::analyze), "", {}, S::analyze, "", "",
+     [](R& r, const Value& v) { r.page.analysis.arm_offset = std::string(v.text); }},
     {"--mounting-error", "", V::text, bit(Command::analyze), "", {}, S::analyze,
      "--mounting-error E,B", "the chosen alignment as mounted with the stylus E mm too\n"
                              "far forward (effective length L + E at the same pivot;\n"
@@ -204,7 +209,7 @@ constexpr Option option_table[] = {
                              "-0.5 mm of overhang and +0.5, -0.5 degrees of offset,\n"
                              "and json its peak_distortion_growth_percent; E and B\n"
                              "may be negative",
-     [](R& r, const Value& v) { r.analysis.mounting_error = mounting_error_argument(v.text); }},
+     [](R& r, const Value& v) { r.page.analysis.mounting_error = std::string(v.text); }},
     {"--format", "", V::choice, bit(Command::analyze), "", analysis_formats, S::analyze,
      "--format FORMAT", "text (the default), csv or json; or a chart page in\n"
                         "pdf, svg, png or trace; by default from FILE's extension",
@@ -258,9 +263,14 @@ constexpr std::string_view help_commands_lines =
 
 constexpr std::string_view help_reading =
     R"(
-Every TEXT is read exactly as the window reads what is typed into its box: the
-leading number of the text, else 0 ("abc" reads as 0); nothing is rejected.
-An option left out takes the window's initial text.
+Every number is read strictly: a TEXT must be wholly a decimal number ("222.5",
+"1e2"), and what cannot be built is refused in one line naming the quantity
+(exit code 2): an arm too short to reach both null radii (pivot distance at
+least (N2 - N1) / 2, effective length at least (N1 + N2) / 2), a margin or
+correction factor out of range. With --as-typed every TEXT is read as the window
+reads what is typed into its box (the leading number of the text, else 0: "abc"
+reads as 0) and nothing the window accepts is refused. An option left out takes
+the window's initial text.
 
 )";
 
@@ -311,8 +321,11 @@ asks viewers to print it at actual size, and a PDF or SVG is titled by its
 page: "Arc template 209 mm, Löfgren A" (the distance with up to three
 decimals), "Strobe disk 50 Hz", "Strobe disk 100/72 bars". The trace lists
 every drawing operation in device dots. A file is written whole or
-not at all: a file is replaced atomically (keeping its mode), a symlink is
-followed, a FIFO or device is written straight through. Exit codes: 0 done,
+not at all, on every system alike: a file is replaced atomically (keeping its
+mode or attributes), one you may not write (read-only) is refused with the
+reason, a symlink is followed, a FIFO or device (/dev/null, NUL) is written
+straight through; names and folders may be as long as the file system allows,
+and nothing is left behind on failure. Exit codes: 0 done,
 2 a mistake in the arguments or an output that cannot be written (a file,
 or standard output when writing or closing it fails, e.g. a full disk).
 
@@ -402,23 +415,8 @@ OptionValue read_value(const Option& option, std::string_view name, std::string_
   };
   switch (option.kind) {
     case ValueKind::text:
+    case ValueKind::flag:
       break;
-    case ValueKind::positive_number: {
-      const auto number = read_positive_number(text);
-      if (!number) throw mistake(option.must_be);
-      value.number = *number;
-      break;
-    }
-    case ValueKind::margin: {
-      const std::string_view number = text.starts_with('+') ? text.substr(1) : text;
-      const char* const end = number.data() + number.size();
-      const auto result = std::from_chars(number.data(), end, value.number);
-      if (number.empty() || result.ec != std::errc() || result.ptr != end ||
-          !(value.number >= 0 && value.number <= max_margin_mm))
-        throw mistake(option.must_be);
-      value.number += 0.0;  // -0 is 0
-      break;
-    }
     case ValueKind::dots: {
       const char* const end = text.data() + text.size();
       const auto result = std::from_chars(text.data(), end, value.whole);
@@ -480,17 +478,14 @@ void finish_page_output(Request& request) {
   if (!request.format)
     throw UsageError{
         "no format: use --format, or an output file ending in .pdf, .svg, .png or .trace"};
-  if (*request.format == "png" && request.dpi > 1200)
+  if (*request.format == "png" && request.page.print.dpi > 1200)
     throw UsageError{"--dpi for png must be from 1 to 1200"};
-  if (!file_format_available(*file_format_named(*request.format)))
+  request.page.print.format = *file_format_named(*request.format);
+  if (!file_format_available(request.page.print.format))
     throw UsageError{"this build writes no " + *request.format + " files"};
 }
 
 void finish_analysis(Request& request) {
-  if (request.arm_length_mm.has_value() != request.arm_offset_deg.has_value())
-    throw UsageError{"--arm-length and --arm-offset go together"};
-  if (request.arm_length_mm)
-    request.analysis.as_given = ArmAsGiven{*request.arm_length_mm, *request.arm_offset_deg};
   if (!request.output) request.output = "-";
   if (!request.format) {
     const std::string extension = lower_extension(*request.output);
@@ -500,11 +495,12 @@ void finish_analysis(Request& request) {
     request.format = named ? extension : "text";
   }
   const std::string& format = *request.format;
-  if (format == "png" && request.dpi > 1200)
+  if (format == "png" && request.page.print.dpi > 1200)
     throw UsageError{"--dpi for png must be from 1 to 1200"};
   const std::optional<FileFormat> page_format = file_format_named(format);
   if (page_format && !file_format_available(*page_format))
     throw UsageError{"this build writes no " + format + " files"};
+  if (page_format) request.page.print.format = *page_format;
 }
 
 }  // namespace
@@ -516,8 +512,11 @@ std::span<const Option> options() {
 void parse_request(std::span<const std::string_view> args, Request& request) {
   std::size_t i = 0;
   if (i >= args.size()) throw UsageError{"no command given"};
-  request.command_name = std::string(args[0]);
-  if (args[0] == "strobe" && args.size() > 1 && is_help(args[1])) {
+  // --as-typed may also come before the command, as it applies to the whole run.
+  for (; i < args.size() && args[i] == "--as-typed"; ++i) request.as_typed = true;
+  if (i >= args.size()) throw UsageError{"no command given"};
+  request.command_name = std::string(args[i]);
+  if (args[i] == "strobe" && args.size() > i + 1 && is_help(args[i + 1])) {
     request.command = Command::help;
     request.help_commands = strobe_commands;
     return;
@@ -540,7 +539,10 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
                        quoted_text(name) + " for " + request.command_name};
     }
     std::string_view text;
-    if (equals != std::string_view::npos) {
+    if (option->kind == ValueKind::flag) {
+      if (equals != std::string_view::npos)
+        throw UsageError{"option " + quoted_text(name) + " takes no value"};
+    } else if (equals != std::string_view::npos) {
       text = word.substr(equals + 1);
     } else if (i < args.size()) {
       text = args[i++];
@@ -551,10 +553,10 @@ void parse_request(std::span<const std::string_view> args, Request& request) {
     request.given.push_back(option->name);
   }
   if (bit(request.command) & field_commands) check_exclusive_options(request.given);
-  if (request.command == Command::calibrate) check_calibrate_arguments(request.calibrate);
-  if (request.command == Command::strobe_speed) {
-    request.speed_rings = strobe_speed_rings(request.speed);
-  }
+  if (request.command == Command::calibrate && (!request.measured_x || !request.measured_y))
+    throw UsageError{"calibrate needs --measured-x MM and --measured-y MM"};
+  if (request.command == Command::strobe_speed && !request.speeds_given)
+    throw UsageError{"strobe speed needs --rpm OUTER[,INNER]"};
   if (bit(request.command) & page_commands) finish_page_output(request);
   if (request.command == Command::analyze) finish_analysis(request);
 }

@@ -2,16 +2,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/window_fields.h"
-#include "cli/alignment_options.h"
-#include "cli/calibrate_command.h"
-#include "cli/strobe_speed_command.h"
-#include "model/analysis.h"
+#include "app/page_kinds.h"
+#include "app/requests.h"
 #include "print/file_output.h"
 #include "print/paper.h"
 
@@ -50,30 +48,24 @@ struct Request {
   std::string command_name;    ///< as typed, for the messages
   bool help = false;           ///< --help after the command, or after strobe
   Commands help_commands = 0;  ///< the commands whose part of the help is asked for
-  MainWindowFields window = initial_main_window_fields();
-  CustomStrobeFields custom = initial_custom_strobe_fields();
-  CalibrateArguments calibrate;
-  StrobeSpeedArguments speed;
-  std::vector<StrobeRing> speed_rings;
-  AlignmentOptions alignment;
+  /// --as-typed: every text the windows read is read their way, and nothing they accept is
+  /// refused; without it every number is read strictly.
+  bool as_typed = false;
+  PageRequest page;                       ///< the arm, strobe, analysis and print options as typed
+  std::optional<std::string> measured_x;  ///< calibrate's lengths
+  std::optional<std::string> measured_y;
+  bool speeds_given = false;            ///< strobe speed's --rpm
   std::vector<std::string_view> given;  ///< the names of the options given, in their order
-  AnalysisOptions analysis;
-  std::optional<double> arm_length_mm;
-  std::optional<double> arm_offset_deg;
-  std::optional<std::string> format;  ///< as named by --format or FILE's extension
-  int dpi = 0;                        ///< 0: the format's default
-  Paper paper = Paper::a4;
-  double margin_mm = default_margin_mm;
+  std::optional<std::string> format;    ///< as named by --format or FILE's extension
   std::optional<std::string> output;
 };
 
 /// How an option's value is read before the option takes it.
 enum class ValueKind : std::uint8_t {
-  text,             ///< any text, as typed
-  positive_number,  ///< a finite decimal number above 0 (read_positive_number)
-  margin,           ///< a decimal number of mm from 0 to 25
-  dots,             ///< a whole number from 1 to 9600
-  choice,           ///< one of the option's choices
+  text,    ///< any text, as typed
+  flag,    ///< no value: the option alone
+  dots,    ///< a whole number from 1 to 9600
+  choice,  ///< one of the option's choices
 };
 
 /// An option's value once read: the text, and the number or choice its kind reads.
@@ -124,6 +116,15 @@ void parse_request(std::span<const std::string_view> args, Request& request);
 
 /// The usage line printed after a mistake in the arguments of `command`.
 std::string_view usage_line(Command command);
+
+/// How the request's texts are read: strictly, or with --as-typed the windows' way.
+Reading reading_of(const Request& request);
+
+/// Reports the first of `problems` and the usage line on `err`; returns the exit code, 2.
+int report_problems(const Request& request, const Problems& problems, std::ostream& err);
+
+/// One "warning:" line each.
+void report_warnings(std::span<const std::string> warnings, std::ostream& err);
 
 /// The commands that the words `strobe --help` ask about.
 inline constexpr Commands strobe_commands =

@@ -24,20 +24,24 @@ using OutputPieces = std::function<void(const PieceSink&)>;
 /// is complete where the file system allows (so not even SIGKILL leaves it behind); while it
 /// has one, every signal that ends the process removes it first. Its name is the target's
 /// with ".tmp" and six characters, or a short one where that would be too long.
-std::string write_output_file(const std::string& path, const OutputPieces& produce);
+/// What tests change in how a file is written: `probe` is called with the temporary file's
+/// path ("" while it has none) once it holds part of the bytes; `files_without_names` false
+/// gives every temporary file a name from the start, as on a file system that cannot make
+/// one without.
+using OutputFileProbe = void (*)(const char* temporary_path);
+struct OutputFileHooks {
+  OutputFileProbe probe = nullptr;
+  bool files_without_names = true;
+};
+
+std::string write_output_file(const std::string& path, const OutputPieces& produce,
+                              const OutputFileHooks& hooks = {});
 
 /// The same for output already whole.
-inline std::string write_output_file(const std::string& path, std::string_view bytes) {
-  return write_output_file(path, [bytes](const PieceSink& sink) { sink(bytes); });
+inline std::string write_output_file(const std::string& path, std::string_view bytes,
+                                     const OutputFileHooks& hooks = {}) {
+  return write_output_file(
+      path, [bytes](const PieceSink& sink) { sink(bytes); }, hooks);
 }
-
-/// For tests: called with the temporary file's path ("" while it has none) once it holds
-/// part of the bytes. nullptr (the default) calls nothing.
-using OutputFileProbe = void (*)(const char* temporary_path);
-void set_output_file_probe(OutputFileProbe probe);
-
-/// For tests: false makes every temporary file with a name from the start, as on a file
-/// system that cannot make one without.
-void use_files_without_names(bool use);
 
 }  // namespace veltrane

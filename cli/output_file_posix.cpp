@@ -22,9 +22,6 @@
 namespace veltrane {
 namespace {
 
-OutputFileProbe probe = nullptr;
-bool files_without_names = true;
-
 std::string failure(const std::string& path, int error) {
   return "cannot write " + quoted_text(path) + ": " + std::strerror(error);
 }
@@ -102,7 +99,8 @@ int write_piece(int fd, std::string_view bytes) {
 // Writes the pieces `produce` hands on. 0 or the first errno; the pieces after a failure
 // are dropped. `temporary`, when given, goes to the probe once the first piece is written
 // ("" for a file without a name).
-int write_all(int fd, const OutputPieces& produce, const char* temporary = nullptr) {
+int write_all(int fd, const OutputPieces& produce, const char* temporary = nullptr,
+              OutputFileProbe probe = nullptr) {
   int error = 0;
   bool reported = temporary == nullptr;
   const auto report = [&] {
@@ -239,9 +237,9 @@ struct Temporary {
   std::string name;  ///< empty while the file has none
 };
 
-int create_temporary(const std::string& target, Temporary& file) {
+int create_temporary(const std::string& target, Temporary& file, bool without_name) {
 #ifdef O_TMPFILE
-  if (files_without_names && access("/proc/self/fd", X_OK) == 0) {
+  if (without_name && access("/proc/self/fd", X_OK) == 0) {
     file.fd = ::open(folder_of(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (file.fd >= 0) return 0;
   }
@@ -264,10 +262,11 @@ int name_anonymous(const std::string& target, Temporary& file) {
 }
 
 std::string replace_atomically(const std::string& path, const std::string& target,
-                               const struct stat* existing, const OutputPieces& bytes) {
+                               const struct stat* existing, const OutputPieces& bytes,
+                               const OutputFileHooks& hooks) {
   TemporaryGuard guard;
   Temporary file;
-  int error = guard.held([&] { return create_temporary(target, file); });
+  int error = guard.held([&] { return create_temporary(target, file, hooks.files_without_names); });
   if (error != 0) {
     const std::string folder = folder_of(target);
     struct stat folder_status {};
@@ -296,7 +295,7 @@ std::string replace_atomically(const std::string& path, const std::string& targe
     }
     if (fchmod(file.fd, existing->st_mode & 07777) != 0) error = errno;
   }
-  if (error == 0) error = write_all(file.fd, bytes, file.name.c_str());
+  if (error == 0) error = write_all(file.fd, bytes, file.name.c_str(), hooks.probe);
   if (error == 0 && ::fsync(file.fd) != 0 && errno != EINVAL) error = errno;
   if (error != 0) return failure(path, error);
   error = guard.held([&] {
@@ -334,15 +333,8 @@ std::string write_descriptor_path(const std::string& path, int descriptor,
 
 }  // namespace
 
-void set_output_file_probe(OutputFileProbe new_probe) {
-  probe = new_probe;
-}
-
-void use_files_without_names(bool use) {
-  files_without_names = use;
-}
-
-std::string write_output_file(const std::string& path, const OutputPieces& produce) {
+std::string write_output_file(const std::string& path, const OutputPieces& produce,
+                              const OutputFileHooks& hooks) {
   if (path.empty()) return failure(path, ENOENT);
   int error = 0;
   int descriptor = -1;
@@ -352,14 +344,14 @@ std::string write_output_file(const std::string& path, const OutputPieces& produ
   struct stat status {};
   if (stat(target.c_str(), &status) != 0) {
     if (errno != ENOENT) return failure(path, errno);
-    return replace_atomically(path, target, nullptr, produce);
+    return replace_atomically(path, target, nullptr, produce, hooks);
   }
   if (S_ISDIR(status.st_mode)) return failure(path, EISDIR);
   if (!S_ISREG(status.st_mode)) return write_through(target, produce);
   // Replacing needs only the folder's permission; a file the user could not write in place
   // is not theirs to replace.
   if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return failure(path, errno);
-  return replace_atomically(path, target, &status, produce);
+  return replace_atomically(path, target, &status, produce, hooks);
 }
 
 }  // namespace veltrane

@@ -1,6 +1,7 @@
 #include "cli/standard_output.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <fcntl.h>
@@ -92,7 +93,12 @@ void report(std::ostream& err, int error) {
 }  // namespace
 
 void hold_closed_standard_descriptors() {
-#ifndef _WIN32
+#ifdef _WIN32
+  // Bytes as they are, as on every other platform: text mode would write each line end as
+  // CR LF, which breaks a PDF and makes every text differ from the same command's elsewhere.
+  _setmode(1, _O_BINARY);
+  _setmode(2, _O_BINARY);
+#else
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
     // The lowest free descriptor is this one: those below it are open or held already.

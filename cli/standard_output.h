@@ -8,7 +8,8 @@ namespace veltrane {
 /// Where the process was started with standard input, output or error closed, holds their
 /// descriptors with the null device, so that no file the process opens later takes one of
 /// them and gets what is meant for the stream. Writes to an output closed so still fail as
-/// on a closed descriptor. Call first thing in main.
+/// on a closed descriptor. On Windows, sets standard output and error to binary mode, so
+/// they get the same bytes as elsewhere. Call first thing in main.
 void hold_closed_standard_descriptors();
 
 /// Whether standard descriptor `fd` (0, 1 or 2) was closed when the process started and is

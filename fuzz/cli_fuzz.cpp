@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/analyze.h"
 #include "cli/cli.h"
 #include "fuzz/fuzz_input.h"
 #include "support/page_checks.h"
@@ -25,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace veltrane;
   // Fine steps are refused sooner: the analysis of the most radii the tool takes is linear
   // but long under the sanitizers, and no fault hides in its size alone.
-  limit_analysis_radii(20'000);
+  const CliLimits limits{20'000};
   std::vector<std::string_view> args = nul_separated(input_text(data, size));
   for (std::string_view word : args) {
     if (names_an_output(word)) return 0;
@@ -34,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (args.empty() || args.front() != "calibrate") args.insert(args.end(), {"-o", "-"});
   std::ostringstream out;
   std::ostringstream err;
-  const int code = run_cli(args, out, err);
+  const int code = run_cli(args, out, err, limits);
   require(code == 0 || code == 2, "exit code " + std::to_string(code));
   // Exit code 2 comes with its message. A finished run may leave notes on standard error
   // (strobe speed's rings, calibrate's warnings), but no error message.

@@ -12,10 +12,11 @@ VELTRANE_PACKAGES=(
 VELTRANE_CHECK_PACKAGES=(clang-14 libclang-rt-14-dev llvm-14 clang-tidy-14)
 
 # The Windows program, cross-built and tested under Wine by scripts/test-windows; apart from
-# the list above, so that scripts/test installs none of it.
+# the list above, so that scripts/test installs none of it; wixl builds its installer
+# (scripts/package-windows), and g++ with zlib the Linux CLI its output is compared with.
 VELTRANE_WINDOWS_PACKAGES=(
   cmake make python3 googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  libz-mingw-w64-dev
+  libz-mingw-w64-dev wixl g++ zlib1g-dev
   wine wine64 fonts-wine libcups2 xvfb xauth xdotool imagemagick poppler-utils qpdf libxml2-utils
 )
 

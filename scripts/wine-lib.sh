@@ -3,8 +3,9 @@
 # shellcheck shell=bash
 
 export WINEDEBUG=-all
-# No .NET or browser engine to install, and a crash ends the program instead of opening a dialog.
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
+# No .NET or browser engine to install, a crash ends the program instead of opening a dialog,
+# and a Start-menu entry stays in the prefix instead of becoming the desktop's menu entry.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
 
 wine_xvfb_pid=
 

@@ -64,7 +64,8 @@
       const found = new Map();
       text(core._vt_problems).split('\n').filter((line) => line).forEach((line) => {
         const tab = line.indexOf('\t');
-        found.set(line.slice(0, tab), line.slice(tab + 1));
+        // A field shows its first problem, the one veltrane-cli would name.
+        if (!found.has(line.slice(0, tab))) found.set(line.slice(0, tab), line.slice(tab + 1));
       });
       return found;
     }
@@ -215,9 +216,10 @@
 
     function download(button) {
       const what = button.dataset.download;
-      const size = withStrings([what], core._vt_download_file);
+      const size = withStrings([what], core._vt_download);
       if (size === 0) {
-        $('download-message').value = textOf(core._vt_download_problem, what);
+        $('download-message').value = textOf(core._vt_download_problem, what) ||
+          'This browser could not make the file.';
         return;
       }
       const start = core._vt_download_bytes();
@@ -249,9 +251,19 @@
       }
     }
 
+    // A choice the page does not offer (from an old or edited link) is left as it is.
+    function offered(name, text) {
+      if (selects.includes(name)) return [...$(name).options].some((option) => option.value === text);
+      if (optionGroups.includes(name)) {
+        return [...document.querySelectorAll('input[name="' + name + '"]')]
+          .some((option) => option.value === text);
+      }
+      return true;
+    }
+
     function adopt(texts) {
       formNames.forEach((name) => {
-        if (typeof texts[name] === 'string') set(name, texts[name]);
+        if (typeof texts[name] === 'string' && offered(name, texts[name])) set(name, texts[name]);
       });
     }
 
@@ -305,7 +317,7 @@
       button.addEventListener('click', () => download(button));
     });
     $('apply-calibration').addEventListener('click', () => {
-      if (core._vt_apply_checked_calibration()) {
+      if (core._vt_apply_calibration()) {
         loadForm();
         update();
         $('calibration-applied').value = 'Applied: the correction factors are now X = ' +

@@ -1,63 +1,139 @@
-// What the page shows beyond the summary: the result card, the chart drawn for the screen
-// and its readout, the peaks and the cost of a mounting error, and every download with its
-// file name. Each reads the form as the summary does; none computes anything itself.
+// What the page shows beyond the summary and the checks: the result card, the chart drawn for
+// the screen and its readout, the peaks and the cost of a mounting error, and every download
+// with its file name. Each resolves the form through the application layer; none computes or
+// chooses anything itself.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "app/page_title.h"
-#include "app/read_fields.h"
-#include "app/window_fields.h"
+#include "app/page_kinds.h"
+#include "app/render.h"
+#include "app/requests.h"
 #include "chart/screen_chart.h"
 #include "cli/analysis_report.h"
-#include "model/alignments.h"
 #include "model/analysis.h"
 #include "model/number_format.h"
-#include "model/standard_strobes.h"
 #include "page_form.h"
-#include "print/file_output.h"
-#include "strobe/strobe_page.h"
-#include "template/template_page.h"
-
-extern "C" int vt_apply_calibration();
+#include "print/paper.h"
 
 namespace veltrane {
 namespace {
 
-AnalysisOptions chart_options() {
-  AnalysisOptions options;
-  const double rpm = form_speed("chart-rpm");
-  if (std::isfinite(rpm)) options.rpm = rpm;
-  return options;
+// The download of every radius as a table: the chart's analysis as veltrane-cli analyze
+// --format csv writes it. No page, so neither the paper nor the format is read.
+constexpr std::string_view table_download = "chart-csv";
+
+void take(Problems& problems, std::vector<std::string>& warnings, const auto& part) {
+  problems.insert(problems.end(), part.problems.begin(), part.problems.end());
+  warnings.insert(warnings.end(), part.warnings.begin(), part.warnings.end());
+}
+
+using AdjustOptions = std::function<void(const ParameterSet&, AnalysisOptions&)>;
+
+// The arm and its analysis as veltrane-cli analyze resolves them; `adjust` changes the
+// options before the analysis is computed.
+Resolved<PageInputs> analysed(const AdjustOptions& adjust = {}) {
+  const PageRequest request = page_request();
+  Resolved<PageInputs> result;
+  const Resolved<ParameterSet> arm = resolve_arm(request.arm, page_reading);
+  take(result.problems, result.warnings, arm);
+  if (!arm.value) return result;
+  Resolved<AnalysisOptions> options = resolve_analysis(request.analysis, *arm.value);
+  take(result.problems, result.warnings, options);
+  if (!options.value) return result;
+  if (adjust) adjust(*arm.value, *options.value);
+  result.value = PageInputs{*arm.value, {}, analyse_alignments(*arm.value, *options.value)};
+  return result;
 }
 
 // The chart's own analysis: about one radius for every three pixels, so that the curves are
-// smooth at any width (the peaks and the CSV keep the command line's 1 mm step).
-Analysis screen_analysis(double width_px) {
-  const ParameterSet set = parameters();
-  AnalysisOptions options = chart_options();
-  const double span = set.outer_groove_radius - set.inner_groove_radius;
-  const double step = span / std::clamp(width_px / 3, 40.0, 400.0);
-  if (std::isfinite(step) && step > 0) options.step_mm = step;
-  return analyse_alignments(set, options);
+// smooth at any width (the tables and the CSV keep the command line's step).
+Resolved<PageInputs> screen_analysis(double width_px) {
+  return analysed([width_px](const ParameterSet& set, AnalysisOptions& options) {
+    const double span = set.outer_groove_radius - set.inner_groove_radius;
+    const double step = span / std::clamp(width_px / 3, 40.0, 400.0);
+    if (std::isfinite(step) && step > 0) options.step_mm = step;
+  });
 }
 
 std::string dash_or(double value) {
   return std::isnan(value) ? "-" : format_three_decimals(value);
 }
 
+// The page kind a download draws, the chart's for the table.
+const PageKind* download_kind(std::string_view what) {
+  return page_kind_keyed(what == table_download ? "chart" : what);
+}
+
+Resolved<ResolvedPage> resolved_download(std::string_view what) {
+  if (what != table_download) {
+    const PageKind* const kind = download_kind(what);
+    if (!kind) return {{}, {{"", "there is no such page"}}, {}};
+    return resolve_page(*kind, page_request(), page_reading);
+  }
+  Resolved<PageInputs> table = analysed();
+  Resolved<ResolvedPage> result{{}, std::move(table.problems), std::move(table.warnings)};
+  if (table.value) result.value = ResolvedPage{std::move(*table.value), {}};
+  return result;
+}
+
+std::string& download_bytes() {
+  static std::string bytes;
+  return bytes;
+}
+
+}  // namespace
+}  // namespace veltrane
+
+using namespace veltrane;
+
+extern "C" {
+
+// The figures of the result card, tab-separated: pivot distance, inner and outer null
+// radius, effective length, overhang, offset angle; "" while the arm has a problem.
+EMSCRIPTEN_KEEPALIVE const char* vt_card() {
+  const Resolved<ParameterSet> arm = resolve_arm(page_request().arm, page_reading);
+  std::string line;
+  if (arm.value) {
+    const ParameterSet& set = *arm.value;
+    for (const double value : {set.pivot_to_spindle, set.inner_null_radius, set.outer_null_radius,
+                               set.effective_length, set.overhang, set.offset_angle})
+      line += (line.empty() ? "" : "\t") + format_three_decimals(value);
+  }
+  return give(line);
+}
+
+// The chart as an SVG `width_px` CSS pixels wide; "" while the form has a problem for it.
+EMSCRIPTEN_KEEPALIVE const char* vt_screen_chart(double width_px) {
+  const Resolved<PageInputs> chart = screen_analysis(width_px);
+  return give(chart.value ? screen_chart_svg(chart.value->analysis, width_px) : std::string());
+}
+
+// What the chart of that width shows under `x_px`: where that radius lies (px), a tab, the
+// readout's lines.
+EMSCRIPTEN_KEEPALIVE const char* vt_chart_readout(double width_px, double x_px) {
+  const Resolved<PageInputs> chart = screen_analysis(width_px);
+  if (!chart.value) return give("");
+  const ScreenChartReading reading = screen_chart_reading(chart.value->analysis, width_px, x_px);
+  return give(format_fixed(reading.x_px, 1) + '\t' + reading.text);
+}
+
 // One line per alignment: key, name, chosen (1 or 0), peak |tracking error| and its radius,
 // peak |distortion| and its radius, RMS distortion, then how much the peak distortion grows
-// for +0.5 mm, -0.5 mm, +0.5 degrees and -0.5 degrees of mounting error.
-std::string analysis_tables() {
-  AnalysisOptions options = chart_options();
-  options.mounting_error = MountingError{};
-  const Analysis analysis = analyse_alignments(parameters(), options);
+// for +0.5 mm, -0.5 mm, +0.5 degrees and -0.5 degrees of mounting error; "" while the form
+// has a problem for the chart.
+EMSCRIPTEN_KEEPALIVE const char* vt_analysis_tables() {
+  const Resolved<PageInputs> chart = analysed([](const ParameterSet&, AnalysisOptions& options) {
+    options.mounting_error = MountingError{};
+  });
   std::string lines;
-  for (const ArmAnalysis& arm : analysis.arms) {
+  if (!chart.value) return give(lines);
+  for (const ArmAnalysis& arm : chart.value->analysis.arms) {
     if (arm.by_length_and_offset) continue;
     lines += std::string(arm.key) + '\t' + std::string(arm.name) + '\t' + (arm.chosen ? "1" : "0");
     for (const double value :
@@ -70,178 +146,53 @@ std::string analysis_tables() {
       lines += '\t' + dash_or(value);
     lines += '\n';
   }
-  return lines;
+  return give(lines);
 }
 
-// The figures of the result card, tab-separated: pivot distance, inner and outer null
-// radius, effective length, overhang, offset angle.
-std::string card() {
-  const ParameterSet set = parameters();
-  std::string line;
-  for (const double value : {set.pivot_to_spindle, set.inner_null_radius, set.outer_null_radius,
-                             set.effective_length, set.overhang, set.offset_angle})
-    line += (line.empty() ? "" : "\t") + format_three_decimals(value);
-  return line;
+// "" when the download `what` (a page kind's key, or "chart-csv") can be made, else the
+// first problem that keeps it.
+EMSCRIPTEN_KEEPALIVE const char* vt_download_problem(const char* what) {
+  const Resolved<ResolvedPage> download = resolved_download(what);
+  return give(download.value ? std::string() : download.problems.front().words);
 }
 
-bool as_svg() {
-  return text_of("format") == "svg";
+// What the chosen paper and margin cut off that download, and the smallest paper with room
+// for it, as veltrane-cli warns; "" when nothing is cut off.
+EMSCRIPTEN_KEEPALIVE const char* vt_paper_warning(const char* what) {
+  std::string text;
+  for (const std::string& warning : resolved_download(what).warnings)
+    text += (text.empty() ? "" : "\n") + warning;
+  return give(text);
 }
 
-std::string sheet_name(std::string_view what) {
-  return std::string(what) + "-" + std::string(paper_size(chosen_paper()).name) +
-         (as_svg() ? ".svg" : ".pdf");
-}
-
-// The custom strobe dialog's texts, the counts as the whole numbers the checks accepted.
-CustomStrobeFields custom_strobe_texts() {
-  CustomStrobeFields fields{text_of("strobe-outer"), text_of("strobe-inner"),
-                            text_of("strobe-caption1"), text_of("strobe-caption2")};
-  for (const auto& [name, text] : {std::pair{"strobe-outer", &fields.outer_bars},
-                                   std::pair{"strobe-inner", &fields.inner_bars}}) {
-    const double count = form_number(name);
-    if (std::isfinite(count)) *text = shortest_number(count);
+// Renders the download `what` into the bytes vt_download_bytes gives, as veltrane-cli writes
+// the same file; their size, 0 when it cannot be made (vt_download_problem says why).
+EMSCRIPTEN_KEEPALIVE int vt_download(const char* what) {
+  const Resolved<ResolvedPage> download = resolved_download(what);
+  download_bytes().clear();
+  if (download.value) {
+    const PageInputs& inputs = download.value->inputs;
+    download_bytes() = what == table_download
+                           ? analysis_csv(inputs.analysis)
+                           : render_page(*download_kind(what), inputs, download.value->target);
   }
-  return fields;
-}
-
-// The file's name says what it holds: "template-222.5mm-lofgren-a-a4.pdf".
-std::string download_name(std::string_view what) {
-  const ParameterSet set = parameters();
-  if (what == "template") {
-    const Alignment* alignment = alignment_of(set.alignment);
-    const std::string key = set.alignment == alignment_custom_nulls ? "custom-nulls"
-                            : alignment                             ? std::string(alignment->key)
-                                                                    : "alignment";
-    return sheet_name("template-" + format_up_to_three_decimals(set.pivot_to_spindle) + "mm-" +
-                      key);
-  }
-  if (what == "strobe-60hz" || what == "strobe-50hz") return sheet_name(what);
-  if (what == "strobe-speed") {
-    std::string name = "strobe";
-    const StrobeRings found = strobe_rings();
-    for (const StrobeRing& ring : found.rings)
-      name += "-" + format_up_to_three_decimals(ring.speed_rpm) + "rpm";
-    if (!found.rings.empty()) name += "-" + strobe_frequency_text(found.rings[0].supply_hz) + "hz";
-    return sheet_name(name);
-  }
-  if (what == "strobe-custom") {
-    const CustomStrobeFields fields = custom_strobe_texts();
-    return sheet_name("strobe-" + fields.outer_bars + "-" + fields.inner_bars + "-bars");
-  }
-  if (what == "chart")
-    return "analysis-" + format_up_to_three_decimals(set.pivot_to_spindle) + "mm-" +
-           format_up_to_three_decimals(chart_options().rpm) + "rpm.csv";
-  return {};
-}
-
-std::string page_bytes(const std::string& title,
-                       const std::function<void(const PrintOpener&)>& print) {
-  const FileFormat format = as_svg() ? FileFormat::svg : FileFormat::pdf;
-  const FileTarget target{format, default_dpi(format), chosen_paper(), form_number("margin")};
-  std::string bytes;
-  print([&](std::string_view /*document_name*/) {
-    return make_vector_file_device(target, bytes, title);
-  });
-  return bytes;
-}
-
-// The download's bytes as veltrane-cli writes the same file; "" when it cannot be made.
-std::string download_bytes(std::string_view what) {
-  if (*vt_download_problem(std::string(what).c_str()) != '\0') return {};
-  ParameterSet set = parameters();
-  if (what == "template")
-    return page_bytes(template_page_title(set),
-                      [&](const PrintOpener& open) { print_template_page(set, open); });
-  if (what == "strobe-60hz" || what == "strobe-50hz") {
-    const bool sixty = what == "strobe-60hz";
-    const StandardStrobe& strobe = sixty ? strobe_60hz : strobe_50hz;
-    const std::string blank(caption_length, ' ');
-    return page_bytes(standard_strobe_page_title(sixty ? 60 : 50), [&](const PrintOpener& open) {
-      print_strobe_page(set, strobe.outer_bars, strobe.inner_bars, blank, blank, open);
-    });
-  }
-  if (what == "strobe-speed") {
-    const StrobeRings found = strobe_rings();
-    return page_bytes(strobe_speed_page_title(found.rings), [&](const PrintOpener& open) {
-      print_strobe_speed_page(set, found.rings, open);
-    });
-  }
-  if (what == "strobe-custom") {
-    read_custom_strobe(set, custom_strobe_texts());
-    return page_bytes(custom_strobe_page_title(set.custom_outer_bars, set.custom_inner_bars),
-                      [&](const PrintOpener& open) {
-                        print_strobe_page(set, set.custom_outer_bars, set.custom_inner_bars,
-                                          set.custom_caption_1, set.custom_caption_2, open);
-                      });
-  }
-  if (what == "chart") return analysis_csv(analyse_alignments(set, chart_options()));
-  return {};
-}
-
-// The one answer the page reads after each call; valid until the next call.
-std::string& answer() {
-  static std::string bytes;
-  return bytes;
-}
-
-const char* give(std::string text) {
-  answer() = std::move(text);
-  return answer().c_str();
-}
-
-}  // namespace
-}  // namespace veltrane
-
-using namespace veltrane;
-
-extern "C" {
-
-EMSCRIPTEN_KEEPALIVE const char* vt_card() {
-  return give(card());
-}
-
-// The chart as an SVG `width_px` CSS pixels wide.
-EMSCRIPTEN_KEEPALIVE const char* vt_screen_chart(double width_px) {
-  return give(screen_chart_svg(screen_analysis(width_px), width_px));
-}
-
-// What the chart of that width shows under `x_px`: where that radius lies (px), a tab, the
-// readout's lines.
-EMSCRIPTEN_KEEPALIVE const char* vt_chart_readout(double width_px, double x_px) {
-  const ScreenChartReading reading =
-      screen_chart_reading(screen_analysis(width_px), width_px, x_px);
-  return give(format_fixed(reading.x_px, 1) + '\t' + reading.text);
-}
-
-EMSCRIPTEN_KEEPALIVE const char* vt_analysis_tables() {
-  return give(analysis_tables());
-}
-
-// Renders the download `what` (template, strobe-60hz, strobe-50hz, strobe-speed,
-// strobe-custom, chart) into the answer; its size in bytes, 0 when it cannot be made
-// (vt_download_problem says why).
-EMSCRIPTEN_KEEPALIVE int vt_download_file(const char* what) {
-  answer() = download_bytes(what);
-  return static_cast<int>(answer().size());
+  return static_cast<int>(download_bytes().size());
 }
 
 EMSCRIPTEN_KEEPALIVE const char* vt_download_bytes() {
-  return answer().data();
+  return download_bytes().data();
 }
 
+// The file's name says what it holds: "template-222.5mm-lofgren-a-a4.pdf"; "" while the
+// download cannot be made.
 EMSCRIPTEN_KEEPALIVE const char* vt_download_name(const char* what) {
-  return give(download_name(what));
-}
-
-// Applies the calibration's factors only when the measured lengths have no problem, as
-// veltrane-cli calibrate refuses them; 1 when applied.
-EMSCRIPTEN_KEEPALIVE int vt_apply_checked_calibration() {
-  const std::string_view problems = vt_problems();
-  if (problems.find("measured-x\t") != std::string_view::npos ||
-      problems.find("measured-y\t") != std::string_view::npos)
-    return 0;
-  return vt_apply_calibration();
+  const Resolved<ResolvedPage> download = resolved_download(what);
+  if (!download.value) return give("");
+  const std::string stem = download_kind(what)->file_stem(download.value->inputs);
+  if (what == table_download) return give(stem + ".csv");
+  const FileTarget& target = download.value->target;
+  return give(stem + "-" + std::string(paper_size(target.paper).name) +
+              (target.format == FileFormat::svg ? ".svg" : ".pdf"));
 }
 
 }  // extern "C"

@@ -3,12 +3,10 @@
 #include <memory>
 
 #include "app/dialog_fields.h"
+#include "app/page_kinds.h"
 #include "app/read_fields.h"
 #include "model/groove_presets.h"
-#include "model/standard_strobes.h"
 #include "model/summary.h"
-#include "strobe/strobe_page.h"
-#include "template/template_page.h"
 #include "ui/control_ids.h"
 #include "ui/window_descriptions.h"
 
@@ -42,6 +40,11 @@ void without_input(Dialog& dialog, Command command) {
   dialog.set_enabled(true);
 }
 
+// The window's buttons print the pages every front end offers, from the window's own set.
+void print_page(std::string_view key, const ParameterSet& set, const PrintOpener& open) {
+  page_kind(key).draw(PageInputs{set, {}, {}}, open);
+}
+
 void set_groove_texts(Dialog& dialog, const GroovePreset& preset) {
   dialog.set_text(id_inner_radius, preset.inner_mm);
   dialog.set_text(id_outer_radius, preset.outer_mm);
@@ -60,22 +63,19 @@ bool confirm_parameters(Toolkit& toolkit, const ParameterSet& set) {
 
 int run_custom_strobe_dialog(Toolkit& toolkit, ParameterSet& set, Dialog& parent) {
   auto focus = std::make_shared<FocusMemory>();
-  return toolkit.show_modal(custom_strobe_description(), &parent,
-                            [&toolkit, &set, focus](Dialog& dialog, const DialogEvent& event) {
-                              focus->handle(dialog, event);
-                              if (event.kind != DialogEventKind::command) return;
-                              if (event.id == id_custom_ok) {
-                                read_custom_strobe(set, custom_strobe_fields_of(dialog));
-                                without_input(dialog, [&] {
-                                  print_strobe_page(set, set.custom_outer_bars,
-                                                    set.custom_inner_bars, set.custom_caption_1,
-                                                    set.custom_caption_2, printer_of(toolkit));
-                                });
-                                dialog.end_dialog(0);
-                              } else if (event.id == id_custom_cancel) {
-                                dialog.end_dialog(0);
-                              }
-                            });
+  return toolkit.show_modal(
+      custom_strobe_description(), &parent,
+      [&toolkit, &set, focus](Dialog& dialog, const DialogEvent& event) {
+        focus->handle(dialog, event);
+        if (event.kind != DialogEventKind::command) return;
+        if (event.id == id_custom_ok) {
+          read_custom_strobe(set, custom_strobe_fields_of(dialog));
+          without_input(dialog, [&] { print_page("strobe-custom", set, printer_of(toolkit)); });
+          dialog.end_dialog(0);
+        } else if (event.id == id_custom_cancel) {
+          dialog.end_dialog(0);
+        }
+      });
 }
 
 DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
@@ -96,26 +96,23 @@ DialogHandler main_window_handler(Toolkit& toolkit, ParameterSet& set) {
       default:
         return;
     }
-    const std::string blank_caption(caption_length, ' ');
     switch (event.id) {
       case id_print_template:
         without_input(window, [&] {
           read_parameters(set, main_window_fields_of(window));
-          if (confirm_parameters(toolkit, set)) print_template_page(set, printer_of(toolkit));
+          if (confirm_parameters(toolkit, set)) print_page("template", set, printer_of(toolkit));
         });
         break;
       case id_print_60hz:
         without_input(window, [&] {
           read_parameters(set, main_window_fields_of(window));
-          print_strobe_page(set, strobe_60hz.outer_bars, strobe_60hz.inner_bars, blank_caption,
-                            blank_caption, printer_of(toolkit));
+          print_page("strobe-60hz", set, printer_of(toolkit));
         });
         break;
       case id_print_50hz:
         without_input(window, [&] {
           read_parameters(set, main_window_fields_of(window));
-          print_strobe_page(set, strobe_50hz.outer_bars, strobe_50hz.inner_bars, blank_caption,
-                            blank_caption, printer_of(toolkit));
+          print_page("strobe-50hz", set, printer_of(toolkit));
         });
         break;
       case id_print_custom:

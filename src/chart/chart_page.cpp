@@ -488,6 +488,19 @@ FrameMm error_plot_frame_for(std::size_t legend_rows) {
   return frame;
 }
 
+std::vector<PageMark> chart_marks(const ParameterSet& set, const Analysis& analysis) {
+  std::vector<PageMark> marks;
+  const auto add = [&](const char* name, const FrameMm& frame) {
+    MarkExtent extent(set.correction_x, set.correction_y);
+    extent.point(frame.left, frame.top);
+    extent.point(frame.right, frame.bottom);
+    if (extent.finite()) marks.push_back({name, extent.box()});
+  };
+  add("the tracking-error plot", error_plot_frame_for(legend_rows(analysis)));
+  add("the distortion plot", distortion_plot_frame);
+  return marks;
+}
+
 bool clip_to_frame(const FrameMm& frame, double& ax, double& ay, double& bx, double& by) {
   const double dx = bx - ax;
   const double dy = by - ay;

@@ -6,6 +6,7 @@
 
 #include "model/analysis.h"
 #include "model/parameter_set.h"
+#include "print/page_mark.h"
 #include "print/print_device.h"
 
 namespace veltrane {
@@ -34,6 +35,10 @@ FrameMm error_plot_frame_for(std::size_t legend_rows);
 /// Prints the analysis as a chart on one landscape page of the device `open` chooses,
 /// scaled by the set's correction factors; nothing when it chooses none.
 void print_chart_page(const ParameterSet& set, const Analysis& analysis, const PrintOpener& open);
+
+/// Where the chart's two plots land for `set`'s correction factors: "the tracking-error
+/// plot" (as lowered by the legend of `analysis`) and "the distortion plot".
+std::vector<PageMark> chart_marks(const ParameterSet& set, const Analysis& analysis);
 
 /// Cuts the segment a-b to the frame (Liang-Barsky). False when nothing of it is inside
 /// or a coordinate is not finite.

@@ -135,6 +135,15 @@ std::array<std::string, 2> strobe_timing_lines(double speed_rpm) {
               " sec for 100 revolutions."};
 }
 
+std::optional<double> read_finite_decimal(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  if (negative || text.starts_with('+')) text.remove_prefix(1);
+  if (!is_decimal_number(text)) return std::nullopt;
+  const double value = parse_decimal(text);
+  if (!std::isfinite(value)) return std::nullopt;
+  return negative ? -value : value;
+}
+
 std::optional<double> read_positive_decimal(std::string_view text) {
   if (text.starts_with('+')) text.remove_prefix(1);
   if (!is_decimal_number(text)) return std::nullopt;

@@ -51,6 +51,10 @@ std::optional<std::string> strobe_drift_text(const StrobeRing& ring);
 /// without trailing zeros; the speed as strobe_speed_text writes it).
 std::array<std::string, 2> strobe_timing_lines(double speed_rpm);
 
+/// A decimal number as the command line takes it, whole text and nothing else: an optional
+/// sign, then what std::from_chars reads ("-0.5", "16.667", "1e2"); finite, else nullopt.
+std::optional<double> read_finite_decimal(std::string_view text);
+
 /// A positive decimal number as the command line takes it, whole text and nothing else: an
 /// optional "+", then what std::from_chars reads ("45", "16.667", "1e2"); finite and above
 /// 0, else nullopt.

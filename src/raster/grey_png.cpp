@@ -25,8 +25,6 @@
 namespace veltrane {
 namespace {
 
-PngBandProbe band_probe = nullptr;
-
 void put_u32(std::string& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
 }
@@ -54,8 +52,8 @@ struct Band {
   bool ok = false;
 };
 
-void deflate_band(Band& band, int index) {
-  if (band_probe) band_probe(index);
+void deflate_band(Band& band, int index, PngBandProbe probe) {
+  if (probe) probe(index);
   z_stream stream{};
   if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return;
   std::vector<unsigned char> row(static_cast<std::size_t>(band.width) + 1, 0);
@@ -87,7 +85,7 @@ void deflate_band(Band& band, int index) {
 // on one core its compression alone takes a third of a second to a second. The bands are
 // the same on every machine, and so are the bytes.
 std::optional<std::string> compressed_rows(const std::uint8_t* rows, int width, int height,
-                                           std::ptrdiff_t stride) {
+                                           std::ptrdiff_t stride, PngBandProbe probe) {
   constexpr int rows_per_band = 1024;
   const int band_count = std::clamp(height / rows_per_band, 1, 32);
   std::vector<Band> bands(static_cast<std::size_t>(band_count));
@@ -107,7 +105,7 @@ std::optional<std::string> compressed_rows(const std::uint8_t* rows, int width, 
   const auto work = [&]() noexcept {
     try {
       for (std::size_t i = next++; i < bands.size(); i = next++)
-        deflate_band(bands[i], static_cast<int>(i));
+        deflate_band(bands[i], static_cast<int>(i), probe);
     } catch (...) {
       next = bands.size();
     }
@@ -141,7 +139,7 @@ std::optional<std::string> compressed_rows(const std::uint8_t* rows, int width, 
 // The whole file, or empty when a band cannot be deflated; throws when there is no
 // memory for the file.
 std::string png_file(const std::uint8_t* rows, int width, int height, std::ptrdiff_t stride,
-                     int dots_per_metre) {
+                     int dots_per_metre, PngBandProbe probe) {
   std::string out = "\x89PNG\r\n\x1a\n";
   std::array<unsigned char, 13> header{};
   const auto be32 = [](unsigned char* at, std::uint32_t value) {
@@ -157,7 +155,7 @@ std::string png_file(const std::uint8_t* rows, int width, int height, std::ptrdi
   physical[8] = 1;  // per metre
   put_chunk(out, "pHYs", physical.data(), physical.size());
 
-  const std::optional<std::string> data = compressed_rows(rows, width, height, stride);
+  const std::optional<std::string> data = compressed_rows(rows, width, height, stride, probe);
   if (!data) return {};
   constexpr std::size_t chunk = std::size_t{1} << 20;
   for (std::size_t at = 0; at < data->size(); at += chunk) {
@@ -170,15 +168,11 @@ std::string png_file(const std::uint8_t* rows, int width, int height, std::ptrdi
 
 }  // namespace
 
-void set_png_band_probe(PngBandProbe probe) {
-  band_probe = probe;
-}
-
 std::string encode_grey_png(const std::uint8_t* rows, int width, int height, std::ptrdiff_t stride,
-                            int dots_per_metre) {
+                            int dots_per_metre, PngBandProbe probe) {
   if (rows == nullptr || width <= 0 || height <= 0) return {};
   try {
-    return png_file(rows, width, height, stride, dots_per_metre);
+    return png_file(rows, width, height, stride, dots_per_metre, probe);
   } catch (const std::exception&) {
     return {};  // no memory for the file: the page cannot be rendered
   }

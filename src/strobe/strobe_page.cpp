@@ -158,6 +158,30 @@ void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::in
              {"At 33 1/3 RPM it takes", "180 sec for 100 revolutions."}, draw_captions, open);
 }
 
+std::vector<PageMark> strobe_marks(const ParameterSet& set, std::span<const StrobeRing> rings) {
+  std::vector<PageMark> marks;
+  const auto ring = [&](const char* name, double diameter) {
+    MarkExtent extent(set.correction_x, set.correction_y);
+    extent.point(centre_x - diameter / 2, centre_y - diameter / 2);
+    extent.point(centre_x + diameter / 2, centre_y + diameter / 2);
+    if (extent.finite()) marks.push_back({name, extent.box()});
+  };
+  ring("the outer ring", 180);
+  ring("the inner ring", 145);
+  const PrintFont note = make_print_font("Arial", 10 * set.correction_y, false);
+  const std::array<std::string, 2> timing =
+      rings.empty()
+          ? std::array<std::string, 2>{"At 33 1/3 RPM it takes", "180 sec for 100 revolutions."}
+          : strobe_timing_lines(rings[0].speed_rpm);
+  MarkExtent extent(set.correction_x, set.correction_y);
+  const std::string_view lines[] = {"Time this mark-", timing[0], timing[1],
+                                    "Use (1-(actual/target))*100", "for percentage error."};
+  for (std::size_t i = 0; i < std::size(lines); ++i)
+    extent.text(109, 85 + 4 * static_cast<double>(i), lines[i], note);
+  if (extent.finite()) marks.push_back({"the timing note", extent.box()});
+  return marks;
+}
+
 void print_strobe_speed_page(const ParameterSet& set, std::span<const StrobeRing> rings,
                              const PrintOpener& open) {
   const std::span<const StrobeRing> shown = rings.first(std::min<std::size_t>(rings.size(), 2));

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "model/parameter_set.h"
 #include "model/strobe_speed.h"
+#include "print/page_mark.h"
 #include "print/print_device.h"
 
 namespace veltrane {
@@ -25,5 +27,11 @@ void print_strobe_page(const ParameterSet& set, std::int32_t outer_bars, std::in
 /// ring's (strobe_timing_lines).
 void print_strobe_speed_page(const ParameterSet& set, std::span<const StrobeRing> rings,
                              const PrintOpener& open);
+
+/// Where the parts of a disk a user needs land for `set`: the outer ring (with the circle
+/// around it), the inner ring and the timing note, whose middle lines are those of the
+/// disk for `rings` (the standard ones without rings). Parts whose place is not a finite
+/// number are left out, as the page leaves them out.
+std::vector<PageMark> strobe_marks(const ParameterSet& set, std::span<const StrobeRing> rings);
 
 }  // namespace veltrane

@@ -128,57 +128,26 @@ PrintFont label_font_for(const ParameterSet& set) {
   return make_print_font("Arial", label_pt * set.correction_y, false);
 }
 
-// Where a mark reaches on the sheet, and whether every point of it was a finite number.
-struct Extent {
-  static constexpr double inf = std::numeric_limits<double>::infinity();
-  MarkBox box{inf, inf, -inf, -inf};
-  bool finite = true;
-};
-
-void include(Extent& extent, double x, double y) {
-  extent.finite = extent.finite && std::isfinite(x) && std::isfinite(y);
-  extent.box.left_mm = std::min(extent.box.left_mm, x);
-  extent.box.right_mm = std::max(extent.box.right_mm, x);
-  extent.box.top_mm = std::min(extent.box.top_mm, y);
-  extent.box.bottom_mm = std::max(extent.box.bottom_mm, y);
-}
-
-// A page point lands on the sheet scaled by the correction factors, as the page scale
-// scales it; min and max keep the box the right way round whatever their signs.
-void include_page_point(Extent& extent, const ParameterSet& set, double x, double y) {
-  include(extent, x * set.correction_x, y * set.correction_y);
-}
-
-// A text's cell: its corner placed like any page point, its size the font's, which
-// correction_y sets through the point size and correction_x does not touch.
-void include_text(Extent& extent, const ParameterSet& set, double x, double y,
-                  std::string_view utf8, const PrintFont& font) {
-  const double em = font_em_mm(font);
-  const double left = x * set.correction_x;
-  const double top = y * set.correction_y;
-  include(extent, left, top);
-  include(extent, left + text_width_em(utf8) * em, top + text_cell_height_em * em);
-}
-
 }  // namespace
 
 std::vector<TemplateMark> template_marks(const ParameterSet& set) {
   std::vector<TemplateMark> marks;
-  const auto add = [&](const char* name, const Extent& extent) {
-    if (extent.finite) marks.push_back({name, extent.box});
+  const auto add = [&](const char* name, const MarkExtent& extent) {
+    if (extent.finite()) marks.push_back({name, extent.box()});
   };
+  const auto new_extent = [&] { return MarkExtent(set.correction_x, set.correction_y); };
   const auto segments_extent = [&](std::span<const SegmentMm> lines) {
-    Extent extent;
+    MarkExtent extent = new_extent();
     for (const SegmentMm& line : lines) {
-      include_page_point(extent, set, line.x1, line.y1);
-      include_page_point(extent, set, line.x2, line.y2);
+      extent.point(line.x1, line.y1);
+      extent.point(line.x2, line.y2);
     }
     return extent;
   };
   const auto cross_extent = [&](double x, double y, double size) {
-    Extent extent;
-    include_page_point(extent, set, x - size / 2, y - size / 2);
-    include_page_point(extent, set, x + size / 2, y + size / 2);
+    MarkExtent extent = new_extent();
+    extent.point(x - size / 2, y - size / 2);
+    extent.point(x + size / 2, y + size / 2);
     return extent;
   };
 
@@ -193,8 +162,8 @@ std::vector<TemplateMark> template_marks(const ParameterSet& set) {
   const Layout layout = layout_of(set);
   add("the pivot cross", cross_extent(layout.pivot_x, layout.pivot_y, pivot_cross_mm));
   const PrintFont label_font = label_font_for(set);
-  Extent label;
-  include_text(label, set, layout.pivot_x + pivot_label_dx, pivot_label_y, pivot_label, label_font);
+  MarkExtent label = new_extent();
+  label.text(layout.pivot_x + pivot_label_dx, pivot_label_y, pivot_label, label_font);
   add("the pivot label", label);
 
   add("the inner null grid", segments_extent(null_grid_lines(layout.n1.x, layout.n1.y,
@@ -202,9 +171,9 @@ std::vector<TemplateMark> template_marks(const ParameterSet& set) {
   add("the outer null grid", segments_extent(null_grid_lines(layout.n2.x, layout.n2.y,
                                                              layout.theta2, spindle_x, spindle_y)));
 
-  Extent values;
+  MarkExtent values = new_extent();
   for (const ValueLine& line : value_lines(set))
-    include_text(values, set, text_left, line.y, line.text, label_font);
+    values.text(text_left, line.y, line.text, label_font);
   add("the value lines", values);
   return marks;
 }

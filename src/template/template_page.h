@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/parameter_set.h"
+#include "print/page_mark.h"
 #include "print/print_device.h"
 
 namespace veltrane {
@@ -16,18 +17,8 @@ inline constexpr Orientation template_orientation = Orientation::landscape;
 /// of the device `open` chooses; nothing when it chooses none.
 void print_template_page(const ParameterSet& set, const PrintOpener& open);
 
-/// A box on the sheet as printed: millimetres from the top-left corner of the printable
-/// area, the correction factors applied.
-struct MarkBox {
-  double left_mm = 0, top_mm = 0, right_mm = 0, bottom_mm = 0;
-};
-
-/// A mark of the template that its user needs, named as a message names it ("the pivot
-/// cross").
-struct TemplateMark {
-  std::string name;
-  MarkBox box;
-};
+/// A mark of the template that its user needs ("the pivot cross").
+using TemplateMark = PageMark;
 
 /// Where the marks a user needs land for `set`: the reference lines as far as the 200 mm
 /// ticks they are measured to, the ticks, the frame's crosses (their centres with 1 mm of

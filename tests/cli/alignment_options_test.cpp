@@ -81,20 +81,23 @@ TEST(CliAlignmentOptions, RadiiPresets) {
 TEST(CliAlignmentOptions, ArgumentMistakes) {
   // clang-format off
   const struct { std::vector<std::string_view> args; std::string_view message; } cases[] = {
-      {{"--nulls", "66"}, "--nulls must be"}, {{"--nulls", "66,66"}, "--nulls must be"},
-      {{"--nulls", "0,66"}, "--nulls must be"}, {{"--nulls", "-66,121"}, "--nulls must be"},
-      {{"--nulls", "66,inf"}, "--nulls must be"}, {{"--nulls", "66,121,130"}, "--nulls must be"},
-      {{"--nulls", "66;121"}, "--nulls must be"}, {{"--nulls", "66, 121"}, "--nulls must be"},
-      {{"--nulls", "+-66,121"}, "--nulls must be"}, {{"--nulls", "0x42,121"}, "--nulls must be"},
-      {{"--effective-length", "0"}, "--effective-length must be"},
-      {{"--effective-length", "abc"}, "--effective-length must be"},
-      {{"--effective-length", "1e999"}, "--effective-length must be"},
+      {{"--nulls", "66"}, "--nulls must be"}, {{"--nulls", "66,66"}, "the two null radii must differ"},
+      {{"--nulls", "0,66"}, "null radius must be more than 0 mm, not 0 mm"},
+      {{"--nulls", "-66,121"}, "null radius must be more than 0 mm, not -66 mm"},
+      {{"--nulls", "66,inf"}, "null radius must be a number of mm, such as 121, not 'inf'"},
+      {{"--nulls", "66,121,130"}, "not '121,130'"}, {{"--nulls", "66;121"}, "--nulls must be"},
+      {{"--nulls", "66, 121"}, "not ' 121'"}, {{"--nulls", "+-66,121"}, "not '+-66'"},
+      {{"--nulls", "0x42,121"}, "not '0x42'"},
+      {{"--effective-length", "0"}, "effective length must be more than 0 mm"},
+      {{"--effective-length", "abc"}, "effective length must be a number of mm"},
+      {{"--effective-length", "1e999"}, "effective length must be a number of mm"},
       {{"--effective-length", "80"},
-       "an arm of effective length 80 mm cannot reach both null radii, 63.103 and 119.173 mm; "
-       "the shortest that can is 86.719 mm"},
-      {{"--nulls", "66,121", "--effective-length", "89.3"}, "the shortest that can is 89.365 mm"},
-      {{"--effective-length", "1e200"}, "--effective-length 1e+200 is too large"},
-      {{"--inner", "0", "--outer", "0", "--effective-length", "200"}, "give none that are numbers"},
+       "effective length 80 mm cannot reach null radii 63.103 and 119.173 mm: it must be at "
+       "least 91.139 mm"},
+      {{"--nulls", "66,121", "--effective-length", "89.3"}, "it must be at least 93.5 mm"},
+      {{"--effective-length", "1e200"}, "effective length 1e+200 mm is too large"},
+      {{"--inner", "0", "--outer", "0", "--effective-length", "200"},
+       "inner groove radius must be more than 0 mm, not 0 mm"},
       {{"--pivot", "200", "--effective-length", "220"},
        "--effective-length and --pivot cannot go together"},
       {{"--radii", "ansi"}, "--radii must be din, iec, jis or typical, not 'ansi'"},
@@ -114,7 +117,7 @@ TEST(CliAlignmentOptions, ArgumentMistakes) {
   for (std::string_view text : {"1", "a,b", "1,nan", "1,,2", ""}) {
     const CliRun r = run({"analyze", "--mounting-error", text});
     EXPECT_EQ(r.code, 2) << text;
-    EXPECT_NE(r.err.find("--mounting-error must be two numbers"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("mounting error must be two numbers"), std::string::npos) << r.err;
   }
   EXPECT_EQ(run({"summary", "--mounting-error", "1,1"}).code, 2);
 }

@@ -29,7 +29,7 @@ TEST(CliAnalyze, ArgumentMistakes) {
   const std::vector<std::string_view> cases[] = {
       {"--rpm", "0"}, {"--rpm", "-33"}, {"--rpm", "abc"}, {"--rpm", "inf"}, {"--rpm", "nan"},
       {"--rpm", "0x21"}, {"--rpm", "1e999"}, {"--rpm", ""}, {"--rpm", " 33"}, {"--rpm", "33 "},
-      {"--rpm", "33,3"}, {"--rpm", "1/3"}, {"--rpm", "."}, {"--rpm", "1e"}, {"--velocity", "-1"},
+      {"--rpm", "33,3"}, {"--rpm", "1/0"}, {"--rpm", "."}, {"--rpm", "1e"}, {"--velocity", "-1"},
       {"--step", "0"}, {"--step", "0.000"}, {"--step", "1e-9"}, {"--step=-1"},
       {"--arm-length", "230"}, {"--arm-offset", "23"}, {"--arm-length", "230", "--arm-offset", "0"},
       {"--format", "gif"}, {"--format", "png", "--dpi", "2400"}, {"--dpi", "0"},
@@ -216,7 +216,7 @@ TEST(CliAnalyze, NoRadiiSayWhy) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    std::vector<std::string_view> args{"analyze"};
+    std::vector<std::string_view> args{"analyze", "--as-typed"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     const CliRun r = run(args);
     EXPECT_EQ(r.code, 0) << r.err;
@@ -224,7 +224,8 @@ TEST(CliAnalyze, NoRadiiSayWhy) {
     EXPECT_NE(r.out.find(c.text), std::string::npos) << c.text << "\n" << r.out;
   }
   // CSV has no comments: its header alone, and why on standard error.
-  const CliRun csv = run({"analyze", "--inner", "146.05", "--outer", "57.5", "--format", "csv"});
+  const CliRun csv =
+      run({"analyze", "--as-typed", "--inner", "146.05", "--outer", "57.5", "--format", "csv"});
   EXPECT_EQ(csv.code, 0);
   EXPECT_EQ(
       csv.out,
@@ -237,8 +238,9 @@ TEST(CliAnalyze, NoRadiiSayWhy) {
 TEST(CliAnalyze, OddFieldsGiveWellFormedOutput) {
   for (const char* pivot : {"0", "1e300", "-209", "abc", "1e999"}) {
     for (const char* format : {"text", "csv", "json", "trace"}) {
-      const CliRun r = run({"analyze", "--pivot", pivot, "--format", format, "--velocity", "1e308",
-                            "--arm-length", "1e300", "--arm-offset", "1e-300"});
+      const CliRun r =
+          run({"analyze", "--as-typed", "--pivot", pivot, "--format", format, "--velocity", "1e308",
+               "--arm-length", "1e300", "--arm-offset", "1e-300"});
       EXPECT_EQ(r.code, 0) << pivot << ' ' << format << r.err;
       EXPECT_TRUE(r.out.ends_with('\n')) << pivot << ' ' << format;
       if (std::string_view(format) == "json") {

@@ -7,11 +7,11 @@
 #include <sstream>
 #include <vector>
 
+#include "app/page_kinds.h"
 #include "app/page_title.h"
 #include "app/read_fields.h"
 #include "cli/arguments.h"
 #include "cli/options.h"
-#include "cli/paper_fit.h"
 #include "cli_run.h"
 #include "model/standard_strobes.h"
 #include "model/version.h"
@@ -57,7 +57,9 @@ TEST(CliSummary, FieldOptionsReadLikeTheWindow) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    const CliRun r = run(c.args);
+    std::vector<std::string_view> args = c.args;
+    args.emplace_back("--as-typed");
+    const CliRun r = run(args);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(line(r.out, c.line), c.text) << c.args.back();
   }
@@ -89,7 +91,7 @@ TEST(CliErrors, UserTextInAMessageKeepsItToOneLine) {
       {{"strobe", "6\r0hz"},                                     "'6\\r0hz'"},
       {{"summary", "--bo\tgus", "1"},                            "'--bo\\tgus'"},
       {{"summary", "--alignment", "\x1b[2Jx"},                   "'\\x1b[2Jx'"},
-      {{"strobe", "speed", "--rpm", "45\n78", "-o", "-"},         "'45\\n78'"},
+      {{"strobe", "speed", "--rpm", "45\n78", "--format", "trace", "-o", "-"}, "'45\\n78'"},
       {{"analyze", "--rpm", "3\xc2\x85" "3"},                    "'3\\u00853'"},
       {{"template", "-o", "/no/such/folder/a\nb.trace"},          "'/no/such/folder/a\\nb.trace'"},
       {{"template", "-o", "/dev/null/x\x7f.trace"}, "'/dev/null/x\\x7f.trace'"},
@@ -144,6 +146,10 @@ TEST(CliErrors, PaperNamesEveryChoice) {
   const CliRun r = run({"template", "-o", "-", "--format=trace", "--paper", "a5"});
   EXPECT_EQ(line(r.err, 0),
             "veltrane-cli: --paper must be a4, a3, letter, legal or tabloid, not 'a5'");
+}
+
+std::string template_paper_warning(const ParameterSet& set, Paper paper, double margin_mm = 0) {
+  return page_paper_warning(page_kind("template"), PageInputs{set, {}, {}}, paper, margin_mm);
 }
 
 ParameterSet template_set(const char* pivot, std::int16_t alignment, const char* cx,

@@ -113,10 +113,11 @@ TEST_F(Limits, AMillionRadiiTakeLittleMemoryInEveryFormat) {
 #endif
   for (const char* format : {"text", "csv", "json", "png"}) {
     SCOPED_TRACE(format);
-    const ProgramRun r = run_program(with_output({"analyze", "--inner", "0", "--outer", "999999",
-                                                  "--step", "1", "--format", format},
-                                                 dir_ / "report"),
-                                     "/dev/null");
+    const ProgramRun r =
+        run_program(with_output({"analyze", "--as-typed", "--inner", "0", "--outer", "999999",
+                                 "--step", "1", "--format", format},
+                                dir_ / "report"),
+                    "/dev/null");
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_LT(r.peak_kilobytes, 100 * 1024);
     const auto size = fs::file_size(dir_ / "report");

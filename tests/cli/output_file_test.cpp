@@ -231,10 +231,9 @@ TEST_F(OutputFile, EverySignalThatEndsTheProcessWhileWritingLeavesNoTemporaryFil
         if (existing) write_file(target, "old", fs::perms::owner_read | fs::perms::owner_write);
         const pid_t child = fork();
         if (child == 0) {
-          use_files_without_names(!named_from_the_start);
           signal_to_raise = signal;
-          set_output_file_probe(raise_signal);
-          write_output_file(target.string(), std::string(8 << 20, 'x'));
+          write_output_file(target.string(), std::string(8 << 20, 'x'),
+                            {raise_signal, !named_from_the_start});
           _exit(0);  // not reached: the signal ends the child
         }
         int status = 0;
@@ -252,19 +251,18 @@ TEST_F(OutputFile, EverySignalThatEndsTheProcessWhileWritingLeavesNoTemporaryFil
 
 TEST_F(OutputFile, ANameAsLongAsTheFileSystemTakesIsWrittenWithOrWithoutANamelessFile) {
   for (const bool named_from_the_start : {true, false}) {
-    use_files_without_names(!named_from_the_start);
+    const OutputFileHooks hooks{nullptr, !named_from_the_start};
     for (const std::size_t length : {245u, 251u, 255u}) {
       const fs::path target = dir_ / std::string(length, 'c');
-      EXPECT_EQ(write_output_file(target.string(), "page"), "") << length;
+      EXPECT_EQ(write_output_file(target.string(), "page", hooks), "") << length;
       EXPECT_EQ(read_file(target), "page");
-      EXPECT_EQ(write_output_file(target.string(), "again"), "") << length;
+      EXPECT_EQ(write_output_file(target.string(), "again", hooks), "") << length;
       EXPECT_EQ(read_file(target), "again");
       fs::remove(target);
     }
-    EXPECT_NE(write_output_file((dir_ / std::string(256, 'c')).string(), "x"), "");
+    EXPECT_NE(write_output_file((dir_ / std::string(256, 'c')).string(), "x", hooks), "");
     EXPECT_TRUE(fs::is_empty(dir_));
   }
-  use_files_without_names(true);
 }
 
 TEST(StandardOutput, EveryCommandReportsAFullDeviceWithOneLineAndExitCodeTwo) {

@@ -99,10 +99,8 @@ TEST(GreyPng, AFailingBandOnAnyThreadGivesNoImage) {
                                      if (band == 5) throw std::runtime_error("band 5");
                                    }},
                                    PngBandProbe{[](int) { throw std::bad_alloc(); }}}) {
-    set_png_band_probe(probe);
-    EXPECT_EQ(encode_grey_png(pixels.data(), 40, 8192, 40, 1), "");
+    EXPECT_EQ(encode_grey_png(pixels.data(), 40, 8192, 40, 1, probe), "");
   }
-  set_png_band_probe(nullptr);
   EXPECT_TRUE(decoded(encode_grey_png(pixels.data(), 40, 8192, 40, 1)).ok);
 }
 

@@ -1,4 +1,4 @@
-#include "cli/render.h"
+#include "app/render.h"
 
 #include <sstream>
 
@@ -28,6 +28,11 @@ std::string render_page(const FileTarget& target, std::string_view title,
   draw(
       [&](std::string_view /*document_name*/) { return make_file_device(resolved, bytes, title); });
   return bytes;
+}
+
+std::string render_page(const PageKind& kind, const PageInputs& inputs, const FileTarget& target) {
+  return render_page(target, kind.title(inputs),
+                     [&](const PrintOpener& open) { kind.draw(inputs, open); });
 }
 
 }  // namespace veltrane
