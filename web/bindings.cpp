@@ -80,7 +80,8 @@ PageRequest page_request() {
   PageRequest request;
   for (const auto& [name, text] : main_window_boxes) request.arm.window.*text = text_of(name);
   const Alignment* alignment = alignment_keyed(text_of("alignment"));
-  request.arm.window.alignment = alignment ? alignment->code : std::int16_t{0};
+  request.arm.window.alignment = 0;  // no option checked
+  if (alignment) request.arm.window.alignment = alignment->code;
   request.arm.custom_nulls = text_of("alignment") == custom_nulls.key;
   request.arm.null_inner = text_of("null-inner");
   request.arm.null_outer = text_of("null-outer");
