@@ -5,7 +5,6 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,14 +15,11 @@
 #include "app/requests.h"
 #include "model/alignments.h"
 #include "model/groove_presets.h"
-#include "model/number_format.h"
 #include "model/summary.h"
+#include "page_form.h"
 
 namespace veltrane {
 namespace {
-
-// The page reads every number strictly, a single decimal comma taken for the point.
-constexpr Reading page_reading = Reading::decimal_comma;
 
 // The main window's text boxes by the page's element ids.
 const std::pair<std::string_view, std::string MainWindowFields::*> main_window_boxes[] = {
@@ -71,6 +67,8 @@ std::map<std::string, std::string, std::less<>>& form() {
   return texts;
 }
 
+}  // namespace
+
 const std::string& text_of(std::string_view name) {
   static const std::string none;
   const auto it = form().find(name);
@@ -82,7 +80,8 @@ PageRequest page_request() {
   PageRequest request;
   for (const auto& [name, text] : main_window_boxes) request.arm.window.*text = text_of(name);
   const Alignment* alignment = alignment_keyed(text_of("alignment"));
-  request.arm.window.alignment = alignment ? alignment->code : std::int16_t{0};
+  request.arm.window.alignment = 0;  // no option checked
+  if (alignment) request.arm.window.alignment = alignment->code;
   request.arm.custom_nulls = text_of("alignment") == custom_nulls.key;
   request.arm.null_inner = text_of("null-inner");
   request.arm.null_outer = text_of("null-outer");
@@ -98,13 +97,22 @@ PageRequest page_request() {
   return request;
 }
 
+namespace {
+
 CalibrationRequest calibration_request() {
   return {text_of("measured-x"), text_of("measured-y"), text_of("correction-x"),
           text_of("correction-y")};
 }
 
-bool measured_anything() {
-  return !text_of("measured-x").empty() || !text_of("measured-y").empty();
+// The calibration's problems once a length has been measured, but none for a length not yet
+// typed: the other one is typed first.
+Problems calibration_problems() {
+  if (text_of("measured-x").empty() && text_of("measured-y").empty()) return {};
+  Problems problems = resolve_calibration(calibration_request(), page_reading).problems;
+  std::erase_if(problems, [](const Problem& problem) {
+    return problem.field.starts_with("measured-") && text_of(problem.field).empty();
+  });
+  return problems;
 }
 
 // Every problem of the form, each once, in the order of the form.
@@ -122,35 +130,8 @@ Problems form_problems() {
   add(resolve_print(request.print, page_reading).problems);
   add(resolve_strobe_speeds(request.strobe).problems);
   add(resolve_custom_strobe(request.strobe, {}, page_reading).problems);
-  if (measured_anything()) add(resolve_calibration(calibration_request(), page_reading).problems);
+  add(calibration_problems());
   return problems;
-}
-
-// The page kind a download names: the table's keys, and the page's older names.
-const PageKind* download_kind(std::string_view what) {
-  if (what == "strobe-60") return page_kind_keyed("strobe-60hz");
-  if (what == "strobe-50") return page_kind_keyed("strobe-50hz");
-  return page_kind_keyed(what);
-}
-
-Resolved<ResolvedPage> resolved_download(const PageKind& kind) {
-  return resolve_page(kind, page_request(), page_reading);
-}
-
-std::string& message() {
-  static std::string text;
-  return text;
-}
-
-// The one result the page reads after each call; valid until the next call.
-std::string& result() {
-  static std::string bytes;
-  return bytes;
-}
-
-const char* give(std::string text) {
-  result() = std::move(text);
-  return result().c_str();
 }
 
 // A page of `key` as an SVG to show, or "" while the form has a problem for it.
@@ -162,11 +143,14 @@ std::string preview_svg(std::string_view key) {
   return page.value ? render_page(kind, page.value->inputs, page.value->target) : std::string();
 }
 
-std::string dash_or(double value) {
-  return std::isnan(value) ? "-" : format_three_decimals(value);
+}  // namespace
+
+const char* give(std::string text) {
+  static std::string kept;
+  kept = std::move(text);
+  return kept.c_str();
 }
 
-}  // namespace
 }  // namespace veltrane
 
 using namespace veltrane;
@@ -202,13 +186,6 @@ EMSCRIPTEN_KEEPALIVE const char* vt_problems() {
   for (const Problem& problem : form_problems())
     text += problem.field + '\t' + problem.words + '\n';
   return give(text);
-}
-
-// The first problem of the field with that element id, or "".
-EMSCRIPTEN_KEEPALIVE const char* vt_reading_note(const char* name) {
-  for (const Problem& problem : form_problems())
-    if (problem.field == name) return give(problem.words);
-  return give("");
 }
 
 // What each ring of the disk for speeds shows at its speed, or why there is no disk.
@@ -249,77 +226,6 @@ EMSCRIPTEN_KEEPALIVE int vt_apply_calibration() {
 
 EMSCRIPTEN_KEEPALIVE const char* vt_template_svg() {
   return give(preview_svg("template"));
-}
-
-EMSCRIPTEN_KEEPALIVE const char* vt_chart_svg() {
-  return give(preview_svg("chart"));
-}
-
-// One line per arm, tab-separated: name, chosen ("1" or "0"), peak tracking error in degrees
-// and its radius, peak distortion in % and its radius, RMS distortion in %; nothing while the
-// form has a problem for the chart.
-EMSCRIPTEN_KEEPALIVE const char* vt_peaks() {
-  const Resolved<ResolvedPage> page = resolved_download(page_kind("chart"));
-  std::string table;
-  if (page.value) {
-    for (const ArmAnalysis& arm : page.value->inputs.analysis.arms) {
-      table += std::string(arm.name) + '\t' + (arm.chosen ? "1" : "0") + '\t' +
-               dash_or(arm.peak_tracking_error.magnitude) + '\t' +
-               dash_or(arm.peak_tracking_error.radius_mm) + '\t' +
-               dash_or(arm.peak_distortion.magnitude) + '\t' +
-               dash_or(arm.peak_distortion.radius_mm) + '\t' + dash_or(arm.rms_distortion_percent) +
-               '\n';
-    }
-  }
-  return give(table);
-}
-
-// "" when the download of that page kind can be made, else the first problem that keeps it.
-EMSCRIPTEN_KEEPALIVE const char* vt_download_problem(const char* what) {
-  const PageKind* const kind = download_kind(what);
-  if (!kind) return give("There is no such page.");
-  const Resolved<ResolvedPage> page = resolved_download(*kind);
-  return give(page.value ? "" : page.problems.front().words);
-}
-
-// What the chosen paper and margin cut off that download, and the smallest paper with room
-// for it; "" when nothing is cut off.
-EMSCRIPTEN_KEEPALIVE const char* vt_paper_warning(const char* what) {
-  const PageKind* const kind = download_kind(what);
-  if (!kind) return give("");
-  std::string text;
-  for (const std::string& warning : resolved_download(*kind).warnings)
-    text += (text.empty() ? "" : "\n") + warning;
-  return give(text);
-}
-
-// Renders a download (a page kind's key; "strobe-60" and "strobe-50" name the standard disks
-// too) into the result, in the form's format; its size in bytes, 0 when there is no page
-// (vt_message then says why).
-EMSCRIPTEN_KEEPALIVE int vt_download(const char* what) {
-  message().clear();
-  result().clear();
-  const PageKind* const kind = download_kind(what);
-  if (!kind) {
-    message() = "There is no such page.";
-    return 0;
-  }
-  const Resolved<ResolvedPage> page = resolved_download(*kind);
-  if (!page.value) {
-    message() = page.problems.front().words;
-    return 0;
-  }
-  result() = render_page(*kind, page.value->inputs, page.value->target);
-  if (result().empty()) message() = "This build writes no PDF.";
-  return static_cast<int>(result().size());
-}
-
-EMSCRIPTEN_KEEPALIVE const char* vt_result() {
-  return result().data();
-}
-
-EMSCRIPTEN_KEEPALIVE const char* vt_message() {
-  return message().c_str();
 }
 
 }  // extern "C"

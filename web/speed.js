@@ -86,7 +86,7 @@
       const action = live ? stopListening() : startListening();
       action.catch((error) => show('Problem: the microphone could not be used (' + error + ').'));
     });
-    document.getElementById('speed').dataset.ready = 'true';
+    document.getElementById('speed-section').dataset.ready = 'true';
   }
 
   createVeltrane().then(start, (error) => {

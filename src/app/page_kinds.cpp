@@ -5,8 +5,9 @@
 
 #include "app/page_title.h"
 #include "chart/chart_page.h"
-#include "model/alignments.h"
 #include "chart/speed_page.h"
+#include "model/alignments.h"
+#include "model/number_format.h"
 #include "model/standard_strobes.h"
 #include "print/paper.h"
 #include "strobe/strobe_page.h"
@@ -33,6 +34,36 @@ std::string_view template_name(const PageInputs& inputs) {
 
 constexpr std::uint8_t strobe_needs = needs_corrections;
 
+std::string mm_text(double mm) {
+  return format_up_to_three_decimals(mm) + "mm";
+}
+
+std::string template_stem(const PageInputs& inputs) {
+  const Alignment* const alignment = alignment_of(inputs.set.alignment);
+  const std::string key = inputs.set.alignment == alignment_custom_nulls ? "custom-nulls"
+                          : alignment ? std::string(alignment->key)
+                                      : "alignment";
+  return "template-" + mm_text(inputs.set.pivot_to_spindle) + "-" + key;
+}
+
+std::string strobe_speed_stem(const PageInputs& inputs) {
+  std::string stem = "strobe";
+  for (const StrobeRing& ring : inputs.rings)
+    stem += "-" + format_up_to_three_decimals(ring.speed_rpm) + "rpm";
+  if (!inputs.rings.empty()) stem += "-" + strobe_frequency_text(inputs.rings[0].supply_hz) + "hz";
+  return stem;
+}
+
+std::string custom_strobe_stem(const PageInputs& inputs) {
+  return "strobe-" + shortest_number(static_cast<double>(inputs.set.custom_outer_bars)) + "-" +
+         shortest_number(static_cast<double>(inputs.set.custom_inner_bars)) + "-bars";
+}
+
+std::string chart_stem(const PageInputs& inputs) {
+  return "analysis-" + mm_text(inputs.set.pivot_to_spindle) + "-" +
+         format_up_to_three_decimals(inputs.analysis.options.rpm) + "rpm";
+}
+
 }  // namespace
 
 // clang-format off
@@ -42,13 +73,15 @@ const std::array<PageKind, 7> page_kinds = {{
      [](const PageInputs& in, const PrintOpener& open) {
        print_template_page(in.set, open, template_name(in));
      },
-     [](const PageInputs& in) { return template_marks(in.set); }},
+     [](const PageInputs& in) { return template_marks(in.set); }, template_stem},
     {"strobe-60hz", "the 60 Hz strobe disk", Orientation::portrait, strobe_needs,
      [](const PageInputs&) { return standard_strobe_page_title(60); },
-     draw_standard_strobe<strobe_60hz>, standard_strobe_marks},
+     draw_standard_strobe<strobe_60hz>, standard_strobe_marks,
+     [](const PageInputs&) { return std::string("strobe-60hz"); }},
     {"strobe-50hz", "the 50 Hz strobe disk", Orientation::portrait, strobe_needs,
      [](const PageInputs&) { return standard_strobe_page_title(50); },
-     draw_standard_strobe<strobe_50hz>, standard_strobe_marks},
+     draw_standard_strobe<strobe_50hz>, standard_strobe_marks,
+     [](const PageInputs&) { return std::string("strobe-50hz"); }},
     {"strobe-custom", "the custom strobe disk", Orientation::portrait,
      strobe_needs | needs_custom_strobe,
      [](const PageInputs& in) {
@@ -58,26 +91,27 @@ const std::array<PageKind, 7> page_kinds = {{
        print_strobe_page(in.set, in.set.custom_outer_bars, in.set.custom_inner_bars,
                          in.set.custom_caption_1, in.set.custom_caption_2, open);
      },
-     standard_strobe_marks},
+     standard_strobe_marks, custom_strobe_stem},
     {"strobe-speed", "the strobe disk for speeds", Orientation::portrait,
      strobe_needs | needs_speeds,
      [](const PageInputs& in) { return strobe_speed_page_title(in.rings); },
      [](const PageInputs& in, const PrintOpener& open) {
        print_strobe_speed_page(in.set, in.rings, open);
      },
-     [](const PageInputs& in) { return strobe_marks(in.set, in.rings); }},
+     [](const PageInputs& in) { return strobe_marks(in.set, in.rings); }, strobe_speed_stem},
     {"chart", "the chart", Orientation::landscape, needs_arm | needs_analysis,
      [](const PageInputs& in) { return analysis_page_title(in.set); },
      [](const PageInputs& in, const PrintOpener& open) {
        print_chart_page(in.set, in.analysis, open);
      },
-     [](const PageInputs& in) { return chart_marks(in.set, in.analysis); }},
+     [](const PageInputs& in) { return chart_marks(in.set, in.analysis); }, chart_stem},
     {"speed", "the speed page", Orientation::landscape, needs_recording,
      [](const PageInputs&) { return std::string(speed_page_title); },
      [](const PageInputs& in, const PrintOpener& open) {
        print_speed_page(in.speed, in.recording, open);
      },
-     [](const PageInputs&) { return speed_marks(); }},
+     [](const PageInputs&) { return speed_marks(); },
+     [](const PageInputs&) { return std::string("speed"); }},
 }};
 // clang-format on
 

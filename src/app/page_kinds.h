@@ -55,6 +55,9 @@ struct PageKind {
   std::string (*title)(const PageInputs& inputs);  ///< of a PDF or SVG
   void (*draw)(const PageInputs& inputs, const PrintOpener& open);
   std::vector<PageMark> (*marks)(const PageInputs& inputs);  ///< the parts a user needs
+  /// What a file of the page holds, for its name, before the paper and the extension:
+  /// "template-222.5mm-lofgren-a", "strobe-33.333rpm-45rpm-60hz", "analysis-209mm-33.333rpm".
+  std::string (*file_stem)(const PageInputs& inputs);
 };
 
 extern const std::array<PageKind, 7> page_kinds;

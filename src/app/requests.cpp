@@ -48,6 +48,12 @@ double at_least(double mm) {
   return std::isfinite(rounded) && rounded >= mm ? rounded : mm;
 }
 
+// How texts the windows do not have are read: strictly where the windows' boxes are read as
+// typed, else as the front end reads its other texts (the page's decimal comma too).
+Reading beyond_the_window(Reading reading) {
+  return reading == Reading::as_typed ? Reading::strict : reading;
+}
+
 std::string null_radii_text(double n1, double n2) {
   return "null radii " + length_text(n1) + " and " + length_text(n2) + " mm";
 }
@@ -98,7 +104,7 @@ void read_window_strictly(const ArmRequest& request, ProblemList& list, Paramete
 
 // The pivot distance of an arm of the asked effective length, or a problem.
 void pivot_for_length(const ArmRequest& request, ProblemList& list, ParameterSet& set) {
-  ProblemList strict(Reading::strict);
+  ProblemList strict(beyond_the_window(list.reading()));
   const auto length = strict.positive(length_q, request.effective_length, "239.3");
   for (const Problem& problem : strict.problems()) list.add(problem.field, problem.words);
   if (!length) return;
@@ -134,7 +140,7 @@ Resolved<ParameterSet> resolve_arm(const ArmRequest& request, Reading reading) {
   read_parameters(set, request.window);
   if (reading != Reading::as_typed) read_window_strictly(request, list, set);
   if (request.custom_nulls) {
-    ProblemList strict(Reading::strict);
+    ProblemList strict(beyond_the_window(reading));
     const auto n1 = strict.positive(null_inner_q, request.null_inner, "66");
     const auto n2 = strict.positive(null_outer_q, request.null_outer, "121");
     if (n1 && n2 && *n1 == *n2)
@@ -182,7 +188,7 @@ Resolved<ParameterSet> resolve_corrections(const MainWindowFields& window, Readi
 
 Resolved<FileTarget> resolve_print(const PrintRequest& request, Reading reading) {
   // The margin is no window's text: it is read strictly whatever the reading.
-  ProblemList list(reading == Reading::as_typed ? Reading::strict : reading);
+  ProblemList list(beyond_the_window(reading));
   const auto margin = list.number(margin_q, request.margin, "4");
   if (margin && !(*margin >= 0 && *margin <= max_margin_mm))
     list.add(margin_q.field,
@@ -264,7 +270,7 @@ Resolved<ParameterSet> resolve_custom_strobe(const StrobeRequest& request, Param
 
 Resolved<Calibration> resolve_calibration(const CalibrationRequest& request, Reading reading) {
   ProblemList list(reading);
-  ProblemList lengths(reading == Reading::as_typed ? Reading::strict : reading);
+  ProblemList lengths(beyond_the_window(reading));
   const auto measured_x = lengths.positive(measured_x_q, request.measured_x, "199.5");
   const auto measured_y = lengths.positive(measured_y_q, request.measured_y, "200.5");
   for (const Problem& problem : lengths.problems()) list.add(problem.field, problem.words);

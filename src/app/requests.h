@@ -39,7 +39,8 @@ struct ArmRequest {
 /// radii's difference reaches both (d >= (N2 - N1) / 2); where the effective length is,
 /// none shorter than their mean (L >= (N1 + N2) / 2). Reading::as_typed reads the window's
 /// texts as the window does and refuses nothing the window accepts; what the window does not
-/// have (effective length, custom null radii) is read strictly in every reading.
+/// have (effective length, custom null radii) it reads strictly, every other reading as it
+/// reads the rest.
 Resolved<ParameterSet> resolve_arm(const ArmRequest& request, Reading reading);
 
 /// The two correction factors alone, read from `window` (for the strobe disks): a set whose

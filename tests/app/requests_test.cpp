@@ -55,6 +55,8 @@ TEST(ResolveArm, RefusesWhatCannotBeBuiltAndNamesWhatWould) {
       {arm("209", "66", ""), Reading::strict, "null-outer: null radius must be a number of mm, such as 121, not ''"},
       {arm("222,5"), Reading::strict, "pivot: pivot distance must be a number of mm, such as 222.5, not '222,5'"},
       {arm("222,5"), Reading::decimal_comma, ""},
+      {by_length("239,3", "66", "121,5"), Reading::decimal_comma, ""},
+      {by_length("239,3"), Reading::as_typed, "effective-length: effective length must be a number of mm, such as 239.3, not '239,3'"},
       {arm("2,22,5"), Reading::decimal_comma, "pivot: pivot distance must be a number of mm, such as 222.5, not '2,22,5'"},
       {arm("-3"), Reading::strict, "pivot: pivot distance must be more than 0 mm, not -3 mm"},
       {arm("1e200"), Reading::strict, "pivot: pivot distance 1e+200 mm and null radii 63.103 and 119.173 mm give an arm too large for numbers to hold"},
@@ -196,6 +198,33 @@ TEST(PageKinds, EveryKindWarnsOfWhatThePaperCutsOff) {
       "margin: margin must be from 0 to 25 mm, not 26 mm");
   for (const PageKind& kind : page_kinds) EXPECT_EQ(page_kind_keyed(kind.key), &kind);
   EXPECT_EQ(page_kind_keyed("strobe-60"), nullptr);
+}
+
+TEST(PageKinds, FileStemsSayWhatThePageHolds) {
+  PageRequest custom;
+  custom.arm = arm("222.5", "66", "121");
+  custom.strobe.custom.outer_bars = "200";
+  custom.strobe.speeds = "33 1/3,45";
+  custom.strobe.hz = "60";
+  custom.analysis.rpm = "45";
+  // clang-format off
+  const struct { const char* kind; PageRequest request; std::string stem; } cases[] = {
+      {"template", {}, "template-209mm-lofgren-a"},
+      {"template", custom, "template-222.5mm-custom-nulls"},
+      {"strobe-60hz", custom, "strobe-60hz"},
+      {"strobe-custom", custom, "strobe-200-160-bars"},
+      {"strobe-speed", {}, "strobe-78rpm-50hz"},
+      {"strobe-speed", custom, "strobe-33.333rpm-45rpm-60hz"},
+      {"chart", {}, "analysis-209mm-33.333rpm"},
+      {"chart", custom, "analysis-222.5mm-45rpm"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const PageKind& kind = page_kind(c.kind);
+    const Resolved<ResolvedPage> page = resolve_page(kind, c.request, Reading::strict);
+    ASSERT_TRUE(page.value.has_value()) << c.kind;
+    EXPECT_EQ(kind.file_stem(page.value->inputs), c.stem) << c.kind;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-"""Saves a picture of the page from file://, whole, in a colour scheme and at a width.
+"""Saves a picture of the page from file:// in a colour scheme and at a width: the whole
+page, or with a HEIGHT what a screen of that size shows (a phone's: 390 844).
 
-usage: /usr/bin/python3 tests/web/screenshot.py SITE_DIR OUT.png [light|dark] [WIDTH]
+usage: /usr/bin/python3 tests/web/screenshot.py SITE_DIR OUT.png [light|dark] [WIDTH [HEIGHT]]
 """
 import pathlib
 import sys
@@ -13,6 +14,7 @@ from selenium.webdriver.chrome.service import Service
 site, out = pathlib.Path(sys.argv[1]).resolve(), sys.argv[2]
 scheme = sys.argv[3] if len(sys.argv) > 3 else 'light'
 width = int(sys.argv[4]) if len(sys.argv) > 4 else 1100
+screen_height = int(sys.argv[5]) if len(sys.argv) > 5 else None
 options = Options()
 for argument in ['--headless=new', '--no-sandbox', '--hide-scrollbars',
                  '--window-size=%d,1000' % width]:
@@ -27,9 +29,10 @@ try:
         if time.monotonic() - started > 10:
             sys.exit('the page did not start')
         time.sleep(0.05)
-    height = driver.execute_script('return document.documentElement.scrollHeight')
+    height = screen_height or driver.execute_script('return document.documentElement.scrollHeight')
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
         'width': width, 'height': height, 'deviceScaleFactor': 1, 'mobile': width < 600})
+    time.sleep(0.5)  # the chart is drawn again for the new width once resizing pauses
     driver.save_screenshot(out)
 finally:
     driver.quit()

@@ -68,7 +68,7 @@ class SpeedTest(unittest.TestCase):
         cls.driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
         cls.driver.get('http://127.0.0.1:%d/' % cls.server.server_address[1])
         started = time.monotonic()
-        while cls.driver.execute_script('return document.getElementById("speed").dataset.ready') != 'true':
+        while cls.driver.execute_script('return document.getElementById("speed-section").dataset.ready') != 'true':
             if time.monotonic() - started > 10:
                 raise AssertionError('the speed section did not start')
             time.sleep(0.05)
