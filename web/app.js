@@ -12,7 +12,7 @@
   const formNames = [...textFields, ...selects, ...optionGroups];
   // Fields whose problems stop the summary, as they stop veltrane-cli summary.
   const armFields = ['pivot', 'effective-length', 'inner', 'outer', 'null-inner', 'null-outer',
-    'alignment'];
+    'alignment', 'arm-id'];
   const mimeTypes = { pdf: 'application/pdf', svg: 'image/svg+xml', csv: 'text/csv' };
   const storageKey = 'veltrane-form';
   const previewDelayMs = 250;

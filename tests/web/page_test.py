@@ -42,7 +42,7 @@ SUMMARY_CASES = [
     ({'pivot': '239.3', 'inner': '60.325'}, 'lofgren-b', 'pivot', ['--pivot', '239.3', '--inner', '60.325']),
     ({'pivot': '222,5', 'inner': '63', 'outer': '145'}, 'stevenson-a', 'pivot', ['--pivot', '222.5', '--inner', '63', '--outer', '145']),
     ({'pivot': '2.5e2', 'correction-x': '1,005'}, 'lofgren-a', 'pivot', ['--pivot', '250', '--correction-x', '1.005']),
-    ({'arm-id': 'Löfgren’s arm № 7 ✓ with a very long name beyond forty characters'}, 'lofgren-a', 'pivot', ['--id', 'Löfgren’s arm № 7 ✓ with a very long name beyond forty characters']),
+    ({'arm-id': 'Löfgren’s arm № 7 ✓, forty characters!!!'}, 'lofgren-a', 'pivot', ['--id', 'Löfgren’s arm № 7 ✓, forty characters!!!']),
     ({'null-inner': '66', 'null-outer': '121'}, 'custom', 'pivot', ['--nulls', '66,121']),
     ({'effective-length': '239,3', 'inner': '60.325'}, 'lofgren-a', 'length', ['--effective-length', '239.3', '--inner', '60.325']),
     ({'effective-length': '240', 'null-inner': '120.9', 'null-outer': '65.998'}, 'custom', 'length', ['--effective-length', '240', '--nulls', '120.9,65.998']),
@@ -71,6 +71,8 @@ CHECK_CASES = [
     ('strobe-hz', 'x', {'strobe-hz'}, {'download-strobe-speed'}, ['strobe', 'speed', '--rpm', '78', '--hz', 'x', *TO_STDOUT]),
     ('strobe-rpm', '0', {'strobe-rpm'}, {'download-strobe-speed'}, ['strobe', 'speed', '--rpm', '0', *TO_STDOUT]),
     ('strobe-outer', '2.5', {'strobe-outer'}, {'download-strobe-custom'}, ['strobe', 'custom', '--outer', '2.5', *TO_STDOUT]),
+    ('arm-id', 'W' * 41, {'arm-id'}, ARM, ['summary', '--id', 'W' * 41]),
+    ('strobe-caption1', 'C' * 37, {'strobe-caption1'}, {'download-strobe-custom'}, ['strobe', 'custom', '--caption1', 'C' * 37, *TO_STDOUT]),
     ('measured-x', '1e308', {'measured-x'}, set(), ['calibrate', '--measured-x', '1e308', '--measured-y', '200']),
     ('null-inner', 'abc', set(), set(), None),  # read only with custom null radii
 ]
@@ -466,7 +468,9 @@ class PageTest(unittest.TestCase):
                 'print-help').split()
         missing = [i for i in kept + [f + s for f in ['pivot', 'inner', 'outer', 'null-inner', 'null-outer',
                                                        'correction-x', 'correction-y', 'strobe-hz',
-                                                       'measured-x', 'measured-y'] for s in ['', '-note']]
+                                                       'measured-x', 'measured-y', 'arm-id',
+                                                       'strobe-caption1', 'strobe-caption2']
+                                      for s in ['', '-note']]
                    if not self.driver.find_elements(By.ID, i)]
         self.assertEqual(missing, [])
 
