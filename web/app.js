@@ -6,13 +6,15 @@
   const textFields = ['pivot', 'effective-length', 'inner', 'outer', 'null-inner', 'null-outer',
     'arm-id', 'chart-rpm', 'margin', 'strobe-rpm', 'strobe-hz', 'strobe-outer', 'strobe-inner',
     'strobe-caption1', 'strobe-caption2', 'measured-x', 'measured-y', 'correction-x',
-    'correction-y'];
-  const selects = ['paper', 'format'];
+    'correction-y', 'overhang-range', 'offset-range'];
+  const selects = ['paper', 'format', 'criterion'];
   const optionGroups = ['alignment', 'arm-by'];
   const formNames = [...textFields, ...selects, ...optionGroups];
   // Fields whose problems stop the summary, as they stop veltrane-cli summary.
   const armFields = ['pivot', 'effective-length', 'inner', 'outer', 'null-inner', 'null-outer',
     'alignment', 'arm-id'];
+  // Fields whose problems only the search for the optimum finds, with the previews.
+  const limitFields = ['overhang-range', 'offset-range'];
   const mimeTypes = { pdf: 'application/pdf', svg: 'image/svg+xml', csv: 'text/csv' };
   const storageKey = 'veltrane-form';
   const previewDelayMs = 250;
@@ -79,6 +81,7 @@
       document.querySelectorAll('.note[id$="-note"]').forEach((note) => {
         const id = note.id.slice(0, -'-note'.length);
         if (id === 'paper') return;  // the paper's note is the warning of what it cuts off
+        if (limitFields.includes(id)) return;
         note.textContent = found.get(id) || '';
         if ($(id)) markInvalid($(id), found.has(id));
       });
@@ -173,6 +176,27 @@
       showTables();
       $('template-preview').innerHTML = chartOk ? text(core._vt_template_svg) : '';
       $('template-preview').classList.toggle('empty', !chartOk);
+      showOptimum();
+    }
+
+    // ---- the optimum within the arm's limits ----
+
+    function showOptimum() {
+      const found = new Map();
+      text(core._vt_optimum).split('\n').filter((line) => line).forEach((line) => {
+        const tab = line.indexOf('\t');
+        if (!found.has(line.slice(0, tab))) found.set(line.slice(0, tab), line.slice(tab + 1));
+      });
+      limitFields.forEach((id) => {
+        $(id + '-note').textContent = found.get(id) || '';
+        markInvalid($(id), found.has(id));
+      });
+      const report = textOf(core._vt_optimum_report, 'text');
+      $('optimum').value = report || [...found.values()][0] || '';
+      $('optimum').dataset.json = textOf(core._vt_optimum_report, 'json');
+      const why = report ? text(core._vt_optimum_nulls_problem) : [...found.values()][0] || '';
+      $('use-optimum').disabled = why !== '';
+      $('use-optimum-reason').value = why ? why[0].toUpperCase() + why.slice(1) + '.' : '';
     }
 
     // ---- the chart's readout ----
@@ -323,6 +347,13 @@
         $('calibration-applied').value = 'Applied: the correction factors are now X = ' +
           get('correction-x') + ' and Y = ' + get('correction-y') +
           '. Print the template again and measure it once more.';
+      }
+    });
+    $('use-optimum').addEventListener('click', () => {
+      showOptimum();  // the form may have changed since the previews
+      if (core._vt_use_optimum()) {
+        loadForm();
+        update();
       }
     });
     window.addEventListener('hashchange', () => {

@@ -55,7 +55,10 @@ std::map<std::string, std::string, std::less<>>& form() {
         {"arm-by", "pivot"},
         {"effective-length", request.arm.effective_length},
         {"null-inner", request.arm.null_inner},
-        {"null-outer", request.arm.null_outer}};
+        {"null-outer", request.arm.null_outer},
+        {"overhang-range", "10,25"},
+        {"offset-range", "15,30"},
+        {"criterion", "peak"}};
     for (const auto& [name, text] : main_window_boxes)
       initial[std::string(name)] = request.arm.window.*text;
     for (const auto& [name, text] : custom_strobe_boxes)
@@ -73,6 +76,10 @@ const std::string& text_of(std::string_view name) {
   static const std::string none;
   const auto it = form().find(name);
   return it == form().end() ? none : it->second;
+}
+
+void set_text_of(std::string_view name, std::string text) {
+  form()[std::string(name)] = std::move(text);
 }
 
 // The form as the application's requests.

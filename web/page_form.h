@@ -18,6 +18,9 @@ inline constexpr Reading page_reading = Reading::decimal_comma;
 /// option's value); "" for a name the form does not have.
 const std::string& text_of(std::string_view name);
 
+/// Puts `text` into the field with that element id, as if typed.
+void set_text_of(std::string_view name, std::string text);
+
 /// The form as the application's requests.
 PageRequest page_request();
 

@@ -8,6 +8,7 @@ import csv
 import functools
 import http.server
 import io
+import json
 import os
 import pathlib
 import shutil
@@ -75,6 +76,16 @@ CHECK_CASES = [
     ('strobe-caption1', 'C' * 37, {'strobe-caption1'}, {'download-strobe-custom'}, ['strobe', 'custom', '--caption1', 'C' * 37, *TO_STDOUT]),
     ('measured-x', '1e308', {'measured-x'}, set(), ['calibrate', '--measured-x', '1e308', '--measured-y', '200']),
     ('null-inner', 'abc', set(), set(), None),  # read only with custom null radii
+]
+
+# The limits and fields typed, and the veltrane-cli optimize arguments for them: the optimum
+# shown is the CLI's, unless the CLI refuses it (then the field named has its words).
+OPTIMUM_CASES = [
+    ({}, None, ['--overhang-range', '10,25', '--offset-range', '15,30']),
+    ({'overhang-range': '12', 'offset-range': '18,26', 'criterion': 'rms', 'pivot': '239.3', 'chart-rpm': '45'}, None, ['--overhang-range', '12', '--offset-range', '18,26', '--criterion', 'rms', '--pivot', '239.3', '--rpm', '45']),
+    ({'overhang-range': '25,10'}, 'overhang-range', ['--overhang-range', '25,10', '--offset-range', '15,30']),
+    ({'offset-range': '22,x'}, 'offset-range', ['--overhang-range', '10,25', '--offset-range', '22,x']),
+    ({'overhang-range': '-200'}, 'overhang-range', ['--overhang-range', '-200', '--offset-range', '15,30']),
 ]
 
 # Downloads and the veltrane-cli arguments that write the same file.
@@ -222,7 +233,7 @@ class PageTest(unittest.TestCase):
                     self.assertEqual(refused.returncode, 2, refused.stderr)
                     words = refused.stderr.splitlines()[0].removeprefix('veltrane-cli: ')
                     self.assertEqual(self.by_id(field + '-note').text, words)
-                self.assertEqual(self.disabled() - {'apply-calibration'}, stopped)
+                self.assertEqual(self.disabled() - {'apply-calibration', 'use-optimum'}, stopped)
                 if stopped:
                     self.assertIn(self.by_id(field + '-note').text, self.by_id('download-message').text)
                 if field == 'measured-x':
@@ -230,6 +241,47 @@ class PageTest(unittest.TestCase):
                 self.type_text(field, before)
                 self.assertEqual(self.invalid(), set())
                 self.assertEqual(self.disabled() & ALL_DOWNLOADS, set())
+
+    def test_optimum_is_the_clis_and_becomes_custom_nulls(self):
+        for texts, refused_at, args in OPTIMUM_CASES:
+            with self.subTest(texts=texts):
+                self.open()
+                for name, text in texts.items():
+                    if name == 'criterion':
+                        Select(self.by_id(name)).select_by_value(text)
+                    else:
+                        self.type_text(name, text)
+                self.settle()
+                if refused_at:
+                    refused = cli('optimize', *args, check=False)
+                    self.assertEqual(refused.returncode, 2, refused.stderr)
+                    words = refused.stderr.splitlines()[0].removeprefix('veltrane-cli: ')
+                    self.assertEqual(self.by_id(refused_at + '-note').text, words)
+                    self.assertEqual(self.invalid(), {refused_at})
+                    self.assertFalse(self.by_id('use-optimum').is_enabled())
+                    continue
+                self.assertEqual(self.value('optimum'), cli('optimize', *args).stdout)
+                expected = json.loads(cli('optimize', *args, '--format', 'json').stdout)
+                shown = json.loads(self.by_id('optimum').get_attribute('data-json'))
+                for arm in ['optimum', 'standard']:
+                    for key, value in expected[arm].items():
+                        if isinstance(value, str):
+                            self.assertEqual(shown[arm][key], value)
+                            continue
+                        wanted = value if isinstance(value, list) else [value]
+                        got = shown[arm][key] if isinstance(value, list) else [shown[arm][key]]
+                        self.assertEqual(len(got), len(wanted), (arm, key))
+                        for one, want in zip(got, wanted):
+                            self.assertAlmostEqual(one, want, delta=1e-9 * abs(want), msg=(arm, key))
+                nulls = shown['optimum']['null_radii_mm']
+                self.assertEqual(len(nulls), 2)
+                self.by_id('use-optimum').click()
+                self.assertEqual(self.value('alignment-custom'), 'custom')
+                self.assertTrue(self.by_id('alignment-custom').is_selected())
+                pivot = repr(expected['inputs']['pivot_to_spindle_mm'])
+                summary = cli('summary', '--nulls', f'{nulls[0]!r},{nulls[1]!r}', '--pivot', pivot).stdout
+                self.assertEqual(self.js('return document.getElementById("summary").textContent'),
+                                 summary.rstrip('\n'))
 
     def test_paper_note_warns_as_the_cli_does(self):
         self.open()
