@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "model/number_format.h"
@@ -26,6 +27,7 @@ constexpr double wow_low_hz = 0.5;
 constexpr double wow_flutter_split_hz = 6;
 constexpr double flutter_high_hz = 200;
 constexpr double lowest_modulation_hz = 0.25;
+constexpr int counted_lines = 4;  // lines counted whole in their band, strongest first
 
 constexpr double silence_rms = 1e-5;         // -100 dBFS
 constexpr double least_tone_fraction = 0.3;  // of the signal's power near the nominal tone
@@ -221,6 +223,127 @@ double weighted_calibration(double rate_hz) {
   return weighted_reading(sine, rate_hz);
 }
 
+// The spectrum of a deviation, zero-padded to a power of two at least twice its length so
+// that a line's lobe spans several bins, as the power of each positive-frequency bin: the
+// bins of all frequencies sum to the mean square of the deviation (Parseval, zero-padding
+// included).
+struct PowerSpectrum {
+  std::vector<double> power;
+  double bin_hz = 0;
+  double per_lobe = 0;  // bins per 1 / duration
+};
+
+PowerSpectrum power_spectrum(std::span<const double> x, double rate_hz) {
+  std::size_t size = 1;
+  while (size < 2 * x.size()) size <<= 1;
+  std::vector<Complex> spectrum(size);
+  std::copy(x.begin(), x.end(), spectrum.begin());
+  fft(spectrum);
+  PowerSpectrum p;
+  const auto n = static_cast<double>(x.size());
+  p.bin_hz = rate_hz / static_cast<double>(size);
+  p.per_lobe = static_cast<double>(size) / n;
+  p.power.resize(size / 2);
+  for (std::size_t k = 0; k < size / 2; ++k)
+    p.power[k] = 2 * std::norm(spectrum[k]) / (static_cast<double>(size) * n);
+  return p;
+}
+
+// A sinusoid c cos(w t) + s sin(w t), the time counted from the middle of the recording.
+struct Line {
+  double hz = 0;
+  double c = 0;
+  double s = 0;
+  [[nodiscard]] double amplitude() const { return std::hypot(c, s); }
+};
+
+// The sinusoid at `hz` that fits the deviation best (least squares on a cosine and a sine).
+// Unlike the spectrum's lobe it loses nothing to leakage, whether or not the recording holds
+// a whole number of the line's cycles.
+Line fitted_line(std::span<const double> x, double rate_hz, double hz) {
+  const double step = two_pi * hz / rate_hz;
+  const double centre = (static_cast<double>(x.size()) - 1) / 2;
+  double cc = 0;
+  double ss = 0;
+  double cs = 0;
+  double xc = 0;
+  double xs = 0;
+  // The oscillator turns by one step per sample and is set exactly now and then, so that
+  // rounding cannot build up.
+  const Complex turn = std::polar(1.0, step);
+  Complex z;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    if (i % oscillator_refresh == 0) z = std::polar(1.0, step * (static_cast<double>(i) - centre));
+    const double c = z.real();
+    const double s = z.imag();
+    z *= turn;
+    cc += c * c;
+    ss += s * s;
+    cs += c * s;
+    xc += x[i] * c;
+    xs += x[i] * s;
+  }
+  const double det = cc * ss - cs * cs;
+  if (!(det > 0)) return {hz, 0, 0};
+  return {hz, (xc * ss - xs * cs) / det, (xs * cc - xc * cs) / det};
+}
+
+void subtract(std::span<double> x, double rate_hz, const Line& line) {
+  const double step = two_pi * line.hz / rate_hz;
+  const double centre = (static_cast<double>(x.size()) - 1) / 2;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const double phase = step * (static_cast<double>(i) - centre);
+    x[i] -= line.c * std::cos(phase) + line.s * std::sin(phase);
+  }
+}
+
+// The strongest line between low_hz and high_hz: the bin of most power, the power-weighted
+// centre of its lobe, refined to where a sinusoid fits best (the fit rises and falls once
+// across the lobe, so a golden-section search finds it).
+std::optional<Line> strongest_line(std::span<const double> x, double rate_hz, double low_hz,
+                                   double high_hz) {
+  const PowerSpectrum p = power_spectrum(x, rate_hz);
+  const std::size_t last =
+      std::min(p.power.size() - 1, static_cast<std::size_t>(high_hz / p.bin_hz));
+  std::size_t peak = 0;
+  for (std::size_t k = 1; k <= last; ++k)
+    if (static_cast<double>(k) * p.bin_hz >= low_hz && (peak == 0 || p.power[k] > p.power[peak]))
+      peak = k;
+  if (peak == 0 || !(p.power[peak] > 0)) return std::nullopt;
+  const auto reach = static_cast<std::size_t>(std::ceil(1.5 * p.per_lobe));
+  double lobe = 0;
+  double moment = 0;
+  for (std::size_t k = peak > reach ? peak - reach : 1; k <= std::min(last, peak + reach); ++k) {
+    lobe += p.power[k];
+    moment += p.power[k] * static_cast<double>(k);
+  }
+  const double centre_hz = moment / lobe * p.bin_hz;
+  const double half_lobe_hz = 0.5 * p.bin_hz * p.per_lobe;
+  double low = std::max(centre_hz - half_lobe_hz, p.bin_hz / 2);
+  double high = centre_hz + half_lobe_hz;
+  const double ratio = (std::sqrt(5.0) - 1) / 2;
+  double a = low + (1 - ratio) * (high - low);
+  double b = low + ratio * (high - low);
+  double fa = fitted_line(x, rate_hz, a).amplitude();
+  double fb = fitted_line(x, rate_hz, b).amplitude();
+  for (int i = 0; i < 32; ++i) {
+    if (fa < fb) {
+      low = a;
+      a = b;
+      fa = fb;
+      b = low + ratio * (high - low);
+      fb = fitted_line(x, rate_hz, b).amplitude();
+    } else {
+      high = b;
+      b = a;
+      fb = fa;
+      a = low + (1 - ratio) * (high - low);
+      fa = fitted_line(x, rate_hz, a).amplitude();
+    }
+  }
+  return fitted_line(x, rate_hz, (low + high) / 2);
+}
+
 std::string percent_text(double value) {
   return format_up_to_three_decimals(value);
 }
@@ -357,60 +480,51 @@ SpeedResult measure_speed(const SpeedMeter& m) {
   }
   r.drift_percent_per_min = slope_hz_per_s * 60 / o.tone_hz * 100;
 
-  // The deviation from the trend, in percent of the mean, and its spectrum (zero-padded to a
-  // power of two at least twice its length, so that a line's lobe spans several bins).
+  // The deviation from the trend, in percent of the mean.
   std::vector<double> deviation(track.size());
   for (std::size_t i = 0; i < track.size(); ++i) {
     const double t = (static_cast<double>(i) - (n - 1) / 2) / rate;
     deviation[i] = (track[i] - mean - slope_hz_per_s * t) / mean * 100;
   }
-  std::size_t size = 1;
-  while (size < 2 * track.size()) size <<= 1;
-  std::vector<Complex> spectrum(size);
-  std::copy(deviation.begin(), deviation.end(), spectrum.begin());
-  fft(spectrum);
-  const double bin_hz = rate / static_cast<double>(size);
-  const double per_lobe = static_cast<double>(size) / n;  // bins per 1 / duration
-  // Power of each positive-frequency bin, so that the bins of all frequencies sum to the
-  // mean square of the deviation (Parseval, zero-padding included).
-  const auto power = [&](std::size_t k) {
-    return 2 * std::norm(spectrum[k]) / (static_cast<double>(size) * n);
-  };
-  double wow = 0;
-  double flutter = 0;
-  std::size_t peak = 0;
-  const std::size_t last =
-      std::min(size / 2 - 1, static_cast<std::size_t>(flutter_high_hz / bin_hz));
-  for (std::size_t k = 1; k <= last; ++k) {
-    const double hz = static_cast<double>(k) * bin_hz;
-    if (hz >= wow_low_hz && hz < wow_flutter_split_hz) wow += power(k);
-    if (hz >= wow_flutter_split_hz) flutter += power(k);
-    const bool searched = hz >= std::max(lowest_modulation_hz, 2 / r.duration_s);
-    if (searched && (peak == 0 || power(k) > power(peak))) peak = k;
-  }
-  r.wow_rms_percent = std::sqrt(wow);
-  r.flutter_rms_percent = std::sqrt(flutter);
-  if (peak > 0) {
-    // A line's power is spread over its lobe: the lobe's sum gives its amplitude, the
-    // power-weighted mean of the lobe its frequency.
-    const auto reach = static_cast<std::size_t>(std::ceil(1.5 * per_lobe));
-    double lobe = 0;
-    double moment = 0;
-    for (std::size_t k = peak > reach ? peak - reach : 1; k <= std::min(last, peak + reach); ++k) {
-      lobe += power(k);
-      moment += power(k) * static_cast<double>(k);
-    }
-    r.dominant_modulation_hz = moment / lobe * bin_hz;
-    r.dominant_modulation_percent = std::sqrt(2 * lobe);
+  if (const auto line = strongest_line(
+          deviation, rate, std::max(lowest_modulation_hz, 2 / r.duration_s), flutter_high_hz)) {
+    r.dominant_modulation_hz = line->hz;
+    r.dominant_modulation_percent = line->amplitude();
     const double revolution_hz = o.rpm / 60;
     r.dominant_is_revolution = std::fabs(r.dominant_modulation_hz - revolution_hz) <=
                                std::max(0.03 * revolution_hz, 1.5 / r.duration_s);
   }
+
+  // Wow and flutter sum the spectrum's power in their bands. A line's lobe is 2 / duration
+  // wide, so a line near a band's edge (the once-per-revolution line of 0.556 Hz, half a
+  // lobe above 0.5 Hz in a short recording) would lose what leaks across it: the strongest
+  // lines are fitted, counted whole in the band of their frequency and taken out first.
+  double wow = 0;
+  double flutter = 0;
+  const auto add_to_band = [&](double hz, double power) {
+    if (hz >= wow_low_hz && hz < wow_flutter_split_hz) wow += power;
+    if (hz >= wow_flutter_split_hz && hz <= flutter_high_hz) flutter += power;
+  };
+  std::vector<double> residual = deviation;
+  for (int i = 0; i < counted_lines; ++i) {
+    const auto line = strongest_line(residual, rate, wow_low_hz, flutter_high_hz);
+    if (!line) break;
+    add_to_band(line->hz, line->amplitude() * line->amplitude() / 2);
+    subtract(residual, rate, *line);
+  }
+  const PowerSpectrum rest = power_spectrum(residual, rate);
+  for (std::size_t k = 1; k < rest.power.size(); ++k)
+    add_to_band(static_cast<double>(k) * rest.bin_hz, rest.power[k]);
+  r.wow_rms_percent = std::sqrt(wow);
+  r.flutter_rms_percent = std::sqrt(flutter);
   r.weighted_peak_percent = weighted_reading(deviation, rate) / weighted_calibration(rate);
 
-  r.spectrum_step_hz = bin_hz;
+  const PowerSpectrum spectrum = power_spectrum(deviation, rate);
+  r.spectrum_step_hz = spectrum.bin_hz;
+  const std::size_t last = std::min(spectrum.power.size() - 1,
+                                    static_cast<std::size_t>(flutter_high_hz / spectrum.bin_hz));
   for (std::size_t k = 0; k <= last; ++k)
-    r.spectrum_percent.push_back(std::sqrt(2 * power(k) * per_lobe));
+    r.spectrum_percent.push_back(std::sqrt(2 * spectrum.power[k] * spectrum.per_lobe));
   const std::size_t group = std::max<std::size_t>(1, track.size() / plot_points);
   r.deviation_step_s = static_cast<double>(group) / rate;
   r.deviation_start_s = static_cast<double>(m.track_dropped) / rate;
