@@ -24,23 +24,6 @@ constexpr double tick_px = 4;
 constexpr double marker_px = 3.5;
 constexpr double far_px = 1e6;  // beyond this a point is as good as at infinity
 
-// Each arm keeps its class and dash pattern (px, as SVG's stroke-dasharray) whichever others
-// are drawn beside it, so that colours and lines agree with the peaks table's rows.
-struct ArmStyle {
-  std::string_view key;
-  std::string_view dashes;
-};
-constexpr ArmStyle arm_styles[] = {
-    {"lofgren-a", ""},  {"lofgren-b", "7 4"},    {"stevenson-a", "1 4"},
-    {"custom", "12 4"}, {"as-given", "9 3 1 3"},
-};
-
-std::size_t style_index(const ArmAnalysis& arm) {
-  for (std::size_t i = 0; i < std::size(arm_styles); ++i)
-    if (arm_styles[i].key == arm.key) return i;
-  return 0;
-}
-
 bool drawn(const ArmAnalysis& arm) {
   return arm.key != "mounted";
 }
@@ -228,11 +211,11 @@ void draw_axes(std::string& svg, const Layout& layout, const Plot& plot, bool ra
 }
 
 std::string arm_class(const ArmAnalysis& arm) {
-  return "chart-arm-" + std::to_string(style_index(arm)) + (arm.chosen ? " chart-chosen" : "");
+  return "chart-arm-" + std::to_string(arm.screen_colour) + (arm.chosen ? " chart-chosen" : "");
 }
 
 std::string stroke_attributes(const ArmAnalysis& arm) {
-  const std::string_view dashes = arm_styles[style_index(arm)].dashes;
+  const std::string_view dashes = arm.screen_dashes;
   std::string attributes = R"( class="chart-curve )" + arm_class(arm) + R"(" fill="none")";
   if (!dashes.empty()) attributes += " stroke-dasharray=\"" + std::string(dashes) + "\"";
   return attributes;

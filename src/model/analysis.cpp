@@ -61,6 +61,8 @@ ArmAnalysis alignment_arm(const ParameterSet& set, const Alignment& alignment,
   arm.key = alignment.key;
   arm.name = alignment.name;
   arm.dash_mm = alignment.dash_mm;
+  arm.screen_colour = alignment.screen_colour;
+  arm.screen_dashes = alignment.screen_dashes;
   arm.chosen = set.alignment == alignment.code;
   arm.inner_null_radius_mm = computed.inner_null_radius;
   arm.outer_null_radius_mm = computed.outer_null_radius;
@@ -79,6 +81,8 @@ ArmAnalysis arm_by_length_and_offset(const Alignment& kind, double length_mm, do
   arm.key = kind.key;
   arm.name = kind.name;
   arm.dash_mm = kind.dash_mm;
+  arm.screen_colour = kind.screen_colour;
+  arm.screen_dashes = kind.screen_dashes;
   arm.by_length_and_offset = true;
   arm.effective_length_mm = length_mm;
   arm.offset_angle_deg = offset_deg;

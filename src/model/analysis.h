@@ -72,8 +72,10 @@ struct MountingSensitivity {
 struct ArmAnalysis {
   /// "lofgren-a", "lofgren-b", "stevenson-a", "custom", "as-given", "mounted"
   std::string_view key;
-  std::string_view name;              ///< "Löfgren A", ..., "Custom", "As given", "As mounted"
-  DashPattern dash_mm;                ///< its curve on the chart, as its alignment's
+  std::string_view name;  ///< "Löfgren A", ..., "Custom", "As given", "As mounted"
+  DashPattern dash_mm;    ///< its curve on the chart, as its alignment's
+  int screen_colour = 0;  ///< and on screens
+  std::string_view screen_dashes;
   bool chosen = false;                ///< the alignment the main window has checked
   bool by_length_and_offset = false;  ///< an arm as given or as mounted, not an alignment
   double inner_null_radius_mm = 0;    ///< NaN where the arm has no null radius
