@@ -30,19 +30,25 @@ int run_optimize(const Request& request, std::ostream& out, std::ostream& err) {
 
   const ArmOptimum& optimum = *found.value;
   const std::string report = optimum_report(set, optimum, *request.format == "json");
-  const int code = write_output("-", report, out, err);
-  if (code != 0 || !target) return code;
-
-  Resolved<PageInputs> inputs = optimum_template(set, optimum);
-  if (!inputs.value) {
-    err << "veltrane-cli: no template: " << inputs.problems.front().words << '\n';
-    return 1;
+  if (target) {
+    Resolved<PageInputs> inputs = optimum_template(set, optimum);
+    if (!inputs.value) {
+      // The report stands; only the template cannot be drawn.
+      const int code = write_output("-", report, out, err);
+      if (code != 0) return code;
+      err << "veltrane-cli: no template: " << inputs.problems.front().words << '\n';
+      return 1;
+    }
+    // The template before the report, so that a file that cannot be written ends in its one
+    // problem rather than after a report that looks like success.
+    const PageKind& kind = page_kind("template");
+    const Resolved<ResolvedPage> page = place_page(kind, std::move(*inputs.value), *target);
+    report_warnings(page.warnings, err);
+    const int code = write_output(
+        *request.output, render_page(kind, page.value->inputs, page.value->target), out, err);
+    if (code != 0) return code;
   }
-  const PageKind& kind = page_kind("template");
-  const Resolved<ResolvedPage> page = place_page(kind, std::move(*inputs.value), *target);
-  report_warnings(page.warnings, err);
-  return write_output(*request.output, render_page(kind, page.value->inputs, page.value->target),
-                      out, err);
+  return write_output("-", report, out, err);
 }
 
 }  // namespace veltrane

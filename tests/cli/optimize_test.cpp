@@ -123,6 +123,12 @@ TEST(CliOptimize, ReportAndTemplate) {
             std::string::npos)
       << one.err;
   EXPECT_FALSE(fs::exists(file));
+  // A template that cannot be written: its problem alone, no report that looks like success.
+  const CliRun unwritable = run({"optimize", "--overhang-range", "10,25", "--offset-range", "22",
+                                 "-o", (dir / "no-such-folder" / "t.pdf").string()});
+  EXPECT_EQ(unwritable.code, 2);
+  EXPECT_EQ(unwritable.out, "");
+  EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
   fs::remove_all(dir);
 }
 
