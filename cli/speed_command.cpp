@@ -93,14 +93,20 @@ int run_speed(const Request& request, std::ostream& out, std::ostream& err) {
   const Resolved<SpeedResult> result = measure_file_recording(recording, path);
   if (!result.value) return report_problems(request, result.problems, err);
   report_warnings(result.warnings, err);
+  // The page before the report, so that a page that cannot be written ends in its one
+  // problem rather than after figures that look like success.
+  if (page) {
+    report_warnings(page->warnings, err);
+    PageInputs inputs = page->value->inputs;
+    inputs.speed = *result.value;
+    inputs.recording = file_name(path);
+    const int code =
+        write_output(*request.output, render_page(kind, inputs, page->value->target), out, err);
+    if (code != 0) return code;
+  }
   out << (*request.format == "json" ? speed_report_json(*result.value)
                                     : speed_report_text(*result.value));
-  if (!page) return 0;
-  report_warnings(page->warnings, err);
-  PageInputs inputs = page->value->inputs;
-  inputs.speed = *result.value;
-  inputs.recording = file_name(path);
-  return write_output(*request.output, render_page(kind, inputs, page->value->target), out, err);
+  return 0;
 }
 
 }  // namespace veltrane

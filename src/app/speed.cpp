@@ -4,8 +4,10 @@
 #include <utility>
 
 #include "model/number_format.h"
+#include "model/speed_measurement.h"
 #include "model/speed_report.h"
 #include "model/strobe_speed.h"
+#include "model/wav_reading.h"
 
 namespace veltrane {
 namespace {
@@ -38,7 +40,16 @@ Resolved<SpeedResult> resolved_result(SpeedResult result, const std::string& pre
 Resolved<SpeedOptions> resolve_speed(const SpeedRequest& request, Reading reading) {
   ProblemList list(reading == Reading::decimal_comma ? reading : Reading::strict);
   SpeedOptions options;
-  if (const auto tone = list.positive(tone_q, request.tone, "3150")) options.tone_hz = *tone;
+  if (const auto tone = list.positive(tone_q, request.tone, "3150")) {
+    // Above this no WAV file could hold the tone: a problem of the tone, before any reading.
+    const double highest = std::floor(highest_measurable_tone_hz(highest_wav_rate_hz));
+    if (*tone > highest)
+      list.add(tone_q.field, "test tone must be at most " + format_up_to_three_decimals(highest) +
+                                 " Hz (what a recording at 192 kHz can carry), not " +
+                                 value_text(*tone, tone_q));
+    else
+      options.tone_hz = *tone;
+  }
   if (const auto rpm = read_strobe_speed(request.rpm)) {
     options.rpm = *rpm;
   } else {

@@ -390,6 +390,10 @@ SpeedMeter make_speed_meter(double sample_rate_hz, const SpeedOptions& options) 
   return m;
 }
 
+double highest_measurable_tone_hz(double sample_rate_hz) {
+  return (sample_rate_hz / 2 - sideband_hz) / (1 + max_tone_offset_percent / 100);
+}
+
 void add_speed_samples(SpeedMeter& m, std::span<const double> samples) {
   for (const double x : samples) {
     m.input_energy += x * x;
@@ -416,7 +420,7 @@ SpeedResult measure_speed(const SpeedMeter& m) {
   const std::vector<double>& track = m.track_hz;
   r.duration_s = m.track_dropped > 0 ? static_cast<double>(track.size()) / rate
                                      : static_cast<double>(m.samples) / m.sample_rate_hz;
-  if (o.tone_hz + baseband_half_width_hz(o.tone_hz) >= m.sample_rate_hz / 2) {
+  if (o.tone_hz >= highest_measurable_tone_hz(m.sample_rate_hz)) {
     r.problem = "a tone of " + percent_text(o.tone_hz) + " Hz cannot be measured at " +
                 percent_text(m.sample_rate_hz) +
                 " samples per second: it needs a sample rate above " +

@@ -25,6 +25,10 @@ inline constexpr double min_speed_recording_s = 5;
 /// How far the tone may lie from the nominal one, in percent.
 inline constexpr double max_tone_offset_percent = 4;
 
+/// The highest nominal tone a recording at `sample_rate_hz` can carry with its ±4 % and its
+/// sidebands of flutter; a tone at or above it cannot be measured.
+double highest_measurable_tone_hz(double sample_rate_hz);
+
 /// The tone's frequency track as the samples arrive: mixed down by the nominal tone,
 /// low-passed and decimated to about 1.5 kHz, its phase differenced into frequency. Memory
 /// is the filter and the track alone, whatever the recording's length.

@@ -9,8 +9,6 @@ namespace {
 
 constexpr std::uint32_t unknown_data_size = 0xFFFFFFFF;  // written by recorders that stream
 constexpr std::uint64_t max_fmt_bytes = 1024;
-constexpr int lowest_rate_hz = 8000;
-constexpr int highest_rate_hz = 192000;
 constexpr std::uint16_t tag_pcm = 1;
 constexpr std::uint16_t tag_float = 3;
 constexpr std::uint16_t tag_extensible = 0xFFFE;
@@ -31,7 +29,7 @@ std::optional<std::string> check_format(const WavFormat& f, std::uint16_t tag) {
                 : "in another encoding (format " + std::to_string(tag) + ")") +
            ": only 16-, 24- and 32-bit integer PCM and 32-bit float WAV files can be read";
   if (f.channels < 1) return "the WAV file's format chunk names no channel";
-  if (f.sample_rate_hz < lowest_rate_hz || f.sample_rate_hz > highest_rate_hz)
+  if (f.sample_rate_hz < lowest_wav_rate_hz || f.sample_rate_hz > highest_wav_rate_hz)
     return "the recording's sample rate is " + std::to_string(f.sample_rate_hz) +
            " Hz: only 8 to 192 kHz can be read";
   return std::nullopt;

@@ -9,6 +9,10 @@
 
 namespace veltrane {
 
+/// The sample rates a recording may have.
+inline constexpr int lowest_wav_rate_hz = 8000;
+inline constexpr int highest_wav_rate_hz = 192000;
+
 /// How a WAV file's data chunk holds its samples.
 struct WavFormat {
   int channels = 0;

@@ -23,6 +23,8 @@ TEST(ResolveSpeed, ReadsTheToneStrictlyAndTheSpeedAsEverySpeed) {
       // No window has the tone: the windows' reading reads it strictly too.
       {"abc", "45", Reading::as_typed, "speed-tone: test tone must be a number of Hz, such as 3150, not 'abc'", 0, 0},
       {"0", "45", Reading::as_typed, "speed-tone: test tone must be more than 0 Hz, not 0 Hz", 0, 0},
+      {"92067", "45", Reading::strict, "", 92067, 45},
+      {"1e308", "45", Reading::strict, "speed-tone: test tone must be at most 92067 Hz (what a recording at 192 kHz can carry), not 1e+308 Hz", 0, 0},
       {"3150", "fast", Reading::strict, "speed-rpm: turntable speed must be a number of RPM above 0, such as 45, 100/3 or 33 1/3, not 'fast'", 0, 0},
       {"3150", "-45", Reading::strict, "speed-rpm: turntable speed must be a number of RPM above 0, such as 45, 100/3 or 33 1/3, not '-45'", 0, 0},
   };

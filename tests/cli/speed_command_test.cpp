@@ -93,6 +93,11 @@ TEST_F(CliSpeed, RefusesWhatItCannotMeasure) {
   }
   const CliRun measured = run({"speed", file("3000.wav", tone), "--tone", "3000"});
   EXPECT_EQ(measured.code, 0) << measured.err;
+  // A page that cannot be written: its one problem, and no figures that look like success.
+  const CliRun unwritten = run({"speed", file("3000.wav", tone), "--tone", "3000", "-o",
+                                (folder_ / "no-such-folder" / "s.pdf").string()});
+  EXPECT_EQ(unwritten.code, 2);
+  EXPECT_EQ(unwritten.out, "");
   for (const std::vector<std::string_view>& args : {std::vector<std::string_view>{"speed"},
                                                     {"speed", "a.wav", "b.wav"},
                                                     {"speed", "a.wav", "--tone", "0"},
