@@ -4,10 +4,8 @@
 #include <utility>
 
 #include "model/number_format.h"
-#include "model/speed_measurement.h"
 #include "model/speed_report.h"
 #include "model/strobe_speed.h"
-#include "model/wav_reading.h"
 
 namespace veltrane {
 namespace {
@@ -45,8 +43,9 @@ Resolved<SpeedOptions> resolve_speed(const SpeedRequest& request, Reading readin
     const double highest = std::floor(highest_measurable_tone_hz(highest_wav_rate_hz));
     if (*tone > highest)
       list.add(tone_q.field, "test tone must be at most " + format_up_to_three_decimals(highest) +
-                                 " Hz (what a recording at 192 kHz can carry), not " +
-                                 value_text(*tone, tone_q));
+                                 " Hz (what a recording at " +
+                                 format_up_to_three_decimals(highest_wav_rate_hz / 1000.0) +
+                                 " kHz can carry), not " + value_text(*tone, tone_q));
     else
       options.tone_hz = *tone;
   }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/analysis.h"
+#include "model/golden_section.h"
 #include "model/number_format.h"
 
 namespace veltrane {
@@ -46,43 +47,6 @@ double objective(const ArmLimits& limits, double overhang_mm, double offset_deg)
       limits.criterion == Criterion::peak ? unit_peak_distortion(arm) : unit_rms_distortion(arm);
   if (std::isnan(value)) return infinity;
   return value;
-}
-
-// The least of f over [lo, hi] by golden section, the ends included; f is unimodal there,
-// or close enough for the grid that chose the bracket.
-template <class F>
-double golden_minimum(const F& f, double lo, double hi, double tolerance) {
-  constexpr double ratio = 0.6180339887498949;
-  double best = f(lo) <= f(hi) ? lo : hi;
-  double best_value = f(best);
-  double a = lo;
-  double b = hi;
-  double c = b - ratio * (b - a);
-  double d = a + ratio * (b - a);
-  double fc = f(c);
-  double fd = f(d);
-  for (int i = 0; i < 200 && b - a > tolerance; ++i) {
-    if (fc <= fd) {
-      b = d;
-      d = c;
-      fd = fc;
-      c = b - ratio * (b - a);
-      fc = f(c);
-    } else {
-      a = c;
-      c = d;
-      fc = fd;
-      d = a + ratio * (b - a);
-      fd = f(d);
-    }
-  }
-  for (const auto& [x, value] : {std::pair{c, fc}, {d, fd}}) {
-    if (value < best_value) {
-      best = x;
-      best_value = value;
-    }
-  }
-  return best;
 }
 
 // The value at `x` of `count` points spread evenly over [from, to], the ends exact.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "model/golden_section.h"
 #include "model/number_format.h"
 
 namespace veltrane {
@@ -257,44 +258,45 @@ struct Line {
   [[nodiscard]] double amplitude() const { return std::hypot(c, s); }
 };
 
+// f(i, cos, sin) of the phase step * (i - centre) for each of `count` samples, the centre
+// being the middle of the recording. The oscillator turns by one step per sample and is set
+// exactly now and then, so that rounding cannot build up.
+template <class F>
+void each_phase(std::size_t count, double step, const F& f) {
+  const double centre = (static_cast<double>(count) - 1) / 2;
+  const Complex turn = std::polar(1.0, step);
+  Complex z;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i % oscillator_refresh == 0) z = std::polar(1.0, step * (static_cast<double>(i) - centre));
+    f(i, z.real(), z.imag());
+    z *= turn;
+  }
+}
+
 // The sinusoid at `hz` that fits the deviation best (least squares on a cosine and a sine).
 // Unlike the spectrum's lobe it loses nothing to leakage, whether or not the recording holds
 // a whole number of the line's cycles.
 Line fitted_line(std::span<const double> x, double rate_hz, double hz) {
-  const double step = two_pi * hz / rate_hz;
-  const double centre = (static_cast<double>(x.size()) - 1) / 2;
   double cc = 0;
   double ss = 0;
   double cs = 0;
   double xc = 0;
   double xs = 0;
-  // The oscillator turns by one step per sample and is set exactly now and then, so that
-  // rounding cannot build up.
-  const Complex turn = std::polar(1.0, step);
-  Complex z;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    if (i % oscillator_refresh == 0) z = std::polar(1.0, step * (static_cast<double>(i) - centre));
-    const double c = z.real();
-    const double s = z.imag();
-    z *= turn;
+  each_phase(x.size(), two_pi * hz / rate_hz, [&](std::size_t i, double c, double s) {
     cc += c * c;
     ss += s * s;
     cs += c * s;
     xc += x[i] * c;
     xs += x[i] * s;
-  }
+  });
   const double det = cc * ss - cs * cs;
   if (!(det > 0)) return {hz, 0, 0};
   return {hz, (xc * ss - xs * cs) / det, (xs * cc - xc * cs) / det};
 }
 
 void subtract(std::span<double> x, double rate_hz, const Line& line) {
-  const double step = two_pi * line.hz / rate_hz;
-  const double centre = (static_cast<double>(x.size()) - 1) / 2;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const double phase = step * (static_cast<double>(i) - centre);
-    x[i] -= line.c * std::cos(phase) + line.s * std::sin(phase);
-  }
+  each_phase(x.size(), two_pi * line.hz / rate_hz,
+             [&](std::size_t i, double c, double s) { x[i] -= line.c * c + line.s * s; });
 }
 
 // The strongest line between low_hz and high_hz: the bin of most power, the power-weighted
@@ -319,29 +321,10 @@ std::optional<Line> strongest_line(std::span<const double> x, double rate_hz, do
   }
   const double centre_hz = moment / lobe * p.bin_hz;
   const double half_lobe_hz = 0.5 * p.bin_hz * p.per_lobe;
-  double low = std::max(centre_hz - half_lobe_hz, p.bin_hz / 2);
-  double high = centre_hz + half_lobe_hz;
-  const double ratio = (std::sqrt(5.0) - 1) / 2;
-  double a = low + (1 - ratio) * (high - low);
-  double b = low + ratio * (high - low);
-  double fa = fitted_line(x, rate_hz, a).amplitude();
-  double fb = fitted_line(x, rate_hz, b).amplitude();
-  for (int i = 0; i < 32; ++i) {
-    if (fa < fb) {
-      low = a;
-      a = b;
-      fa = fb;
-      b = low + ratio * (high - low);
-      fb = fitted_line(x, rate_hz, b).amplitude();
-    } else {
-      high = b;
-      b = a;
-      fb = fa;
-      a = low + (1 - ratio) * (high - low);
-      fa = fitted_line(x, rate_hz, a).amplitude();
-    }
-  }
-  return fitted_line(x, rate_hz, (low + high) / 2);
+  const double low = std::max(centre_hz - half_lobe_hz, p.bin_hz / 2);
+  const double high = centre_hz + half_lobe_hz;
+  const auto misfit = [&](double hz) { return -fitted_line(x, rate_hz, hz).amplitude(); };
+  return fitted_line(x, rate_hz, golden_minimum(misfit, low, high, (high - low) * 1e-7));
 }
 
 std::string percent_text(double value) {

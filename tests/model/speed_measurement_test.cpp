@@ -50,6 +50,9 @@ TEST(SpeedMeasurement, FiguresOfSyntheticRecordings) {
       // Five seconds: the revolution line's lobe reaches below 0.5 Hz, yet counts whole.
       {{.seconds = 5, .modulation_hz = revolution_hz, .modulation_percent = 0.3}, {},
        0.3 / std::sqrt(2), 0, revolution_hz},
+      // Just below the bands' split: wow alone, none of it spilt into flutter.
+      {{.seconds = 8, .modulation_hz = 5.8, .modulation_percent = 0.05}, {},
+       0.05 / std::sqrt(2), 0, 5.8, 0.0005},
       {{.rate_hz = 8000, .seconds = 6, .tone_hz = 3000, .error_percent = 3.5}, {}, 0, 0, 0},
       {{.rate_hz = 192000, .seconds = 5, .error_percent = -3.9, .drift_percent_per_min = -1}, {},
        0, 0, 0},
