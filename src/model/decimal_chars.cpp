@@ -107,7 +107,14 @@ double parse_decimal(std::string_view text) {
     // Too large or too small for a double: the position of the leading non-zero digit
     // relative to the point, and the exponent, tell which.
     const std::size_t e = std::min(text.find_first_of("eE"), text.size());
-    const auto exponent = e < text.size() ? std::atoll(std::string(text.substr(e + 1)).c_str()) : 0;
+    // strtoll saturates an exponent beyond its range; clamping it further keeps the sum
+    // below from overflowing, and no text is long enough for the clamp to change the sign.
+    constexpr long long far = 1LL << 60;
+    const long long exponent =
+        e < text.size()
+            ? std::clamp(std::strtoll(std::string(text.substr(e + 1)).c_str(), nullptr, 10), -far,
+                         far)
+            : 0;
     const auto point = static_cast<long long>(std::min(text.find('.'), e));
     const auto lead = static_cast<long long>(text.find_first_of("123456789"));
     const long long magnitude = (lead < point ? point - lead : point - lead + 1) + exponent;
