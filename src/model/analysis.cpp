@@ -51,18 +51,24 @@ void fill_rows(ArmAnalysis& arm, const Analysis& analysis) {
   arm.outer_null_on_record = on_record(arm.outer_null_radius_mm, ri, ro);
 }
 
+// An arm keyed, named and drawn as its kind.
+ArmAnalysis arm_of_kind(const Alignment& kind) {
+  ArmAnalysis arm;
+  arm.key = kind.key;
+  arm.name = kind.name;
+  arm.dash_mm = kind.dash_mm;
+  arm.screen_colour = kind.screen_colour;
+  arm.screen_dashes = kind.screen_dashes;
+  return arm;
+}
+
 ArmAnalysis alignment_arm(const ParameterSet& set, const Alignment& alignment,
                           const Analysis& analysis) {
   // The same computation as the summary's, from the same inputs.
   ParameterSet computed = set;
   computed.alignment = alignment.code;
   compute_alignment(computed);
-  ArmAnalysis arm;
-  arm.key = alignment.key;
-  arm.name = alignment.name;
-  arm.dash_mm = alignment.dash_mm;
-  arm.screen_colour = alignment.screen_colour;
-  arm.screen_dashes = alignment.screen_dashes;
+  ArmAnalysis arm = arm_of_kind(alignment);
   arm.chosen = set.alignment == alignment.code;
   arm.inner_null_radius_mm = computed.inner_null_radius;
   arm.outer_null_radius_mm = computed.outer_null_radius;
@@ -77,12 +83,7 @@ ArmAnalysis alignment_arm(const ParameterSet& set, const Alignment& alignment,
 // with its own null radii where it has them.
 ArmAnalysis arm_by_length_and_offset(const Alignment& kind, double length_mm, double offset_deg,
                                      const Analysis& analysis) {
-  ArmAnalysis arm;
-  arm.key = kind.key;
-  arm.name = kind.name;
-  arm.dash_mm = kind.dash_mm;
-  arm.screen_colour = kind.screen_colour;
-  arm.screen_dashes = kind.screen_dashes;
+  ArmAnalysis arm = arm_of_kind(kind);
   arm.by_length_and_offset = true;
   arm.effective_length_mm = length_mm;
   arm.offset_angle_deg = offset_deg;

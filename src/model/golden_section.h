@@ -9,8 +9,10 @@ namespace veltrane {
 template <class F>
 double golden_minimum(const F& f, double lo, double hi, double tolerance) {
   constexpr double ratio = 0.6180339887498949;
-  double best = f(lo) <= f(hi) ? lo : hi;
-  double best_value = f(best);
+  const double f_lo = f(lo);
+  const double f_hi = f(hi);
+  double best = f_lo <= f_hi ? lo : hi;
+  double best_value = f_lo <= f_hi ? f_lo : f_hi;
   double a = lo;
   double b = hi;
   double c = b - ratio * (b - a);

@@ -299,12 +299,11 @@ void subtract(std::span<double> x, double rate_hz, const Line& line) {
              [&](std::size_t i, double c, double s) { x[i] -= line.c * c + line.s * s; });
 }
 
-// The strongest line between low_hz and high_hz: the bin of most power, the power-weighted
-// centre of its lobe, refined to where a sinusoid fits best (the fit rises and falls once
-// across the lobe, so a golden-section search finds it).
-std::optional<Line> strongest_line(std::span<const double> x, double rate_hz, double low_hz,
-                                   double high_hz) {
-  const PowerSpectrum p = power_spectrum(x, rate_hz);
+// The strongest line of x between low_hz and high_hz, from x's spectrum p: the bin of most
+// power, the power-weighted centre of its lobe, refined to where a sinusoid fits best (the
+// fit rises and falls once across the lobe, so a golden-section search finds it).
+std::optional<Line> strongest_line(std::span<const double> x, const PowerSpectrum& p,
+                                   double rate_hz, double low_hz, double high_hz) {
   const std::size_t last =
       std::min(p.power.size() - 1, static_cast<std::size_t>(high_hz / p.bin_hz));
   std::size_t peak = 0;
@@ -473,8 +472,10 @@ SpeedResult measure_speed(const SpeedMeter& m) {
     const double t = (static_cast<double>(i) - (n - 1) / 2) / rate;
     deviation[i] = (track[i] - mean - slope_hz_per_s * t) / mean * 100;
   }
-  if (const auto line = strongest_line(
-          deviation, rate, std::max(lowest_modulation_hz, 2 / r.duration_s), flutter_high_hz)) {
+  const PowerSpectrum spectrum = power_spectrum(deviation, rate);
+  if (const auto line =
+          strongest_line(deviation, spectrum, rate,
+                         std::max(lowest_modulation_hz, 2 / r.duration_s), flutter_high_hz)) {
     r.dominant_modulation_hz = line->hz;
     r.dominant_modulation_percent = line->amplitude();
     const double revolution_hz = o.rpm / 60;
@@ -493,20 +494,20 @@ SpeedResult measure_speed(const SpeedMeter& m) {
     if (hz >= wow_flutter_split_hz && hz <= flutter_high_hz) flutter += power;
   };
   std::vector<double> residual = deviation;
+  PowerSpectrum rest = spectrum;
   for (int i = 0; i < counted_lines; ++i) {
-    const auto line = strongest_line(residual, rate, wow_low_hz, flutter_high_hz);
+    const auto line = strongest_line(residual, rest, rate, wow_low_hz, flutter_high_hz);
     if (!line) break;
     add_to_band(line->hz, line->amplitude() * line->amplitude() / 2);
     subtract(residual, rate, *line);
+    rest = power_spectrum(residual, rate);
   }
-  const PowerSpectrum rest = power_spectrum(residual, rate);
   for (std::size_t k = 1; k < rest.power.size(); ++k)
     add_to_band(static_cast<double>(k) * rest.bin_hz, rest.power[k]);
   r.wow_rms_percent = std::sqrt(wow);
   r.flutter_rms_percent = std::sqrt(flutter);
   r.weighted_peak_percent = weighted_reading(deviation, rate) / weighted_calibration(rate);
 
-  const PowerSpectrum spectrum = power_spectrum(deviation, rate);
   r.spectrum_step_hz = spectrum.bin_hz;
   const std::size_t last = std::min(spectrum.power.size() - 1,
                                     static_cast<std::size_t>(flutter_high_hz / spectrum.bin_hz));
